@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+namespace convert {
+
+// The item index of the "How to process existing tables:" radio group.
+enum class ExistingTablePolicy { Overwrite = 0, Merge = 1, Skip = 2 };
+
+// The page-4 options that steer a run, taken once when the run starts.
+struct ConversionOptions {
+    ExistingTablePolicy policy = ExistingTablePolicy::Overwrite;
+    bool definitionsOnly = false;
+    bool skipIndexes = false; // also skips the primary key
+    bool uppercaseNames = true;
+    bool blobToText = false;
+    // Item index of the character-set box (0 "Default", -1 free text) and its text. Only an index
+    // above 0 sends a character-set statement.
+    int charsetIndex = 0;
+    std::string charset = "Default";
+};
+
+} // namespace convert

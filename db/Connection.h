@@ -1,0 +1,46 @@
+#pragma once
+
+#include "ConnectionProfile.h"
+#include "DataSet.h"
+#include "Value.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace db {
+
+class TargetTable;
+
+using Row = std::vector<Value>;
+
+// One server session, described by its profile. A profile changed while the connection is open takes
+// effect at the next open(), so callers close before they replace it.
+class Connection {
+public:
+    virtual ~Connection() = default;
+
+    ConnectionProfile &profile() noexcept { return m_profile; }
+    const ConnectionProfile &profile() const noexcept { return m_profile; }
+    void replaceProfile(std::vector<std::string> lines) { m_profile.replace(std::move(lines)); }
+    void setParameter(std::string_view key, std::string_view value) { m_profile.setParameter(key, value); }
+
+    virtual void open() = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+
+    // A new data set on this connection; it must not outlive the connection's session.
+    virtual std::unique_ptr<DataSet> createDataSet() = 0;
+    // Runs a statement that returns no rows.
+    virtual void execute(const std::string &sql) = 0;
+    // A one-off query: run with the bound values (positional markers of the server's own syntax),
+    // read whole, closed. Values are never pasted into the text.
+    virtual std::vector<Row> query(const std::string &sql, const std::vector<Value> &binds = {}) = 0;
+    // The append-and-apply target data set over this connection, for servers that are written to.
+    virtual std::unique_ptr<TargetTable> createTargetTable(const std::string &name);
+
+private:
+    ConnectionProfile m_profile;
+};
+
+} // namespace db

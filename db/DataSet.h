@@ -1,0 +1,43 @@
+#pragma once
+
+#include "Value.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace db {
+
+// How a query's rows come to the client: all at once (the result is held whole, counts are cheap), or
+// streamed row by row so that memory holds one row at a time.
+enum class FetchMode { Buffered, Streamed };
+
+// A query (or statement) bound to one connection. open() positions on the first row; eof() tells when
+// the rows are done. Fields are found by name without regard to ASCII case.
+class DataSet {
+public:
+    virtual ~DataSet() = default;
+
+    virtual void open(const std::string &sql, FetchMode mode = FetchMode::Buffered) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    virtual bool eof() const = 0;
+    virtual void next() = 0;
+
+    virtual int fieldCount() const = 0;
+    virtual const std::string &fieldName(int index) const = 0;
+    virtual Value value(int index) const = 0;
+
+    // Runs a statement that returns no rows on this data set's connection.
+    virtual void execute(const std::string &sql) = 0;
+
+    // Index of the named field; throws db::Error "Field '<name>' not found".
+    int fieldIndex(std::string_view name) const;
+    Value value(std::string_view name) const { return value(fieldIndex(name)); }
+    std::string text(int index) const { return value(index).data; }
+    std::string text(std::string_view name) const { return value(name).data; }
+    std::int64_t integer(int index) const { return value(index).toInteger(); }
+    std::int64_t integer(std::string_view name) const { return value(name).toInteger(); }
+};
+
+} // namespace db

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "Value.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace db {
+
+// What the target server says about one column of the table rows are written to.
+struct ColumnInfo {
+    std::string name;
+    int type = 0;      // the server's describe type code (Oracle: 1 VARCHAR2, 2 NUMBER, 12 DATE, 112 CLOB, 113 BLOB)
+    int size = 0;      // bytes
+    int precision = 0;
+    int scale = 0;
+    bool nullable = true;
+    bool isLob() const noexcept { return type == 112 || type == 113; }
+    bool isClob() const noexcept { return type == 112; }
+    bool isBlob() const noexcept { return type == 113; }
+};
+
+// A row the server (or the conversion of one of its values) refused; the other rows went in.
+struct RejectedRow {
+    std::size_t index = 0; // position among the rows of that apply, from 0, in the order appended
+    std::string message;   // the server's own text, e.g. "ORA-12899: value too large for column ..."
+};
+
+// How an apply sends its rows: one array execute for the whole apply (rows with large objects too big
+// to bind go one statement each), or one INSERT per row, kept to compare against.
+enum class ApplyMode { Array, RowByRow };
+
+struct ApplyResult {
+    std::size_t written = 0;
+    std::vector<RejectedRow> rejected;
+};
+
+// The append-and-apply target: opened on a table to learn its columns, it collects appended rows in
+// memory and writes them with apply(), one transaction per apply. Rejected rows are reported and
+// dropped; every other row is written.
+class TargetTable {
+public:
+    virtual ~TargetTable() = default;
+
+    // Learns the columns from the server ("select * from "T" where 1=0"). Throws the server's error.
+    virtual void open(const std::string &table) = 0;
+    // Discards pending rows unwritten.
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    virtual const std::vector<ColumnInfo> &columns() const = 0;
+
+    virtual void append() = 0;
+    // Sets a value of the appended row; the column is found without regard to ASCII case. Throws
+    // db::Error "<name>: Field '<column>' not found" when the table has no such column.
+    virtual void setValue(std::string_view column, const Value &value) = 0;
+    virtual void post() = 0;
+    virtual std::size_t pendingCount() const = 0;
+
+    // Writes the pending rows in one transaction and commits it. Throws only when the apply as a whole
+    // failed (connection lost, statement refused); then nothing of it is committed.
+    virtual ApplyResult apply() = 0;
+
+    virtual void setApplyMode(ApplyMode mode) = 0;
+
+    // The INSERT text as it is prepared for the open table (for logs and tests).
+    virtual std::string insertStatement() const = 0;
+
+    // The name used in "Field not found" messages (the target data set's name).
+    void setName(std::string name) { m_name = std::move(name); }
+    const std::string &name() const noexcept { return m_name; }
+
+private:
+    std::string m_name = "oracleinsertdata";
+};
+
+} // namespace db
