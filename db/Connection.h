@@ -33,6 +33,9 @@ public:
     virtual std::unique_ptr<DataSet> createDataSet() = 0;
     // Runs a statement that returns no rows.
     virtual void execute(const std::string &sql) = 0;
+    // Ends the open transaction, if any. Servers without one (or in autocommit) do nothing.
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
     // A one-off query: run with the bound values (positional markers of the server's own syntax),
     // read whole, closed. Values are never pasted into the text.
     virtual std::vector<Row> query(const std::string &sql, const std::vector<Value> &binds = {}) = 0;
