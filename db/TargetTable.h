@@ -55,6 +55,10 @@ public:
     // Sets a value of the appended row; the column is found without regard to ASCII case. Throws
     // db::Error "<name>: Field '<column>' not found" when the table has no such column.
     virtual void setValue(std::string_view column, const Value &value) = 0;
+    // The same by position in columns(), for callers that look the column up once per page.
+    virtual void setValue(std::size_t column, const Value &value) { setValue(columns().at(column).name, value); }
+    // Position of a column in columns(), found without regard to ASCII case; throws like setValue.
+    std::size_t columnIndex(std::string_view column) const;
     virtual void post() = 0;
     virtual std::size_t pendingCount() const = 0;
 

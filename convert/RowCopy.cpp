@@ -1,0 +1,159 @@
+#include "RowCopy.h"
+
+#include "NameRules.h"
+
+#include "db/Connection.h"
+#include "db/DataSet.h"
+#include "db/Error.h"
+
+#include <memory>
+#include <optional>
+
+namespace convert {
+
+namespace {
+
+class Aborted : public db::Error {
+public:
+    Aborted() : db::Error("Operation aborted") {}
+};
+
+bool isCharsetName(const std::string &name)
+{
+    if (name.empty())
+        return false;
+    for (unsigned char c : name)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'))
+            return false;
+    return true;
+}
+
+// One table's copy: owns the counters, the target data set and the report of refused rows.
+class TableCopy {
+public:
+    TableCopy(CopyContext &context, const TableNames &names, CopyResult &result)
+        : m_ctx(context), m_names(names), m_result(result)
+    {
+    }
+
+    void run()
+    {
+        openSource();
+        const std::size_t total = countRows();
+        const std::size_t pages = total / kPageSize + 1;
+        m_target = m_ctx.oracleInsert.createTargetTable("oracleinsertdata");
+        m_target->setApplyMode(m_ctx.applyMode);
+        auto page = m_ctx.rowSource.createDataSet();
+        for (std::size_t p = 0; p < pages; ++p) {
+            page->open("select * from " + quoteMySqlName(m_names.source) + " limit " +
+                       std::to_string(p * kPageSize) + "," + std::to_string(kPageSize));
+            copyPage(*page);
+            page->close();
+        }
+        m_ctx.log.replaceLast(rowCounterLine(m_names.target, m_result.rows));
+        if (m_result.rejectedCount > 0)
+            m_result.fail(std::to_string(m_result.rejectedCount) + " rows rejected");
+    }
+
+private:
+    void openSource()
+    {
+        m_ctx.rowSource.close();
+        m_ctx.rowSource.replaceProfile(m_ctx.rowProfile);
+        m_ctx.rowSource.open();
+        if (m_ctx.options.charsetIndex > 0) {
+            // The name goes into the statement as text, so only a plain character-set name may.
+            if (!isCharsetName(m_ctx.options.charset))
+                throw db::Error("Character set '" + m_ctx.options.charset +
+                                "' is not a valid name: only letters, digits and underscores are allowed");
+            m_ctx.rowSource.execute("SET NAMES '" + m_ctx.options.charset + "'");
+        }
+    }
+
+    std::size_t countRows()
+    {
+        auto rows = m_ctx.rowSource.query("select count(*) from " + quoteMySqlName(m_names.source));
+        if (rows.size() != 1 || rows[0].empty())
+            throw db::Error("select count(*) from " + m_names.source + " did not return one row");
+        return static_cast<std::size_t>(rows[0][0].toInteger());
+    }
+
+    void copyPage(db::DataSet &page)
+    {
+        // A new page starts clean: whatever is pending from the last one was applied or reported.
+        m_target->close();
+        m_target->open(m_names.target);
+        m_columnMap.reset();
+        while (!page.eof()) {
+            moveRow(page);
+            page.next();
+            if (m_result.rows % kApplyInterval == 0)
+                progressPoint();
+            ++m_result.rows;
+        }
+        apply();
+    }
+
+    // Source columns feed the target columns of the same (cut) name, whatever their case or position.
+    void moveRow(const db::DataSet &page)
+    {
+        if (!m_columnMap) {
+            m_columnMap.emplace();
+            for (int i = 0; i < page.fieldCount(); ++i)
+                m_columnMap->push_back(m_target->columnIndex(cutToBytes(page.fieldName(i))));
+        }
+        m_target->append();
+        for (std::size_t i = 0; i < m_columnMap->size(); ++i)
+            m_target->setValue((*m_columnMap)[i], page.value(static_cast<int>(i)));
+        m_target->post();
+    }
+
+    void progressPoint()
+    {
+        apply();
+        m_ctx.log.replaceLast(rowCounterLine(m_names.target, m_result.rows));
+        if (m_ctx.progressPoint)
+            m_ctx.progressPoint();
+        if (m_ctx.stopRequested)
+            throw Aborted();
+    }
+
+    void apply()
+    {
+        const std::size_t base = m_applied;
+        m_applied += m_target->pendingCount();
+        const db::ApplyResult applied = m_target->apply();
+        for (const auto &rejected : applied.rejected) {
+            ++m_result.rejectedCount;
+            if (m_result.rejected.size() < kRejectedRowsShown)
+                m_result.rejected.push_back({base + rejected.index + 1, rejected.message});
+        }
+    }
+
+    CopyContext &m_ctx;
+    const TableNames &m_names;
+    CopyResult &m_result;
+    std::unique_ptr<db::TargetTable> m_target;
+    std::optional<std::vector<std::size_t>> m_columnMap; // source position -> target position, per page
+    std::size_t m_applied = 0; // rows handed to applies so far: the table position of the next pending row
+};
+
+} // namespace
+
+std::string rowCounterLine(const std::string &target, std::size_t rows)
+{
+    return "Insert table " + target + " " + std::to_string(rows) + " Rows ";
+}
+
+CopyResult CopyTableRows(CopyContext &context, const TableNames &names)
+{
+    CopyResult result;
+    try {
+        TableCopy(context, names, result).run();
+    } catch (const std::exception &e) {
+        result.fail(e.what());
+    }
+    return result;
+}
+
+} // namespace convert

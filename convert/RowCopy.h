@@ -1,0 +1,58 @@
+#pragma once
+
+#include "ConversionOptions.h"
+#include "LogSink.h"
+#include "StepResult.h"
+#include "TableNames.h"
+
+#include "db/TargetTable.h"
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace db {
+class Connection;
+}
+
+namespace convert {
+
+inline constexpr std::size_t kPageSize = 5000;     // source rows per page
+inline constexpr std::size_t kApplyInterval = 100; // a progress point follows every 100th row
+inline constexpr std::size_t kRejectedRowsShown = 100;
+
+// A row Oracle (or the conversion of one of its values) refused.
+struct RejectedRowReport {
+    std::size_t row = 0; // position in the table, from 1
+    std::string message;
+};
+
+struct CopyResult : StepResult {
+    std::size_t rows = 0;          // rows read from MySQL and handed to Oracle
+    std::size_t rejectedCount = 0; // rows Oracle refused; the others are written
+    std::vector<RejectedRowReport> rejected; // the first kRejectedRowsShown of them
+};
+
+// Everything the row copy works with besides the table's names.
+struct CopyContext {
+    db::Connection &rowSource;              // reopened for the table with rowProfile
+    const std::vector<std::string> &rowProfile;
+    db::Connection &oracleInsert;
+    const ConversionOptions &options;
+    LogSink &log;                           // its last line is the table's row counter
+    const std::function<void()> &progressPoint;
+    bool &stopRequested;
+    db::ApplyMode applyMode = db::ApplyMode::Array;
+};
+
+// Copies every row of one MySQL table into its Oracle table, in pages of kPageSize rows, applying the
+// pending rows at every progress point and at the end of each page. Never throws: every error ends the
+// copy and becomes the result's message; rows refused by Oracle are left out, reported, and make the
+// copy fail with "K rows rejected" once all other rows are in.
+CopyResult CopyTableRows(CopyContext &context, const TableNames &names);
+
+// The row counter line.
+std::string rowCounterLine(const std::string &target, std::size_t rows);
+
+} // namespace convert
