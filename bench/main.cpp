@@ -1,0 +1,19 @@
+#include "ConvertCommand.h"
+
+#include <cstdio>
+#include <cstring>
+
+static const char *kUsage = "usage: morvane-bench convert ... | morvane-bench perf [--rows N] [--quick] [--write-doc]\n"
+                            "       morvane-bench COMMAND --help for the options of a command\n";
+
+int main(int argc, char **argv)
+{
+    if (argc < 2) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    if (std::strcmp(argv[1], "convert") == 0)
+        return runConvertCommand(argc - 2, argv + 2);
+    std::fputs(kUsage, stderr);
+    return 2;
+}
