@@ -1,0 +1,55 @@
+#include "MySqlConnection.h"
+
+#include "Drivers.h"
+#include "MySqlDataSet.h"
+#include "MySqlError.h"
+#include "MySqlSession.h"
+#include "MySqlStatement.h"
+
+namespace db {
+
+std::unique_ptr<Connection> createMySqlConnection() { return std::make_unique<MySqlConnection>(); }
+
+MySqlConnection::MySqlConnection() : m_session(std::make_shared<MySqlSession>()) {}
+
+// Data sets may still hold the session; closing it here leaves them with a closed session rather
+// than a dangling one.
+MySqlConnection::~MySqlConnection() { m_session->close(); }
+
+void MySqlConnection::open()
+{
+    if (!m_session->isOpen())
+        m_session->open(profile());
+}
+
+void MySqlConnection::close() { m_session->close(); }
+
+bool MySqlConnection::isOpen() const { return m_session->isOpen(); }
+
+std::unique_ptr<DataSet> MySqlConnection::createDataSet() { return std::make_unique<MySqlDataSet>(m_session); }
+
+void MySqlConnection::execute(const std::string &sql) { m_session->execute(sql); }
+
+void MySqlConnection::commit()
+{
+    MYSQL *mysql = m_session->handle();
+    if (mysql_commit(mysql) != 0)
+        throwMySqlError(mysql);
+}
+
+void MySqlConnection::rollback()
+{
+    MYSQL *mysql = m_session->handle();
+    if (mysql_rollback(mysql) != 0)
+        throwMySqlError(mysql);
+}
+
+std::vector<Row> MySqlConnection::query(const std::string &sql, const std::vector<Value> &binds)
+{
+    if (binds.empty())
+        return m_session->queryText(sql);
+    MySqlStatement statement(m_session->handle(), sql);
+    return statement.run(binds);
+}
+
+} // namespace db

@@ -1,0 +1,116 @@
+#include "MySqlDataSet.h"
+
+#include "Error.h"
+#include "MySqlError.h"
+#include "MySqlSession.h"
+#include "MySqlTypes.h"
+
+namespace db {
+
+MySqlDataSet::MySqlDataSet(std::shared_ptr<MySqlSession> session) : m_session(std::move(session))
+{
+    m_session->attach(this);
+}
+
+MySqlDataSet::~MySqlDataSet()
+{
+    releaseResult();
+    m_session->detach(this);
+}
+
+void MySqlDataSet::open(const std::string &sql, FetchMode mode)
+{
+    close();
+    MYSQL *mysql = m_session->handle();
+    if (mysql_real_query(mysql, sql.data(), sql.size()) != 0)
+        throwMySqlError(mysql);
+    MySqlResult result(mode == FetchMode::Streamed ? mysql_use_result(mysql) : mysql_store_result(mysql));
+    if (!result) {
+        if (mysql_field_count(mysql) != 0)
+            throwMySqlError(mysql);
+        m_session->discardMoreResults();
+        throw Error("The statement returned no result set: " + sql);
+    }
+
+    m_mysql = mysql;
+    m_result = std::move(result);
+    m_fields = mysql_fetch_fields(m_result.get());
+    const unsigned int count = mysql_num_fields(m_result.get());
+    m_names.reserve(count);
+    for (unsigned int i = 0; i < count; ++i)
+        m_names.emplace_back(m_fields[i].name, m_fields[i].name_length);
+    try {
+        fetch();
+    } catch (...) {
+        releaseResult();
+        throw;
+    }
+}
+
+void MySqlDataSet::close() { releaseResult(); }
+
+void MySqlDataSet::releaseResult() noexcept
+{
+    if (!m_result)
+        return;
+    m_row = nullptr;
+    m_lengths = nullptr;
+    m_fields = nullptr;
+    m_names.clear();
+    m_result.reset();
+    m_session->discardMoreResults();
+    m_mysql = nullptr;
+}
+
+void MySqlDataSet::next()
+{
+    if (!isOpen() || eof())
+        return;
+    fetch();
+}
+
+void MySqlDataSet::fetch()
+{
+    m_row = mysql_fetch_row(m_result.get());
+    if (m_row) {
+        m_lengths = mysql_fetch_lengths(m_result.get());
+        return;
+    }
+    m_lengths = nullptr;
+    // The end of a streamed result and a broken read look alike; only the error number tells.
+    if (mysql_errno(m_mysql) != 0)
+        throwMySqlError(m_mysql);
+}
+
+void MySqlDataSet::checkIndex(int index) const
+{
+    if (!isOpen())
+        throw Error("The data set is not open");
+    if (index < 0 || index >= fieldCount())
+        throw Error("Field index " + std::to_string(index) + " out of range (the result has " +
+                    std::to_string(fieldCount()) + " fields)");
+}
+
+const std::string &MySqlDataSet::fieldName(int index) const
+{
+    checkIndex(index);
+    return m_names[static_cast<std::size_t>(index)];
+}
+
+Value MySqlDataSet::value(int index) const
+{
+    checkIndex(index);
+    if (eof())
+        throw Error("The data set has no current row");
+    const auto i = static_cast<std::size_t>(index);
+    return makeValue(m_fields[i], m_row[i], m_lengths[i]);
+}
+
+void MySqlDataSet::execute(const std::string &sql)
+{
+    // A data set given a new statement lets go of its old result first, as open() does.
+    close();
+    m_session->execute(sql);
+}
+
+} // namespace db

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "DataSet.h"
+#include "MySqlResult.h"
+
+#include <mysql.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace db {
+
+class MySqlSession;
+
+// A query on a MySQL connection's current session. Buffered results are held whole by the client;
+// streamed ones are read a row at a time and keep the session busy until they are read to the end or
+// closed (closing reads off the rest, so the session stays usable).
+class MySqlDataSet final : public DataSet {
+public:
+    explicit MySqlDataSet(std::shared_ptr<MySqlSession> session);
+    ~MySqlDataSet() override;
+    MySqlDataSet(const MySqlDataSet &) = delete;
+    MySqlDataSet &operator=(const MySqlDataSet &) = delete;
+
+    void open(const std::string &sql, FetchMode mode = FetchMode::Buffered) override;
+    void close() override;
+    bool isOpen() const override { return m_result != nullptr; }
+    bool eof() const override { return m_row == nullptr; }
+    void next() override;
+
+    int fieldCount() const override { return static_cast<int>(m_names.size()); }
+    const std::string &fieldName(int index) const override;
+    Value value(int index) const override;
+    using DataSet::value;
+
+    void execute(const std::string &sql) override;
+
+    // Called by the session before it closes.
+    void releaseResult() noexcept;
+
+private:
+    void fetch();
+    void checkIndex(int index) const;
+
+    std::shared_ptr<MySqlSession> m_session;
+    MySqlResult m_result;
+    MYSQL *m_mysql = nullptr; // the session handle the result came from
+    const MYSQL_FIELD *m_fields = nullptr;
+    std::vector<std::string> m_names;
+    MYSQL_ROW m_row = nullptr;
+    const unsigned long *m_lengths = nullptr;
+};
+
+} // namespace db

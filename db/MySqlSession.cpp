@@ -1,0 +1,137 @@
+#include "MySqlSession.h"
+
+#include "Error.h"
+#include "MySqlDataSet.h"
+#include "MySqlError.h"
+#include "MySqlResult.h"
+#include "MySqlTypes.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace db {
+
+namespace {
+struct MySqlCloser {
+    void operator()(MYSQL *mysql) const noexcept { mysql_close(mysql); }
+};
+
+const char *orNull(const std::string &text) { return text.empty() ? nullptr : text.c_str(); }
+} // namespace
+
+MySqlSession::~MySqlSession() { close(); }
+
+void MySqlSession::open(const ConnectionProfile &profile)
+{
+    std::unique_ptr<MYSQL, MySqlCloser> mysql(mysql_init(nullptr));
+    if (!mysql)
+        throw Error("Out of memory while creating a MySQL connection");
+
+    // Read the [client] group of the standard option files, as every MySQL client does: that is where
+    // users (and our test sandbox) name the local socket and the default port.
+    mysql_optionsv(mysql.get(), MYSQL_READ_DEFAULT_GROUP, "client");
+    const std::string charset = profile.parameterOr("CharSet", "utf8mb4");
+    mysql_optionsv(mysql.get(), MYSQL_SET_CHARSET_NAME, charset.c_str());
+
+    const std::string host = profile.parameterOr("HostName", "");
+    const std::string user = profile.parameterOr("User_Name", "");
+    const std::string password = profile.parameterOr("Password", "");
+    const std::string database = profile.parameterOr("Database", "");
+    // Port 0 and no socket: the client's defaults, i.e. 3306 and the local socket unless an option
+    // file says otherwise. "localhost" is passed as is, which the client takes as the local socket.
+    if (!mysql_real_connect(mysql.get(), orNull(host), user.c_str(), password.c_str(), orNull(database), 0, nullptr,
+                            CLIENT_MULTI_RESULTS))
+        throwMySqlError(mysql.get());
+
+    // An option file may name its own default character set, which would win over ours.
+    const char *current = mysql_character_set_name(mysql.get());
+    if (!current || charset != current) {
+        if (mysql_set_character_set(mysql.get(), charset.c_str()) != 0)
+            throwMySqlError(mysql.get());
+    }
+
+    close();
+    m_mysql = mysql.release();
+}
+
+void MySqlSession::close() noexcept
+{
+    if (!m_mysql)
+        return;
+    // Results first: a streamed one must be read to its end on a session that still exists.
+    for (MySqlDataSet *dataSet : m_dataSets)
+        dataSet->releaseResult();
+    mysql_close(m_mysql);
+    m_mysql = nullptr;
+}
+
+MYSQL *MySqlSession::handle() const
+{
+    if (!m_mysql)
+        throw Error("The MySQL connection is not open");
+    return m_mysql;
+}
+
+void MySqlSession::execute(const std::string &sql)
+{
+    MYSQL *mysql = handle();
+    if (mysql_real_query(mysql, sql.data(), sql.size()) != 0)
+        throwMySqlError(mysql);
+    for (;;) {
+        MySqlResult result(mysql_store_result(mysql));
+        if (!result && mysql_field_count(mysql) != 0)
+            throwMySqlError(mysql);
+        const int more = mysql_next_result(mysql);
+        if (more > 0)
+            throwMySqlError(mysql);
+        if (more < 0)
+            return;
+    }
+}
+
+std::vector<Row> MySqlSession::queryText(const std::string &sql)
+{
+    MYSQL *mysql = handle();
+    if (mysql_real_query(mysql, sql.data(), sql.size()) != 0)
+        throwMySqlError(mysql);
+    MySqlResult result(mysql_store_result(mysql));
+    if (!result && mysql_field_count(mysql) != 0)
+        throwMySqlError(mysql);
+    std::vector<Row> rows;
+    if (result) {
+        const unsigned int count = mysql_num_fields(result.get());
+        const MYSQL_FIELD *fields = mysql_fetch_fields(result.get());
+        rows.reserve(mysql_num_rows(result.get()));
+        while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
+            const unsigned long *lengths = mysql_fetch_lengths(result.get());
+            Row values;
+            values.reserve(count);
+            for (unsigned int i = 0; i < count; ++i)
+                values.push_back(makeValue(fields[i], row[i], lengths[i]));
+            rows.push_back(std::move(values));
+        }
+    }
+    result.reset();
+    discardMoreResults();
+    return rows;
+}
+
+void MySqlSession::discardMoreResults() noexcept
+{
+    if (!m_mysql)
+        return;
+    while (mysql_more_results(m_mysql)) {
+        if (mysql_next_result(m_mysql) != 0)
+            return;
+        MySqlResult extra(mysql_store_result(m_mysql));
+    }
+}
+
+void MySqlSession::attach(MySqlDataSet *dataSet) { m_dataSets.push_back(dataSet); }
+
+void MySqlSession::detach(MySqlDataSet *dataSet) noexcept
+{
+    m_dataSets.erase(std::remove(m_dataSets.begin(), m_dataSets.end(), dataSet), m_dataSets.end());
+}
+
+} // namespace db

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "Connection.h"
+
+#include <mysql.h>
+
+#include <string>
+#include <vector>
+
+namespace db {
+
+class MySqlDataSet;
+
+// The server session behind one MySQL connection, shared with the data sets made from it. The data
+// sets keep it alive, so a data set that outlives its connection finds the session closed instead of
+// a freed handle; closing the session first releases every data set's result, because a streamed
+// result still points into the session it came from.
+class MySqlSession {
+public:
+    MySqlSession() = default;
+    ~MySqlSession();
+    MySqlSession(const MySqlSession &) = delete;
+    MySqlSession &operator=(const MySqlSession &) = delete;
+
+    void open(const ConnectionProfile &profile);
+    void close() noexcept;
+    bool isOpen() const noexcept { return m_mysql != nullptr; }
+
+    // The live handle; throws db::Error when the connection is not open.
+    MYSQL *handle() const;
+
+    // Sends one statement and throws away whatever rows it returns.
+    void execute(const std::string &sql);
+    // Sends one statement and reads its rows whole; a statement without rows gives none.
+    std::vector<Row> queryText(const std::string &sql);
+    // Skips the further results a stored procedure call may leave behind, so the next command runs.
+    void discardMoreResults() noexcept;
+
+    void attach(MySqlDataSet *dataSet);
+    void detach(MySqlDataSet *dataSet) noexcept;
+
+private:
+    MYSQL *m_mysql = nullptr;
+    std::vector<MySqlDataSet *> m_dataSets;
+};
+
+} // namespace db
