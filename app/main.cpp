@@ -1,12 +1,23 @@
+#include "app/ApplicationTitle.h"
+#include "app/MessageBoxPrompts.h"
+#include "app/Umail.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QScreen>
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Morvane 1.2"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Morvane 1.2"));
-    window.show();
-    return app.exec();
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("morvane"));
+    QApplication::setApplicationDisplayName(applicationTitle());
+
+    MessageBoxPrompts prompts;
+    Taaform1 aaform1(prompts);
+    if (const QScreen *screen = aaform1.screen()) {
+        QRect frame = aaform1.frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        aaform1.move(frame.topLeft());
+    }
+    aaform1.show();
+    return application.exec();
 }

@@ -1,0 +1,733 @@
+#include "app/Umail.h"
+
+#include "app/ApplicationTitle.h"
+#include "app/HelpPages.h"
+#include "app/LogoImage.h"
+#include "app/ProgressLog.h"
+#include "app/Prompts.h"
+#include "app/RadioGroup.h"
+#include "app/SilentAbort.h"
+#include "app/TableListMoves.h"
+#include "app/captions/ApplyCaptions.h"
+#include "app/captions/CaptionTables.h"
+#include "app/ucs.h"
+#include "convert/ConversionRun.h"
+#include "db/Connection.h"
+#include "db/Drivers.h"
+#include "db/Profiles.h"
+#include "db/SourceCatalog.h"
+#include "settings/SettingsStore.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+
+#include <exception>
+
+namespace {
+
+constexpr int kClientWidth = 672;
+constexpr int kClientHeight = 391;
+constexpr int kStepColumnWidth = 177;
+constexpr int kPageWidth = 493;
+constexpr int kPageHeight = 344;
+constexpr int kLogPage = 6;
+
+QLabel *makeLabel(const QString &name, const QString &caption, QWidget *parent, const QRect &geometry,
+                  bool wrap = false)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    label->setWordWrap(wrap);
+    label->setAlignment(Qt::AlignLeft | (wrap ? Qt::AlignTop : Qt::AlignVCenter));
+    return label;
+}
+
+QLineEdit *makeEdit(const QString &name, QWidget *parent, const QRect &geometry, QLabel *label)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setGeometry(geometry);
+    label->setBuddy(edit);
+    return edit;
+}
+
+QListWidget *makeList(const QString &name, QWidget *parent, const QRect &geometry)
+{
+    auto *list = new QListWidget(parent);
+    list->setObjectName(name);
+    list->setGeometry(geometry);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    return list;
+}
+
+QPushButton *makeButton(const QString &name, const QString &caption, QWidget *parent, const QRect &geometry)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setGeometry(geometry);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QCheckBox *makeCheck(const QString &name, const QString &caption, QWidget *parent, const QRect &geometry)
+{
+    auto *check = new QCheckBox(caption, parent);
+    check->setObjectName(name);
+    check->setGeometry(geometry);
+    return check;
+}
+
+QFont boldFont(QFont font, int pointSize = 0)
+{
+    font.setBold(true);
+    if (pointSize > 0)
+        font.setPointSize(pointSize);
+    return font;
+}
+
+std::string text(const QLineEdit *edit) { return edit->text().toStdString(); }
+
+const QStringList kCharsets = {
+    QStringLiteral("Default"), QStringLiteral("armscii8"), QStringLiteral("ascii"),    QStringLiteral("big5"),
+    QStringLiteral("binary"),  QStringLiteral("cp1250"),   QStringLiteral("cp1251"),   QStringLiteral("cp1256"),
+    QStringLiteral("cp1257"),  QStringLiteral("cp850"),    QStringLiteral("cp852"),    QStringLiteral("cp866"),
+    QStringLiteral("cp932"),   QStringLiteral("dec8"),     QStringLiteral("eucjpms"),  QStringLiteral("euckr"),
+    QStringLiteral("gb2312"),  QStringLiteral("gbk"),      QStringLiteral("geostd8"),  QStringLiteral("greek"),
+    QStringLiteral("hebrew"),  QStringLiteral("hp8"),      QStringLiteral("keybcs2"),  QStringLiteral("koi8r"),
+    QStringLiteral("koi8u"),   QStringLiteral("latin1"),   QStringLiteral("latin2"),   QStringLiteral("latin5"),
+    QStringLiteral("latin7"),  QStringLiteral("macce"),    QStringLiteral("macroman"), QStringLiteral("sjis"),
+    QStringLiteral("swe7"),    QStringLiteral("tis620"),   QStringLiteral("ucs2"),     QStringLiteral("ujis"),
+    QStringLiteral("utf8"),
+};
+
+} // namespace
+
+Taaform1::Taaform1(Prompts &prompts, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      m_prompts(prompts)
+{
+    setObjectName(QStringLiteral("aaform1"));
+    QFont font = this->font();
+    font.setFamilies({QStringLiteral("MS Sans Serif"), font.family()});
+    font.setPointSize(8);
+    setFont(font);
+    setFixedSize(kClientWidth, kClientHeight);
+
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(0, 0, kStepColumnWidth, kClientHeight);
+    Panel1->setFrameShape(QFrame::StyledPanel);
+    Panel1->setAutoFillBackground(true);
+    QPalette column = Panel1->palette();
+    column.setColor(QPalette::Window, column.color(QPalette::Base));
+    Panel1->setPalette(column);
+    buildStepColumn(Panel1);
+
+    Panel2 = new QFrame(this);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setGeometry(kStepColumnWidth + 2, 0, kPageWidth, kClientHeight);
+    pg = new QStackedWidget(Panel2);
+    pg->setObjectName(QStringLiteral("pg"));
+    pg->setGeometry(0, 0, kPageWidth, kPageHeight);
+    buildPages();
+    Panel5 = new QFrame(Panel2);
+    Panel5->setObjectName(QStringLiteral("Panel5"));
+    Panel5->setGeometry(0, kPageHeight + 4, kPageWidth, 2);
+    Panel5->setFrameShape(QFrame::HLine);
+    Panel5->setFrameShadow(QFrame::Sunken);
+    Panel3 = new QFrame(Panel2);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    Panel3->setGeometry(0, kClientHeight - 41, kPageWidth, 41);
+    buildButtonBar(Panel3);
+
+    m_catalogConnection = db::createMySqlConnection();
+    m_rowConnection = db::createMySqlConnection();
+    oracleconn = db::createOracleConnection();
+    m_oracleDataConnection = db::createOracleConnection();
+    oracleinsert = db::createOracleConnection();
+
+    frmcs = std::make_unique<Tfrmcs>();
+    m_log = std::make_unique<ProgressLog>(*sc);
+
+    FormCreate();
+}
+
+Taaform1::~Taaform1() = default;
+
+void Taaform1::buildStepColumn(QWidget *column)
+{
+    QLabel **steps[] = {&Label1, &Label2, &Label3, &Label4, &Label5, &Label6};
+    const QString captions[] = {QStringLiteral("Welcome"),
+                                QStringLiteral("Connect to Mysql server"),
+                                QStringLiteral("Connect to Oracle server"),
+                                QStringLiteral("Conversion Settings"),
+                                QStringLiteral("Select table to convert"),
+                                QStringLiteral("Conversion is Completed")};
+    for (int i = 0; i < 6; ++i)
+        *steps[i] = makeLabel(QStringLiteral("Label%1").arg(i + 1), captions[i], column,
+                              QRect(13, 24 + 40 * i, 150, 20));
+    Image1 = new LogoImage(column);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(1, kClientHeight - 41 - 1, 175, 41);
+    connect(Image1, &LogoImage::clicked, this, &Taaform1::Image1Click);
+}
+
+QWidget *Taaform1::addPage(const QString &name)
+{
+    auto *page = new QWidget(pg);
+    page->setObjectName(name);
+    pg->addWidget(page);
+    return page;
+}
+
+void Taaform1::buildPages()
+{
+    // Page 1: welcome.
+    QWidget *page = addPage(QStringLiteral("TabSheet1"));
+    const QFont title = boldFont(font(), 10);
+    makeLabel(QStringLiteral("Label7"), QStringLiteral("Welcome to the Database"), page, QRect(24, 24, 440, 22))
+        ->setFont(title);
+    makeLabel(QStringLiteral("Label8"), QStringLiteral("Conversion Wizard"), page, QRect(24, 46, 440, 22))
+        ->setFont(title);
+    makeLabel(QStringLiteral("Label9"), QStringLiteral("This wizard helps you move Mysql database to Oracle  server."),
+              page, QRect(24, 90, 440, 36), true);
+    makeLabel(QStringLiteral("Label10"), QStringLiteral("Click 'Next' to continue."), page, QRect(24, 300, 440, 20));
+
+    // Page 2: the MySQL server.
+    page = addPage(QStringLiteral("TabSheet2"));
+    makeLabel(QStringLiteral("Label11"),
+              QStringLiteral("Provide necessary information to establish connection with MySQL server."), page,
+              QRect(16, 8, 460, 30), true);
+    accessmode = new RadioGroup(QStringLiteral("Access mode"), {QStringLiteral("&Local"), QStringLiteral("&Romote")},
+                                true, page);
+    accessmode->setObjectName(QStringLiteral("accessmode"));
+    accessmode->setGeometry(16, 40, 460, 46);
+    connect(accessmode, &RadioGroup::itemIndexChanged, this, &Taaform1::accessmodeClick);
+    auto *authorization = new QGroupBox(QStringLiteral("Authorization settings"), page);
+    authorization->setObjectName(QStringLiteral("authorization"));
+    authorization->setGeometry(16, 92, 460, 132);
+    QLabel *label = makeLabel(QStringLiteral("Label15"), QStringLiteral("Database :"), authorization,
+                              QRect(16, 22, 120, 21));
+    edtdatabase = makeEdit(QStringLiteral("edtdatabase"), authorization, QRect(140, 22, 220, 21), label);
+    label = makeLabel(QStringLiteral("Label12"), QStringLiteral("User name:"), authorization, QRect(16, 48, 120, 21));
+    edtname = makeEdit(QStringLiteral("edtname"), authorization, QRect(140, 48, 220, 21), label);
+    label = makeLabel(QStringLiteral("Label13"), QStringLiteral("Password:"), authorization, QRect(16, 74, 120, 21));
+    edtpassword = makeEdit(QStringLiteral("edtpassword"), authorization, QRect(140, 74, 220, 21), label);
+    edtpassword->setEchoMode(QLineEdit::Password);
+    label = makeLabel(QStringLiteral("edtport111"), QStringLiteral("Port number:"), authorization,
+                      QRect(16, 100, 120, 21));
+    edtport = makeEdit(QStringLiteral("edtport"), authorization, QRect(140, 100, 80, 21), label);
+    edtport->setText(QStringLiteral("3306"));
+    // The port is shown for information only: the client library's default (or its option files) decide.
+    edtport->setReadOnly(true);
+    edtport->setEnabled(false);
+    auto *remote = new QGroupBox(QStringLiteral("Remote settings"), page);
+    remote->setObjectName(QStringLiteral("GroupBox2"));
+    remote->setGeometry(16, 230, 460, 80);
+    label = makeLabel(QStringLiteral("Label14"), QStringLiteral("Host:"), remote, QRect(16, 22, 120, 21));
+    edthost = makeEdit(QStringLiteral("edthost"), remote, QRect(140, 22, 220, 21), label);
+    edthost->setEnabled(false);
+    makeLabel(QStringLiteral("Label16"), QStringLiteral("(it could be network name or IP address)"), remote,
+              QRect(140, 48, 300, 20));
+
+    // Page 3: the Oracle server.
+    page = addPage(QStringLiteral("TabSheet3"));
+    makeLabel(QStringLiteral("Label18"),
+              QStringLiteral("Provide the necessary information to establish connection with Oracle server."), page,
+              QRect(16, 8, 460, 30), true);
+    makeLabel(QStringLiteral("Label19"),
+              QStringLiteral("Enter the same values that you specify for standard Oracle applications"), page,
+              QRect(16, 44, 460, 30), true);
+    makeLabel(QStringLiteral("Label20"), QStringLiteral("Link Oracle Enterprise Manager Console."), page,
+              QRect(16, 78, 460, 20));
+    label = makeLabel(QStringLiteral("Label21"), QStringLiteral("&Service:"), page, QRect(40, 120, 110, 21));
+    edtservice = makeEdit(QStringLiteral("edtservice"), page, QRect(160, 120, 240, 21), label);
+    label = makeLabel(QStringLiteral("Label22"), QStringLiteral("&User name:"), page, QRect(40, 150, 110, 21));
+    edtoracleusername = makeEdit(QStringLiteral("edtoracleusername"), page, QRect(160, 150, 240, 21), label);
+    label = makeLabel(QStringLiteral("Label23"), QStringLiteral("&Password"), page, QRect(40, 180, 110, 21));
+    edtoraclepassword = makeEdit(QStringLiteral("edtoraclepassword"), page, QRect(160, 180, 240, 21), label);
+    edtoraclepassword->setEchoMode(QLineEdit::Password);
+
+    // Page 4: the database and the conversion options.
+    page = addPage(QStringLiteral("TabSheet4"));
+    makeLabel(QStringLiteral("Label24"),
+              QStringLiteral("On this page you can specify source database name and conversion settings."), page,
+              QRect(16, 8, 460, 30), true);
+    label = makeLabel(QStringLiteral("Label25"), QStringLiteral("MySQL database name:"), page, QRect(16, 40, 200, 20));
+    mysqldblist = makeList(QStringLiteral("mysqldblist"), page, QRect(16, 62, 200, 168));
+    label->setBuddy(mysqldblist);
+    processtable = new RadioGroup(QStringLiteral("How to process existing tables:"),
+                                  {QStringLiteral("&Overwrite"), QStringLiteral("Merge"), QStringLiteral("Skip")},
+                                  false, page);
+    processtable->setObjectName(QStringLiteral("processtable"));
+    processtable->setGeometry(232, 40, 245, 90);
+    chktabledefi = makeCheck(QStringLiteral("chktabledefi"), QStringLiteral("Convert table definitions only"), page,
+                             QRect(232, 140, 245, 20));
+    chkskipindex = makeCheck(QStringLiteral("chkskipindex"), QStringLiteral("Skip converting indexes"), page,
+                             QRect(232, 164, 245, 20));
+    chkuppercase = makeCheck(QStringLiteral("chkuppercase"), QStringLiteral("Make names uppercase"), page,
+                             QRect(232, 188, 245, 20));
+    chkuppercase->setChecked(true);
+    chkblobtotext = makeCheck(QStringLiteral("chkblobtotext"), QStringLiteral("Convert BLOB to text"), page,
+                              QRect(232, 212, 245, 20));
+    label = makeLabel(QStringLiteral("Label33"), QStringLiteral("Character Set"), page, QRect(16, 240, 200, 20));
+    cbcharset = new QComboBox(page);
+    cbcharset->setObjectName(QStringLiteral("cbcharset"));
+    cbcharset->setGeometry(16, 262, 200, 22);
+    cbcharset->setMaxVisibleItems(16);
+    // Entries only: a typed name would be sent in a statement unchecked.
+    cbcharset->addItems(kCharsets);
+    label->setBuddy(cbcharset);
+
+    // Page 5: the tables.
+    page = addPage(QStringLiteral("TabSheet5"));
+    makeLabel(QStringLiteral("Label26"), QStringLiteral("Select MySQL tables to convert into Oracle format."), page,
+              QRect(16, 8, 460, 20));
+    label = makeLabel(QStringLiteral("Label27"), QStringLiteral("Available tables:"), page, QRect(16, 34, 180, 20));
+    mysqltablelist = makeList(QStringLiteral("mysqltablelist"), page, QRect(16, 56, 180, 276));
+    label->setBuddy(mysqltablelist);
+    label = makeLabel(QStringLiteral("Label28"), QStringLiteral("Selected tables:"), page, QRect(297, 34, 180, 20));
+    mysqltableselect = makeList(QStringLiteral("mysqltableselect"), page, QRect(297, 56, 180, 276));
+    label->setBuddy(mysqltableselect);
+    Button1 = makeButton(QStringLiteral("Button1"), QStringLiteral("Add >"), page, QRect(209, 100, 75, 25));
+    Button2 = makeButton(QStringLiteral("Button2"), QStringLiteral("Add all >"), page, QRect(209, 132, 75, 25));
+    Button3 = makeButton(QStringLiteral("Button3"), QStringLiteral("< Remove"), page, QRect(209, 190, 75, 25));
+    Button4 = makeButton(QStringLiteral("Button4"), QStringLiteral("< Remove all"), page, QRect(209, 222, 75, 25));
+    connect(Button1, &QPushButton::clicked, this, &Taaform1::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &Taaform1::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &Taaform1::Button3Click);
+    connect(Button4, &QPushButton::clicked, this, &Taaform1::Button4Click);
+
+    // Page 6: the progress log.
+    page = addPage(QStringLiteral("TabSheet6"));
+    sc = new QPlainTextEdit(page);
+    sc->setObjectName(QStringLiteral("sc"));
+    sc->setGeometry(4, 4, kPageWidth - 8, kPageHeight - 8);
+    sc->setReadOnly(true);
+    sc->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    sc->setLineWrapMode(QPlainTextEdit::NoWrap);
+
+    // The holder page, never shown: its labels keep the translatable texts the code reads (the closing
+    // lines of the log, the help address, the close question), so they follow the caption table.
+    page = addPage(QStringLiteral("TabSheet7"));
+    auto *holder = new QStackedWidget(page);
+    holder->setObjectName(QStringLiteral("PageControl1"));
+    auto *sheet = new QWidget(holder);
+    sheet->setObjectName(QStringLiteral("TabSheet8"));
+    holder->addWidget(sheet);
+    Label29 = makeLabel(QStringLiteral("Label29"), QStringLiteral("Conversion is Completed"), sheet,
+                        QRect(8, 8, 460, 20));
+    Label29->setFont(boldFont(font()));
+    Label30 = makeLabel(QStringLiteral("Label30"),
+                        QStringLiteral("Wizard has migrated your MySQL database to Oracle server successfully."), sheet,
+                        QRect(8, 30, 460, 20));
+    Label32 = makeLabel(QStringLiteral("Label32"), QStringLiteral("Click 'Finish' to exit the wizard."), sheet,
+                        QRect(8, 52, 460, 20));
+    helpurl = makeLabel(QStringLiteral("helpurl"), QString(), sheet, QRect(8, 74, 460, 20));
+    queryclose = makeLabel(QStringLiteral("queryclose"), QStringLiteral("Close this Wizard ?"), sheet,
+                           QRect(8, 96, 460, 20));
+    // The texts are read from these labels, never displayed; no "&" in them may become a shortcut.
+    for (QLabel *stored : {Label29, Label30, Label32, helpurl, queryclose})
+        stored->setTextFormat(Qt::PlainText);
+}
+
+void Taaform1::buildButtonBar(QWidget *bar)
+{
+    btback = makeButton(QStringLiteral("btback"), QStringLiteral("< Back"), bar, QRect(129, 8, 75, 25));
+    btnext = makeButton(QStringLiteral("btnext"), QStringLiteral("Next >"), bar, QRect(206, 8, 75, 25));
+    btcancel = makeButton(QStringLiteral("btcancel"), QStringLiteral("Close"), bar, QRect(311, 8, 75, 25));
+    bthelp = makeButton(QStringLiteral("bthelp"), QStringLiteral("Help"), bar, QRect(390, 8, 75, 25));
+    connect(btback, &QPushButton::clicked, this, &Taaform1::btbackClick);
+    connect(btnext, &QPushButton::clicked, this, &Taaform1::btnextClick);
+    connect(btcancel, &QPushButton::clicked, this, &Taaform1::btcancelClick);
+    connect(bthelp, &QPushButton::clicked, this, &Taaform1::bthelpClick);
+}
+
+void Taaform1::FormCreate()
+{
+    english = captions::englishTable();
+    chn = captions::chineseTable();
+    InterfaceLanguage = QStringLiteral("en");
+    ApplyCaptions();
+    StopRequested = false;
+    setCancelAction(CancelAction::Close, btcancel->text());
+    setWindowTitle(applicationTitle());
+    LoadSettings();
+    CurrentPage = 1;
+    ShowPage(CurrentPage);
+}
+
+// ---- Page flow ----
+
+void Taaform1::ShowPage(int page)
+{
+    btback->setEnabled(true);
+    btnext->setEnabled(true);
+    btnext->setText(QStringLiteral("Next >"));
+    btcancel->setEnabled(true);
+    bthelp->setEnabled(true);
+    if (page == 1)
+        btback->setEnabled(false);
+    if (page == kLogPage) {
+        btback->setEnabled(false);
+        btnext->setText(QStringLiteral("Finish"));
+        btcancel->setEnabled(false);
+        bthelp->setEnabled(false);
+    }
+    pg->setCurrentIndex(page - 1);
+    QLabel *steps[] = {Label1, Label2, Label3, Label4, Label5, Label6};
+    for (int i = 0; i < 6; ++i) {
+        QFont stepFont = steps[i]->font();
+        stepFont.setBold(i == page - 1);
+        steps[i]->setFont(stepFont);
+    }
+    if (CurrentPage == 5)
+        updateNextOnPage5();
+    switch (CurrentPage) {
+    case 2:
+        edtdatabase->setFocus();
+        break;
+    case 3:
+        edtservice->setFocus();
+        break;
+    case 4:
+        mysqldblist->setFocus();
+        break;
+    case 5:
+        mysqltablelist->setFocus();
+        break;
+    default:
+        break;
+    }
+}
+
+void Taaform1::btnextClick()
+{
+    // Next and Back are disabled during a run, but a click queued before that must not re-enter it.
+    if (m_running)
+        return;
+    if (!performAction([this] { runForwardAction(CurrentPage); }))
+        return;
+    if (StopRequested)
+        return;
+    CurrentPage = CurrentPage < kLogPage ? CurrentPage + 1 : 1;
+    ShowPage(CurrentPage);
+}
+
+void Taaform1::runForwardAction(int page)
+{
+    switch (page) {
+    case 2:
+        step2Click();
+        break;
+    case 3:
+        step3Click();
+        break;
+    case 4:
+        step4Click();
+        break;
+    case 5:
+        step5Click();
+        break;
+    case 6:
+        step6Click();
+        break;
+    default:
+        break;
+    }
+}
+
+void Taaform1::btbackClick()
+{
+    // Back is enabled by a confirmed Stop while the run is still unwinding to its next progress point;
+    // it acts once the run has returned.
+    if (m_running)
+        return;
+    // A stop request that no run consumed (Stop during the last table, or after a run ended by an
+    // error) would otherwise keep Next from moving for the rest of the session.
+    StopRequested = false;
+    if (CurrentPage == 5)
+        bkstep5Click();
+    CurrentPage -= 1;
+    ShowPage(CurrentPage);
+}
+
+void Taaform1::setCancelAction(CancelAction action, const QString &caption)
+{
+    m_cancelAction = action;
+    btcancel->setText(caption);
+}
+
+void Taaform1::btcancelClick()
+{
+    if (m_cancelAction == CancelAction::Stop)
+        ConfirmStop();
+    else
+        ConfirmClose();
+}
+
+void Taaform1::ConfirmClose()
+{
+    if (m_prompts.askYesNo(this, QStringLiteral("Information"), queryclose->text()))
+        close();
+}
+
+void Taaform1::ConfirmStop()
+{
+    if (m_prompts.askYesNo(this, QStringLiteral("Info"), QStringLiteral("Stop"))) {
+        StopRequested = true;
+        btback->setEnabled(true);
+        setCancelAction(CancelAction::Close, QStringLiteral("Close"));
+    } else {
+        StopRequested = false;
+    }
+}
+
+void Taaform1::bthelpClick() { m_prompts.openUrl(helppages::resolve(helpurl->text())); }
+
+void Taaform1::Image1Click() { bthelpClick(); }
+
+void Taaform1::accessmodeClick()
+{
+    edthost->setEnabled(accessmode->itemIndex() == 1);
+    edtport->setEnabled(false);
+}
+
+bool Taaform1::performAction(const std::function<void()> &action)
+{
+    try {
+        action();
+        return true;
+    } catch (const SilentAbort &) {
+    } catch (const std::exception &error) {
+        showErrorBox(QString::fromStdString(error.what()));
+    } catch (...) {
+        showErrorBox(QStringLiteral("Unexpected failure"));
+    }
+    return false;
+}
+
+void Taaform1::showErrorBox(const QString &message)
+{
+    QString text = message;
+    if (!text.isEmpty() && text.back() > QLatin1Char('.'))
+        text += QLatin1Char('.');
+    m_prompts.showError(this, applicationTitle(), text);
+}
+
+void Taaform1::closeEvent(QCloseEvent *event)
+{
+    // Closing the window during a run stops it at its next progress point: nobody could watch or stop
+    // a run that went on behind a closed window. The program ends once the run has returned.
+    if (m_running)
+        StopRequested = true;
+    SaveSettings();
+    event->accept();
+}
+
+// ---- Page actions ----
+
+std::vector<std::string> Taaform1::sourceProfile(const std::string &database) const
+{
+    const bool remote = accessmode->itemIndex() == 1;
+    std::vector<std::string> lines = db::mysqlSourceProfile(database, text(edtname), text(edtpassword),
+                                                            remote ? text(edthost) : std::string());
+    // Remote sends the host as typed, even empty (the client library then takes the local server).
+    if (remote)
+        lines.back() = "HostName=" + text(edthost);
+    return lines;
+}
+
+void Taaform1::step2Click()
+{
+    if (edtdatabase->text().trimmed().isEmpty()) {
+        m_prompts.showMessage(this, applicationTitle(), QStringLiteral("Please enter database name"));
+        edtdatabase->setFocus();
+        throw SilentAbort{};
+    }
+    if (m_catalogConnection->isOpen())
+        m_catalogConnection->close();
+    m_catalogConnection->replaceProfile(sourceProfile(text(edtdatabase)));
+    m_catalogConnection->open();
+
+    const db::SourceCatalog::DatabaseList databases =
+        db::SourceCatalog(*m_catalogConnection).listDatabases(text(edtdatabase));
+    mysqldblist->clear();
+    for (const std::string &name : databases.names)
+        mysqldblist->addItem(QString::fromStdString(name));
+    tablelists::highlight(*mysqldblist, databases.selected);
+}
+
+void Taaform1::step3Click()
+{
+    const std::vector<std::string> profile =
+        db::oracleTargetProfile(text(edtservice), text(edtoracleusername), text(edtoraclepassword));
+    for (db::Connection *connection : {oracleconn.get(), m_oracleDataConnection.get(), oracleinsert.get()}) {
+        if (connection->isOpen())
+            connection->close();
+        connection->replaceProfile(profile);
+        connection->open();
+    }
+}
+
+void Taaform1::step4Click()
+{
+    const int chosen = tablelists::highlighted(*mysqldblist);
+    if (chosen < 0)
+        throw std::out_of_range("List index out of bounds (-1)");
+    m_chosenDatabase = mysqldblist->item(chosen)->text().toStdString();
+    for (const std::string &table : db::SourceCatalog(*m_catalogConnection).listTables(m_chosenDatabase))
+        mysqltablelist->addItem(QString::fromStdString(table));
+    if (mysqltablelist->count() > 0)
+        tablelists::highlight(*mysqltablelist, 0);
+}
+
+void Taaform1::step5Click()
+{
+    std::vector<std::string> tables;
+    for (int i = 0; i < mysqltableselect->count(); ++i)
+        tables.push_back(mysqltableselect->item(i)->text().toStdString());
+
+    pg->setCurrentIndex(kLogPage - 1);
+    convert::ConversionOptions options;
+    options.policy = static_cast<convert::ExistingTablePolicy>(std::max(0, processtable->itemIndex()));
+    options.definitionsOnly = chktabledefi->isChecked();
+    options.skipIndexes = chkskipindex->isChecked();
+    options.uppercaseNames = chkuppercase->isChecked();
+    options.blobToText = chkblobtotext->isChecked();
+    options.charsetIndex = cbcharset->currentIndex();
+    options.charset = cbcharset->currentText().toStdString();
+    btback->setEnabled(false);
+    btnext->setEnabled(false);
+    setCancelAction(CancelAction::Stop, QStringLiteral("Stop"));
+    btcancel->setEnabled(true);
+    StopRequested = false;
+
+    convert::RunConnections connections{*m_catalogConnection,
+                                        *m_rowConnection,
+                                        sourceProfile(m_chosenDatabase),
+                                        *oracleconn,
+                                        *m_oracleDataConnection,
+                                        *oracleinsert,
+                                        text(edtoracleusername)};
+    convert::RunHooks hooks{*m_log,
+                            [] { QApplication::processEvents(); },
+                            StopRequested,
+                            {Label29->text().toStdString(), Label30->text().toStdString(),
+                             Label32->text().toStdString()}};
+    convert::ConversionRun run(std::move(connections), options, std::move(hooks));
+
+    struct RunningFlag {
+        bool &flag;
+        explicit RunningFlag(bool &f) : flag(f) { flag = true; }
+        ~RunningFlag() { flag = false; }
+    } running(m_running);
+    if (run.run(tables) == convert::RunOutcome::Stopped)
+        throw SilentAbort{};
+}
+
+void Taaform1::step6Click()
+{
+    m_log->clear();
+    mysqltableselect->clear();
+    close();
+}
+
+void Taaform1::bkstep5Click()
+{
+    mysqltablelist->clear();
+    mysqltableselect->clear();
+}
+
+// ---- Table lists ----
+
+void Taaform1::updateNextOnPage5()
+{
+    if (CurrentPage == 5)
+        btnext->setEnabled(mysqltableselect->count() > 0);
+}
+
+void Taaform1::Button1Click()
+{
+    tablelists::moveOne(*mysqltablelist, *mysqltableselect);
+    updateNextOnPage5();
+}
+
+void Taaform1::Button2Click()
+{
+    tablelists::moveAll(*mysqltablelist, *mysqltableselect);
+    updateNextOnPage5();
+}
+
+void Taaform1::Button3Click()
+{
+    tablelists::moveOne(*mysqltableselect, *mysqltablelist);
+    updateNextOnPage5();
+}
+
+void Taaform1::Button4Click()
+{
+    tablelists::moveAll(*mysqltableselect, *mysqltablelist);
+    updateNextOnPage5();
+}
+
+// ---- Captions and settings ----
+
+void Taaform1::ApplyCaptions() { captions::applyCaptions(*this, InterfaceLanguage, english, chn); }
+
+void Taaform1::LoadSettings()
+{
+    const std::optional<WizardSettings> stored = SettingsStore::load();
+    if (!stored)
+        return;
+    const WizardSettings &s = *stored;
+    // Values a hand edit left outside the controls' items fall back to the window's defaults.
+    accessmode->setItemIndex(s.accessMode >= 0 && s.accessMode < accessmode->count() ? s.accessMode : 0);
+    accessmodeClick();
+    edtdatabase->setText(s.database);
+    edtname->setText(s.mysqlUser);
+    edtpassword->setText(s.mysqlPassword);
+    edthost->setText(s.host);
+    edtport->setText(s.port);
+    cbcharset->setCurrentIndex(s.charsetIndex >= -1 && s.charsetIndex < cbcharset->count() ? s.charsetIndex : 0);
+    edtservice->setText(s.oracleService);
+    edtoracleusername->setText(s.oracleUser);
+    edtoraclepassword->setText(s.oraclePassword);
+    processtable->setItemIndex(s.processTable >= 0 && s.processTable < processtable->count() ? s.processTable : 0);
+    chktabledefi->setChecked(s.tableDefOnly);
+    chkuppercase->setChecked(s.nameUpperCase);
+    chkskipindex->setChecked(s.skipIndex);
+    chkblobtotext->setChecked(s.blobToText);
+}
+
+void Taaform1::SaveSettings()
+{
+    WizardSettings s;
+    s.accessMode = accessmode->itemIndex();
+    s.database = edtdatabase->text();
+    s.mysqlUser = edtname->text();
+    s.mysqlPassword = edtpassword->text();
+    s.host = edthost->text();
+    s.port = edtport->text();
+    s.charsetIndex = cbcharset->currentIndex();
+    s.oracleService = edtservice->text();
+    s.oraclePassword = edtoraclepassword->text();
+    s.oracleUser = edtoracleusername->text();
+    s.processTable = processtable->itemIndex();
+    s.tableDefOnly = chktabledefi->isChecked();
+    s.nameUpperCase = chkuppercase->isChecked();
+    s.skipIndex = chkskipindex->isChecked();
+    s.blobToText = chkblobtotext->isChecked();
+    SettingsStore::save(s);
+}

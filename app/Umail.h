@@ -1,0 +1,144 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QStackedWidget;
+
+class LogoImage;
+class ProgressLog;
+class Prompts;
+class RadioGroup;
+class Tfrmcs;
+
+namespace db {
+class Connection;
+}
+
+// The wizard's main window: six pages behind a column of step labels, and the button bar. It owns
+// every control, the connections to both servers and the hidden text viewer for the whole program.
+class Taaform1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Taaform1(Prompts &prompts, QWidget *parent = nullptr);
+    ~Taaform1() override;
+
+    int currentPage() const noexcept { return CurrentPage; }
+    bool stopRequested() const noexcept { return StopRequested; }
+    bool isRunning() const noexcept { return m_running; }
+    const QString &interfaceLanguage() const noexcept { return InterfaceLanguage; }
+    void setInterfaceLanguage(const QString &language) { InterfaceLanguage = language; }
+    Tfrmcs &textViewer() const noexcept { return *frmcs; }
+    ProgressLog &progressLog() const noexcept { return *m_log; }
+
+    // Page flow.
+    void ShowPage(int page);
+    void btnextClick();
+    void btbackClick();
+    void ConfirmClose();
+    void ConfirmStop();
+    void bthelpClick();
+    void Image1Click();
+    void accessmodeClick();
+
+    // Page actions, run by Next (and Back on page 5). They throw db::Error (or any std::exception) on
+    // failure and SilentAbort when they have told the user themselves.
+    void step2Click();
+    void step3Click();
+    void step4Click();
+    void step5Click();
+    void step6Click();
+    void bkstep5Click();
+
+    // The table lists of page 5.
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+
+    void ApplyCaptions();
+    void LoadSettings();
+    void SaveSettings();
+
+    QStringList english;
+    QStringList chn;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    enum class CancelAction { Close, Stop };
+
+    void FormCreate();
+    void buildStepColumn(QWidget *column);
+    void buildPages();
+    void buildButtonBar(QWidget *bar);
+    QWidget *addPage(const QString &name);
+    void setCancelAction(CancelAction action, const QString &caption);
+    void btcancelClick();
+    void updateNextOnPage5();
+    void runForwardAction(int page);
+    // Runs a page action; false when it failed (the error box has been shown) or aborted silently.
+    bool performAction(const std::function<void()> &action);
+    void showErrorBox(const QString &message);
+    std::vector<std::string> sourceProfile(const std::string &database) const;
+
+    Prompts &m_prompts;
+
+    // Window state.
+    int CurrentPage = 1;
+    bool StopRequested = false;
+    QString InterfaceLanguage = QStringLiteral("en");
+    CancelAction m_cancelAction = CancelAction::Close;
+    bool m_running = false;
+    std::string m_chosenDatabase;
+
+    // Connections (the data sets of the original design are made per query on them).
+    std::unique_ptr<db::Connection> m_catalogConnection; // xtb
+    std::unique_ptr<db::Connection> m_rowConnection;     // sjb
+    std::unique_ptr<db::Connection> oracleconn;
+    std::unique_ptr<db::Connection> m_oracleDataConnection; // oracledata
+    std::unique_ptr<db::Connection> oracleinsert;
+
+    std::unique_ptr<Tfrmcs> frmcs;
+    std::unique_ptr<ProgressLog> m_log;
+
+    // Controls.
+    QFrame *Panel1 = nullptr;
+    QFrame *Panel2 = nullptr;
+    QFrame *Panel3 = nullptr;
+    QFrame *Panel5 = nullptr;
+    QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr, *Label5 = nullptr,
+           *Label6 = nullptr;
+    LogoImage *Image1 = nullptr;
+    QStackedWidget *pg = nullptr;
+    QPushButton *btback = nullptr, *btnext = nullptr, *btcancel = nullptr, *bthelp = nullptr;
+
+    RadioGroup *accessmode = nullptr;
+    QLineEdit *edtdatabase = nullptr, *edtname = nullptr, *edtpassword = nullptr, *edtport = nullptr,
+              *edthost = nullptr;
+    QLineEdit *edtservice = nullptr, *edtoracleusername = nullptr, *edtoraclepassword = nullptr;
+    QListWidget *mysqldblist = nullptr;
+    RadioGroup *processtable = nullptr;
+    QCheckBox *chktabledefi = nullptr, *chkskipindex = nullptr, *chkuppercase = nullptr, *chkblobtotext = nullptr;
+    QComboBox *cbcharset = nullptr;
+    QListWidget *mysqltablelist = nullptr, *mysqltableselect = nullptr;
+    QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr;
+    QPlainTextEdit *sc = nullptr;
+    QLabel *Label29 = nullptr, *Label30 = nullptr, *Label32 = nullptr, *helpurl = nullptr, *queryclose = nullptr;
+};

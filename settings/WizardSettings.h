@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+// What the wizard keeps between runs: the entries of pages 2 and 3 and the options of page 4. The
+// defaults are those of a first start.
+struct WizardSettings {
+    int accessMode = 0; // 0 Local, 1 Remote
+    QString database;
+    QString mysqlUser;
+    QString mysqlPassword;
+    QString host;
+    QString port = QStringLiteral("3306");
+    int charsetIndex = 0; // 0 "Default", -1 no entry chosen
+    QString oracleService;
+    QString oraclePassword;
+    QString oracleUser;
+    int processTable = 0; // the existing-table policy: 0 Overwrite, 1 Merge, 2 Skip
+    bool tableDefOnly = false;
+    bool nameUpperCase = true;
+    bool skipIndex = false;
+    bool blobToText = false;
+
+    friend bool operator==(const WizardSettings &, const WizardSettings &) = default;
+};
