@@ -419,6 +419,32 @@ TEST(MySqlConnection, KilledSessionIsConnectionLost)
     EXPECT_NE(single(*victim, "select connection_id()"), id);
 }
 
+TEST(MySqlConnection, SessionKilledInTheMiddleOfAStreamedReadIsNotTheEnd)
+{
+    MORVANE_REQUIRE_SANDBOX();
+    // Far more than the socket buffers hold, so the server is still sending when the session dies.
+    ScratchDatabase scratch({"create table t (n int, pad char(200)) character set latin1",
+                             "insert into t select seq, repeat('p', 200) from seq_1_to_200000"});
+    auto reader = connectTo(scratch);
+    auto set = reader->createDataSet();
+    set->open("select n, pad from t", db::FetchMode::Streamed);
+    const std::string id = single(scratch.admin(), "select id from information_schema.processlist where info like "
+                                                   "'select n, pad from t%'");
+    scratch.execute("KILL CONNECTION " + id);
+
+    long long rows = 0;
+    try {
+        for (; !set->eof(); set->next())
+            ++rows;
+        FAIL() << "the read ended normally after " << rows << " rows";
+    } catch (const db::ConnectionLostError &e) {
+        EXPECT_LT(rows, 200000);
+        EXPECT_EQ(e.code(), 2013) << e.what();
+    }
+    set.reset();
+    reader->close(); // still releases cleanly
+}
+
 TEST(MySqlConnection, PreparedQueriesBindValuesNeverPasteThem)
 {
     MORVANE_REQUIRE_SANDBOX();
