@@ -1,0 +1,106 @@
+#include "OciConnection.h"
+
+#include "Drivers.h"
+#include "Error.h"
+#include "OciDataSet.h"
+#include "OciSession.h"
+#include "OciStatement.h"
+#include "OciTargetTable.h"
+
+#include <charconv>
+
+namespace db {
+
+namespace {
+
+unsigned rowsetSizeOf(const ConnectionProfile &profile)
+{
+    const std::string text = profile.parameterOr("RowsetSize", "20");
+    unsigned value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value == 0)
+        return 20;
+    return value;
+}
+
+} // namespace
+
+std::unique_ptr<Connection> createOracleConnection() { return std::make_unique<OciConnection>(); }
+
+OciConnection::OciConnection() = default;
+
+OciConnection::~OciConnection() { close(); }
+
+void OciConnection::open()
+{
+    close();
+    const auto &p = profile();
+    if (equalsIgnoreCase(p.parameterOr("OS Authentication", "False"), "True"))
+        throw Error("Operating-system authentication (OS Authentication=True) is not supported; "
+                    "log on with a user name and password");
+    m_rowsetSize = rowsetSizeOf(p);
+    m_trimChar = equalsIgnoreCase(p.parameterOr("Trim Char", "False"), "True");
+    auto session = std::make_shared<OciSession>(p.parameterOr("Database", ""), p.parameterOr("User_Name", ""),
+                                                p.parameterOr("Password", ""));
+    // Numbers travel as text with a '.' and dates as ISO text whatever the territory of the client,
+    // so both formats are pinned for the session.
+    OciStatement(session, "ALTER SESSION SET NLS_NUMERIC_CHARACTERS='.,'").execute(1);
+    OciStatement(session, "ALTER SESSION SET NLS_DATE_FORMAT='YYYY-MM-DD HH24:MI:SS'").execute(1);
+    const std::string isolation = p.parameterOr("Oracle TransIsolation", "ReadCommited");
+    if (equalsIgnoreCase(isolation, "Serializable") || equalsIgnoreCase(isolation, "RepeatableRead"))
+        OciStatement(session, "ALTER SESSION SET ISOLATION_LEVEL=SERIALIZABLE").execute(1);
+    m_session = std::move(session);
+}
+
+void OciConnection::close()
+{
+    if (m_session) {
+        m_session->end();
+        m_session.reset();
+    }
+}
+
+bool OciConnection::isOpen() const { return m_session && m_session->isOpen(); }
+
+std::shared_ptr<OciSession> OciConnection::requireSession() const
+{
+    if (!isOpen())
+        throw Error("Not connected to Oracle");
+    return m_session;
+}
+
+std::unique_ptr<DataSet> OciConnection::createDataSet()
+{
+    return std::make_unique<OciDataSet>(requireSession(), m_rowsetSize, m_trimChar);
+}
+
+void OciConnection::execute(const std::string &sql) { OciStatement(requireSession(), sql).execute(1); }
+
+void OciConnection::commit() { requireSession()->commit(); }
+
+void OciConnection::rollback() { requireSession()->rollback(); }
+
+std::vector<Row> OciConnection::query(const std::string &sql, const std::vector<Value> &binds)
+{
+    OciDataSet dataSet(requireSession(), m_rowsetSize, m_trimChar);
+    dataSet.open(sql, binds);
+    std::vector<Row> rows;
+    for (; !dataSet.eof(); dataSet.next()) {
+        Row row;
+        row.reserve(static_cast<std::size_t>(dataSet.fieldCount()));
+        for (int i = 0; i < dataSet.fieldCount(); ++i)
+            row.push_back(dataSet.value(i));
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::unique_ptr<TargetTable> OciConnection::createTargetTable(const std::string &name)
+{
+    auto table = std::make_unique<OciTargetTable>(requireSession());
+    if (!name.empty())
+        table->setName(name);
+    return table;
+}
+
+} // namespace db

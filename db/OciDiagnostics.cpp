@@ -1,0 +1,74 @@
+#include "OciDiagnostics.h"
+
+#include "Error.h"
+#include "OciLibrary.h"
+
+#include <array>
+#include <cstring>
+
+namespace db {
+
+std::string trimOracleMessage(std::string text)
+{
+    if (auto help = text.find("\nHelp:"); help != std::string::npos)
+        text.erase(help);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+OciDiagnostics OciDiagnostics::read(const OciLibrary &lib, void *handle, ub4 type, sword status, const char *call)
+{
+    OciDiagnostics result;
+    if (status == oci::INVALID_HANDLE) {
+        result.message = std::string("Oracle client call ") + call + " was given an invalid handle";
+        return result;
+    }
+    std::array<OraText, 3072> buffer{};
+    for (ub4 record = 1;; ++record) {
+        sb4 code = 0;
+        buffer[0] = 0;
+        if (!handle || lib.errorGet(handle, record, nullptr, &code, buffer.data(), buffer.size(), type) !=
+                           oci::SUCCESS)
+            break;
+        std::string text = trimOracleMessage(std::string(reinterpret_cast<const char *>(buffer.data()),
+                                                         strnlen(reinterpret_cast<const char *>(buffer.data()),
+                                                                 buffer.size())));
+        if (record == 1) {
+            result.code = code;
+            result.message = text;
+        } else if (!text.empty()) {
+            result.message += "\n" + text;
+        }
+    }
+    if (result.message.empty())
+        result.message = std::string("Oracle client call ") + call + " failed with status " + std::to_string(status);
+    return result;
+}
+
+bool OciDiagnostics::isLostSession(int code) noexcept
+{
+    switch (code) {
+    case 28:    // your session has been killed
+    case 1012:  // not logged on
+    case 3113:  // end-of-file on communication channel
+    case 3114:  // not connected to ORACLE
+    case 3135:  // connection lost contact
+    case 12153: // TNS:not connected
+    case 12537: // TNS:connection closed
+    case 12547: // TNS:lost contact
+    case 12570: // TNS:packet reader failure
+        return true;
+    default:
+        return false;
+    }
+}
+
+void OciDiagnostics::raise() const
+{
+    if (isLostSession(code))
+        throw ConnectionLostError(message, code);
+    throw Error(message, code);
+}
+
+} // namespace db

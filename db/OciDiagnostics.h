@@ -1,0 +1,30 @@
+#pragma once
+
+#include "OciApi.h"
+
+#include <string>
+
+namespace db {
+
+class OciLibrary;
+
+// Oracle's own report of a failed call, as the client holds it on an error (or environment) handle.
+struct OciDiagnostics {
+    int code = 0;        // the ORA number; 0 when the client left no record
+    std::string message; // "ORA-nnnnn: text", trailing line feed and "Help:" line removed
+
+    // Reads the records of this handle (type OCI_HTYPE_ERROR or OCI_HTYPE_ENV). When there are none,
+    // the message says which call failed with which status, so it is never empty.
+    static OciDiagnostics read(const OciLibrary &lib, void *handle, ub4 type, sword status, const char *call);
+
+    // Codes after which the session is gone and the connection must be opened anew.
+    static bool isLostSession(int code) noexcept;
+    // Throws db::ConnectionLostError or db::Error carrying message and code.
+    [[noreturn]] void raise() const;
+};
+
+// Oracle's text without the line feed it ends in and without the "Help: <address>" line that newer
+// clients add below the message.
+std::string trimOracleMessage(std::string text);
+
+} // namespace db

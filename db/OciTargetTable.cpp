@@ -1,0 +1,375 @@
+#include "OciTargetTable.h"
+
+#include "ConnectionProfile.h"
+#include "Error.h"
+#include "OciDate.h"
+#include "OciDiagnostics.h"
+#include "OciHandle.h"
+#include "OciLibrary.h"
+#include "OciMarkers.h"
+#include "OciSession.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace db {
+
+namespace {
+
+constexpr std::size_t kNoShape = std::numeric_limits<std::size_t>::max();
+// Bytes of bind buffers one array execute may take: an apply of huge rows is cut into several
+// executes instead of allocating rows x widest value at once.
+constexpr std::size_t kArrayBudget = 32 * 1024 * 1024;
+// Per-row lengths of OCIBindByPos are ub2; no VARCHAR2 or NUMBER value can be longer anyway.
+constexpr std::size_t kNarrowLimit = 65535;
+
+// Errors that concern the statement itself rather than one row's values: every row would meet them,
+// so the apply as a whole has failed.
+bool isStatementError(int code)
+{
+    return (code >= 900 && code <= 999) || code == 1008 || code == 1031 || code == 1461 || code == 22295 ||
+           code == 24333 || code == 24816;
+}
+
+} // namespace
+
+OciTargetTable::OciTargetTable(std::shared_ptr<OciSession> session)
+    : m_session(std::move(session)), m_directLobLimit(m_session->lib().bindByPos2 ? 1024 * 1024 : kNarrowLimit)
+{
+}
+
+OciTargetTable::~OciTargetTable() = default;
+
+void OciTargetTable::requireOpen() const
+{
+    if (!m_open)
+        throw Error(name() + ": the target table is not open");
+}
+
+void OciTargetTable::open(const std::string &table)
+{
+    close();
+    if (table.find('"') != std::string::npos)
+        throw Error("The table name " + table + " contains a double quote, which an Oracle name cannot hold");
+    OciStatement statement(m_session, "select * from " + quoteOciName(table) + " where 1=0");
+    statement.execute(0, oci::DESCRIBE_ONLY);
+    for (auto &column : statement.describe())
+        m_columns.push_back(static_cast<ColumnInfo &&>(column));
+    for (std::size_t i = 0; i < m_columns.size(); ++i)
+        if (m_columns[i].isLob())
+            m_lobColumns.push_back(i);
+    m_pending.reset(m_columns.size());
+    m_table = table;
+    m_open = true;
+}
+
+void OciTargetTable::close()
+{
+    m_open = false;
+    m_pending.reset(0);
+    m_shapes.clear();
+    m_locators.clear();
+    m_columns.clear();
+    m_lobColumns.clear();
+    m_table.clear();
+    m_lastColumn = 0;
+}
+
+void OciTargetTable::append()
+{
+    requireOpen();
+    m_pending.append();
+}
+
+void OciTargetTable::setValue(std::string_view column, const Value &value)
+{
+    requireOpen();
+    const std::size_t count = m_columns.size();
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::size_t i = (m_lastColumn + k) % count;
+        if (equalsIgnoreCase(m_columns[i].name, column)) {
+            m_lastColumn = (i + 1) % count;
+            setValue(i, value);
+            return;
+        }
+    }
+    throw Error(name() + ": Field '" + std::string(column) + "' not found");
+}
+
+void OciTargetTable::setValue(std::size_t index, const Value &value)
+{
+    requireOpen();
+    if (!m_pending.hasOpenRow())
+        throw Error(name() + ": no row has been appended");
+    if (index >= m_columns.size())
+        throw Error(name() + ": Field index " + std::to_string(index) + " out of range");
+    const ColumnInfo &column = m_columns[index];
+    using Kind = OciPendingRows::Kind;
+    if (value.isNull()) {
+        m_pending.set(index, Kind::Null, {});
+    } else if (column.type == oci::TYPE_DATE) {
+        const auto converted = OciDateConversion::from(value);
+        switch (converted.outcome) {
+        case OciDateConversion::Outcome::Date:
+            m_pending.set(index, Kind::Bytes,
+                          std::string_view(reinterpret_cast<const char *>(&converted.date), sizeof converted.date));
+            break;
+        case OciDateConversion::Outcome::Null:
+            m_pending.set(index, Kind::Null, {});
+            break;
+        case OciDateConversion::Outcome::Invalid:
+            m_pending.set(index, Kind::Rejected, "Column " + quoteOciName(column.name) + ": " + converted.problem);
+            break;
+        }
+    } else if (!column.isLob() && value.data.size() > kNarrowLimit) {
+        m_pending.set(index, Kind::Rejected,
+                      "Column " + quoteOciName(column.name) + ": a value of " + std::to_string(value.data.size()) +
+                          " bytes is longer than a column of this type can hold");
+    } else {
+        // Numbers stay the exact decimal text they came as; Oracle converts them without rounding.
+        m_pending.set(index, Kind::Bytes, value.data);
+    }
+}
+
+void OciTargetTable::post()
+{
+    requireOpen();
+    if (!m_pending.hasOpenRow())
+        throw Error(name() + ": no row has been appended");
+    m_pending.post();
+}
+
+std::string OciTargetTable::insertStatement() const
+{
+    requireOpen();
+    return OciInsertPlan::build(m_table, m_columns, std::vector<OciLobForm>(m_columns.size(), OciLobForm::Locator))
+        .text;
+}
+
+std::size_t OciTargetTable::shapeOf(std::size_t row)
+{
+    m_formsScratch.assign(m_columns.size(), OciLobForm::Bound);
+    for (std::size_t c : m_lobColumns) {
+        const auto &cell = m_pending.cell(row, c);
+        if (cell.kind == OciPendingRows::Kind::Null)
+            continue; // NULL is bound as NULL: EMPTY_x() would make it an empty object instead
+        if (cell.length == 0)
+            m_formsScratch[c] = OciLobForm::Empty; // a zero-length bind would be NULL, not empty
+        else if (cell.length > m_directLobLimit)
+            m_formsScratch[c] = OciLobForm::Locator;
+    }
+    for (std::size_t i = 0; i < m_shapes.size(); ++i)
+        if (m_shapes[i].forms == m_formsScratch)
+            return i;
+    m_shapes.push_back({m_formsScratch, OciInsertPlan::build(m_table, m_columns, m_formsScratch), nullptr});
+    return m_shapes.size() - 1;
+}
+
+OciStatement &OciTargetTable::statementOf(Shape &shape)
+{
+    if (!shape.statement)
+        shape.statement = std::make_unique<OciStatement>(m_session, positionalMarkers(shape.plan.text));
+    return *shape.statement;
+}
+
+ub2 OciTargetTable::bindTypeOf(const ColumnInfo &column) const
+{
+    switch (column.type) {
+    case oci::TYPE_DATE:
+        return oci::SQLT_ODT;
+    case oci::TYPE_BLOB:
+    case oci::TYPE_RAW:
+    case oci::TYPE_LONG_RAW:
+        return oci::SQLT_BIN;
+    default:
+        return oci::SQLT_CHR;
+    }
+}
+
+ApplyResult OciTargetTable::apply()
+{
+    requireOpen();
+    ApplyResult result;
+    const std::size_t count = m_pending.count();
+    if (count == 0)
+        return result;
+    m_session->requireOpen();
+
+    m_rowShapes.resize(count);
+    for (std::size_t row = 0; row < count; ++row)
+        m_rowShapes[row] = m_pending.rejection(row) ? kNoShape : shapeOf(row);
+
+    try {
+        std::size_t row = 0;
+        while (row < count) {
+            if (m_rowShapes[row] == kNoShape) {
+                const auto *cell = m_pending.rejection(row);
+                result.rejected.push_back({row, std::string(m_pending.bytes(*cell))});
+                ++row;
+                continue;
+            }
+            Shape &shape = m_shapes[m_rowShapes[row]];
+            if (m_mode == ApplyMode::RowByRow || !shape.plan.returning.empty()) {
+                executeSingle(shape, row, result);
+                ++row;
+                continue;
+            }
+            row = nextChunk(row, count, m_rowShapes[row], result);
+            executeArray(shape, result);
+        }
+        m_session->commit();
+    } catch (...) {
+        // Nothing of a failed apply stays; its rows remain pending.
+        try {
+            m_session->rollback();
+        } catch (...) {
+        }
+        throw;
+    }
+    std::sort(result.rejected.begin(), result.rejected.end(),
+              [](const RejectedRow &a, const RejectedRow &b) { return a.index < b.index; });
+    m_pending.clear();
+    return result;
+}
+
+std::size_t OciTargetTable::nextChunk(std::size_t begin, std::size_t end, std::size_t shapeId, ApplyResult &result)
+{
+    const auto &bound = m_shapes[shapeId].plan.bound;
+    m_chunk.clear();
+    m_chunkWidths.assign(bound.size(), 1);
+    std::size_t row = begin;
+    for (; row < end; ++row) {
+        if (m_rowShapes[row] == kNoShape) {
+            result.rejected.push_back({row, std::string(m_pending.bytes(*m_pending.rejection(row)))});
+            continue;
+        }
+        if (m_rowShapes[row] != shapeId)
+            break;
+        std::size_t rowBytes = 0;
+        for (std::size_t k = 0; k < bound.size(); ++k)
+            rowBytes += std::max(m_chunkWidths[k], m_pending.cell(row, bound[k]).length) + sizeof(sb2) + sizeof(ub4);
+        if (!m_chunk.empty() && (m_chunk.size() + 1) * rowBytes > kArrayBudget)
+            break;
+        for (std::size_t k = 0; k < bound.size(); ++k)
+            m_chunkWidths[k] = std::max(m_chunkWidths[k], m_pending.cell(row, bound[k]).length);
+        m_chunk.push_back(row);
+    }
+    return row;
+}
+
+void OciTargetTable::bindRows(const Shape &shape, OciStatement &statement)
+{
+    const auto &bound = shape.plan.bound;
+    if (m_buffers.size() < bound.size())
+        m_buffers.resize(bound.size());
+    const std::size_t rows = m_chunk.size();
+    for (std::size_t k = 0; k < bound.size(); ++k) {
+        const std::size_t column = bound[k];
+        std::size_t width = 1;
+        for (std::size_t row : m_chunk)
+            width = std::max(width, m_pending.cell(row, column).length);
+        OciBindColumn &buffer = m_buffers[k];
+        buffer.prepare(rows, width, width > kNarrowLimit);
+        for (std::size_t i = 0; i < rows; ++i) {
+            const auto &cell = m_pending.cell(m_chunk[i], column);
+            if (cell.kind == OciPendingRows::Kind::Null)
+                buffer.setNull(i);
+            else
+                buffer.set(i, m_pending.bytes(cell));
+        }
+        buffer.bind(statement, static_cast<ub4>(k + 1), bindTypeOf(m_columns[column]));
+    }
+}
+
+void OciTargetTable::executeArray(Shape &shape, ApplyResult &result)
+{
+    if (m_chunk.empty())
+        return;
+    OciStatement &statement = statementOf(shape);
+    bindRows(shape, statement);
+    const sword status = statement.tryExecute(static_cast<ub4>(m_chunk.size()), oci::BATCH_ERRORS);
+    if (status != oci::SUCCESS && status != oci::SUCCESS_WITH_INFO) {
+        auto diagnostics =
+            OciDiagnostics::read(m_session->lib(), m_session->err(), oci::HTYPE_ERROR, status, "OCIStmtExecute");
+        // ORA-24381 "error(s) in array DML" only announces the row errors read below.
+        if (status != oci::ERROR || diagnostics.code != 24381)
+            diagnostics.raise();
+    }
+    collectBatchErrors(statement, result);
+}
+
+void OciTargetTable::collectBatchErrors(OciStatement &statement, ApplyResult &result)
+{
+    const auto &lib = m_session->lib();
+    ub4 errors = 0;
+    m_session->check(lib.attrGet(statement.get(), oci::HTYPE_STMT, &errors, nullptr, oci::ATTR_NUM_DML_ERRORS,
+                                 m_session->err()),
+                     "OCIAttrGet(OCI_ATTR_NUM_DML_ERRORS)");
+    std::size_t rejected = 0;
+    if (errors > 0) {
+        OciHandle rowError(lib, m_session->env(), oci::HTYPE_ERROR);
+        for (ub4 k = 0; k < errors; ++k) {
+            m_session->check(lib.paramGet(m_session->err(), oci::HTYPE_ERROR, m_session->err(), rowError.address(), k),
+                             "OCIParamGet(batch error)");
+            ub4 offset = 0;
+            m_session->check(lib.attrGet(rowError.get(), oci::HTYPE_ERROR, &offset, nullptr, oci::ATTR_DML_ROW_OFFSET,
+                                         m_session->err()),
+                             "OCIAttrGet(OCI_ATTR_DML_ROW_OFFSET)");
+            auto diagnostics =
+                OciDiagnostics::read(lib, rowError.get(), oci::HTYPE_ERROR, oci::ERROR, "OCIStmtExecute");
+            if (OciDiagnostics::isLostSession(diagnostics.code))
+                diagnostics.raise();
+            if (offset >= m_chunk.size())
+                throw Error("Oracle reported an error for row " + std::to_string(offset) + " of an insert of " +
+                            std::to_string(m_chunk.size()) + " rows: " + diagnostics.message);
+            result.rejected.push_back({m_chunk[offset], diagnostics.message});
+            ++rejected;
+        }
+    }
+    result.written += m_chunk.size() - std::min(rejected, m_chunk.size());
+}
+
+void OciTargetTable::executeSingle(Shape &shape, std::size_t row, ApplyResult &result)
+{
+    OciStatement &statement = statementOf(shape);
+    m_chunk.assign(1, row);
+    bindRows(shape, statement);
+
+    const auto &lib = m_session->lib();
+    const auto &returning = shape.plan.returning;
+    if (m_locators.size() < returning.size())
+        m_locators.resize(returning.size());
+    for (std::size_t j = 0; j < returning.size(); ++j) {
+        if (!m_locators[j].get())
+            m_locators[j] = OciDescriptor(lib, m_session->env(), oci::DTYPE_LOB);
+        const ub4 position = static_cast<ub4>(shape.plan.bound.size() + j + 1);
+        const ub2 type = m_columns[returning[j]].isClob() ? oci::SQLT_CLOB : oci::SQLT_BLOB;
+        m_session->check(lib.bindByPos(statement.get(), statement.bindSlot(position), m_session->err(), position,
+                                       m_locators[j].address(), static_cast<sb4>(sizeof(void *)), type, nullptr,
+                                       nullptr, nullptr, 0, nullptr, oci::DEFAULT),
+                         "OCIBindByPos");
+    }
+
+    const sword status = statement.tryExecute(1, oci::DEFAULT);
+    if (status != oci::SUCCESS && status != oci::SUCCESS_WITH_INFO) {
+        auto diagnostics =
+            OciDiagnostics::read(lib, m_session->err(), oci::HTYPE_ERROR, status, "OCIStmtExecute");
+        if (status != oci::ERROR || OciDiagnostics::isLostSession(diagnostics.code) ||
+            isStatementError(diagnostics.code))
+            diagnostics.raise();
+        result.rejected.push_back({row, diagnostics.message});
+        return;
+    }
+    if (statement.rowCount() == 0) {
+        result.rejected.push_back({row, "Record not found or changed by another user"});
+        return;
+    }
+    // The row is in; its large objects are still empty. A failed write fails the whole apply, so no
+    // row is committed with an object only partly there.
+    for (std::size_t j = 0; j < returning.size(); ++j)
+        m_session->writeLob(m_locators[j].locator(), m_pending.bytes(m_pending.cell(row, returning[j])));
+    ++result.written;
+}
+
+} // namespace db

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "OciBindColumn.h"
+#include "OciDescriptor.h"
+#include "OciInsertPlan.h"
+#include "OciPendingRows.h"
+#include "OciStatement.h"
+#include "TargetTable.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace db {
+
+class OciSession;
+
+// The append-and-apply target over an Oracle session. Values are converted for their column when
+// they are set (numbers as exact text, dates as OCIDate, large objects as bytes), so a value a column
+// cannot take is known before anything is sent: its row is reported as rejected and never sent.
+//
+// An apply goes in one transaction. Rows whose large objects are small enough go in array executes
+// with batch errors, so one bad row is reported and the others are written; a row with a large object
+// beyond the direct-bind limit goes alone, through EMPTY_x() ... RETURNING ... INTO and a LOB write.
+class OciTargetTable : public TargetTable {
+public:
+    explicit OciTargetTable(std::shared_ptr<OciSession> session);
+    ~OciTargetTable() override;
+
+    void open(const std::string &table) override;
+    void close() override;
+    bool isOpen() const override { return m_open; }
+    const std::vector<ColumnInfo> &columns() const override { return m_columns; }
+
+    void append() override;
+    void setValue(std::string_view column, const Value &value) override;
+    void setValue(std::size_t column, const Value &value) override;
+    void post() override;
+    std::size_t pendingCount() const override { return m_pending.count(); }
+
+    ApplyResult apply() override;
+    void setApplyMode(ApplyMode mode) override { m_mode = mode; }
+    std::string insertStatement() const override;
+
+    // Large-object values up to this many bytes are bound directly; larger ones go through locators.
+    std::size_t directLobLimit() const noexcept { return m_directLobLimit; }
+
+private:
+    // One INSERT per combination of large-object forms met so far, prepared once and kept while the
+    // table is open.
+    struct Shape {
+        std::vector<OciLobForm> forms;
+        OciInsertPlan plan;
+        std::unique_ptr<OciStatement> statement;
+    };
+
+    void requireOpen() const;
+    std::size_t shapeOf(std::size_t row);
+    OciStatement &statementOf(Shape &shape);
+    std::size_t nextChunk(std::size_t begin, std::size_t end, std::size_t shape, ApplyResult &result);
+    void bindRows(const Shape &shape, OciStatement &statement);
+    void executeArray(Shape &shape, ApplyResult &result);
+    void executeSingle(Shape &shape, std::size_t row, ApplyResult &result);
+    void collectBatchErrors(OciStatement &statement, ApplyResult &result);
+    ub2 bindTypeOf(const ColumnInfo &column) const;
+
+    std::shared_ptr<OciSession> m_session;
+    bool m_open = false;
+    std::string m_table;
+    std::vector<ColumnInfo> m_columns;
+    std::vector<std::size_t> m_lobColumns;
+    std::size_t m_directLobLimit;
+    std::size_t m_lastColumn = 0; // where the name lookup starts: callers set columns in the same order
+    ApplyMode m_mode = ApplyMode::Array;
+    OciPendingRows m_pending;
+
+    std::vector<Shape> m_shapes;
+    std::vector<std::size_t> m_rowShapes; // shape of each pending row, per apply
+    std::vector<OciLobForm> m_formsScratch;
+    std::vector<std::size_t> m_chunk;     // pending rows of the execute being prepared
+    std::vector<std::size_t> m_chunkWidths; // widest value of each bound column in the chunk so far
+    std::vector<OciBindColumn> m_buffers; // by bind position
+    std::vector<OciDescriptor> m_locators; // by returned column, reused row after row
+};
+
+} // namespace db
