@@ -1,0 +1,51 @@
+#include "TargetSteps.h"
+
+#include "NameRules.h"
+#include "TableDefinition.h"
+
+#include "db/Connection.h"
+#include "db/ConnectionProfile.h"
+#include "db/Error.h"
+
+#include <exception>
+
+namespace convert {
+
+bool TargetTableExists(db::Connection &oracleConn, const std::string &table, const std::string &user)
+{
+    // Bound rather than pasted, so a quote in a table name cannot change what is asked.
+    const auto rows = oracleConn.query("select count(*) cn from all_tables where table_name=:1 and upper(owner)=:2",
+                                       {db::Value::text(table), db::Value::text(db::asciiUpper(user))});
+    if (rows.size() != 1 || rows[0].size() != 1)
+        throw db::Error("The existence test of table " + table + " returned " + std::to_string(rows.size()) +
+                        " rows instead of one count");
+    return rows[0][0].toInteger() > 0;
+}
+
+StepResult DropTargetTable(db::Connection &oracleData, const std::string &target)
+{
+    StepResult result;
+    try {
+        oracleData.execute("drop table " + quoteOracleName(target));
+    } catch (const std::exception &e) {
+        result.fail(e.what());
+    }
+    return result;
+}
+
+StepResult CreateTargetTable(db::Connection &oracleData, db::Connection &catalog, const TableNames &names,
+                             const ConversionOptions &options)
+{
+    StepResult result;
+    try {
+        auto listing = catalog.createDataSet();
+        const std::string statement = BuildTableDefinition(*listing, names, options);
+        listing->close();
+        oracleData.execute(statement);
+    } catch (const std::exception &e) {
+        result.fail(e.what());
+    }
+    return result;
+}
+
+} // namespace convert
