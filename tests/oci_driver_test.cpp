@@ -1,0 +1,507 @@
+// The OCI driver against the Oracle stand-in: logon errors, a missing or too-old client library,
+// DDL and the existence test, every column type written and read back, array inserts with rejected
+// rows, large objects through both paths, transactions and the exact INSERT text.
+#include "convert/TargetSteps.h"
+#include "db/Drivers.h"
+#include "db/Error.h"
+#include "db/OciMarkers.h"
+#include "db/Profiles.h"
+#include "db/TargetTable.h"
+#include "support/OracleSim.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <dlfcn.h>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <unistd.h>
+
+using db::Value;
+using db::ValueKind;
+
+namespace {
+
+std::unique_ptr<db::Connection> connect(const testsupport::OracleSim &sim)
+{
+    auto connection = db::createOracleConnection();
+    connection->replaceProfile(sim.profile());
+    connection->open();
+    return connection;
+}
+
+std::string selfPath() { return std::filesystem::read_symlink("/proc/self/exe").string(); }
+
+class OciDriver : public testing::Test {
+protected:
+    void SetUp() override { m_conn = connect(m_sim); }
+
+    std::vector<db::Row> rows(const std::string &sql) { return m_conn->query(sql); }
+    std::int64_t count(const std::string &table)
+    {
+        auto result = connect(m_sim)->query("select count(*) from \"" + table + "\"");
+        return result.at(0).at(0).toInteger();
+    }
+
+    testsupport::OracleSim m_sim;
+    std::unique_ptr<db::Connection> m_conn;
+};
+
+// Every large-object byte value, so a lost or translated byte shows.
+std::string binaryPattern(std::size_t size)
+{
+    std::string out(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        out[i] = static_cast<char>((i * 7 + i / 256) & 0xFF);
+    return out;
+}
+
+std::string textPattern(std::size_t bytes)
+{
+    const std::string unit = "Grüße €uro 東京 🚀 line\n"; // 1-, 2-, 3- and 4-byte characters
+    std::string out;
+    while (out.size() + unit.size() <= bytes)
+        out += unit;
+    return out;
+}
+
+} // namespace
+
+TEST(OciLogon, UnknownServiceAndBadPasswordCarryOraclesText)
+{
+    testsupport::OracleSim sim;
+    auto connection = db::createOracleConnection();
+
+    connection->replaceProfile(db::oracleTargetProfile("NOSUCHSVC", sim.user(), "tiger"));
+    try {
+        connection->open();
+        FAIL() << "logon to an unknown service succeeded";
+    } catch (const db::ConnectionLostError &e) {
+        FAIL() << "an unknown service is not a lost session: " << e.what();
+    } catch (const db::Error &e) {
+        EXPECT_STREQ(e.what(), "ORA-12154: TNS:could not resolve the connect identifier specified");
+        EXPECT_EQ(e.code(), 12154);
+    }
+    EXPECT_FALSE(connection->isOpen());
+
+    connection->replaceProfile(sim.profile(sim.user(), "wrong"));
+    try {
+        connection->open();
+        FAIL() << "logon with a wrong password succeeded";
+    } catch (const db::Error &e) {
+        EXPECT_STREQ(e.what(), "ORA-01017: invalid username/password; logon denied");
+        EXPECT_EQ(e.code(), 1017);
+    }
+    EXPECT_FALSE(connection->isOpen());
+
+    connection->replaceProfile(sim.profile());
+    connection->open();
+    EXPECT_TRUE(connection->isOpen());
+    connection->close();
+    EXPECT_FALSE(connection->isOpen());
+    EXPECT_THROW(connection->execute("create table t (a number)"), db::Error);
+}
+
+// Runs in a child process started by the tests below: the client library is loaded once per process,
+// and the library search path is read when a process starts.
+TEST(ClientLibraryProbe, ReportsWhatOpenSays)
+{
+    if (!std::getenv("MORVANE_OCI_PROBE"))
+        GTEST_SKIP() << "run by ClientLibrary tests in a child process";
+    auto connection = db::createOracleConnection();
+    connection->replaceProfile(db::oracleTargetProfile("ANY", "scott", "tiger"));
+    try {
+        connection->open();
+        std::cout << "PROBE opened\n";
+    } catch (const db::ClientLibraryError &e) {
+        std::cout << "PROBE ClientLibraryError[" << e.what() << "]\n";
+    } catch (const std::exception &e) {
+        std::cout << "PROBE other[" << e.what() << "]\n";
+    }
+}
+
+TEST(ClientLibrary, MissingLibraryIsAClearErrorNotACrash)
+{
+    std::string out;
+    int status = testsupport::runCommand({"env", "-u", "ORACLE_HOME", "LD_LIBRARY_PATH=/nonexistent-morvane-lib",
+                                          "MORVANE_OCI_PROBE=1", selfPath(), "--gtest_filter=ClientLibraryProbe.*"},
+                                         &out);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("PROBE ClientLibraryError[Cannot load the Oracle client library (64-bit). Tried: libclntsh.so, "
+                       "libclntsh.so.19.1"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("System error: libclntsh.so: cannot open shared object file"), std::string::npos) << out;
+    EXPECT_NE(out.find("Install Oracle Instant Client (19 or later recommended) and add its folder to PATH / "
+                       "LD_LIBRARY_PATH / DYLD_LIBRARY_PATH, or set it in the connection settings.]"),
+              std::string::npos)
+        << out;
+}
+
+TEST(ClientLibrary, LibraryWithoutTheFunctionsIsNamedWithTheMissingOne)
+{
+    // Any shared library that is not an Oracle client: the C++ runtime this test runs on.
+    Dl_info info{};
+    ASSERT_NE(dladdr(reinterpret_cast<void *>(&std::terminate), &info), 0);
+    const auto folder = std::filesystem::temp_directory_path() / ("morvane-fake-oci-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    std::filesystem::create_symlink(std::filesystem::canonical(info.dli_fname), folder / "libclntsh.so");
+
+    std::string out;
+    int status = testsupport::runCommand({"env", "-u", "ORACLE_HOME", "LD_LIBRARY_PATH=" + folder.string(),
+                                          "MORVANE_OCI_PROBE=1", selfPath(), "--gtest_filter=ClientLibraryProbe.*"},
+                                         &out);
+    std::filesystem::remove_all(folder);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("PROBE ClientLibraryError[Oracle client library "), std::string::npos) << out;
+    EXPECT_NE(out.find(" lacks OCIEnvNlsCreate; install a newer client.]"), std::string::npos) << out;
+}
+
+TEST_F(OciDriver, ExistenceTestComparesTheNameExactlyAndTheOwnerInUpperCase)
+{
+    m_conn->execute("create table ORDERS (ID number)");
+    m_conn->execute("create table \"Mixed\" (\"id\" number)");
+    m_sim.createUser("OTHER", "pw");
+
+    EXPECT_TRUE(convert::TargetTableExists(*m_conn, "ORDERS", "scott"));
+    EXPECT_TRUE(convert::TargetTableExists(*m_conn, "Mixed", "Scott"));
+    EXPECT_FALSE(convert::TargetTableExists(*m_conn, "orders", "SCOTT"));
+    EXPECT_FALSE(convert::TargetTableExists(*m_conn, "MIXED", "SCOTT"));
+    EXPECT_FALSE(convert::TargetTableExists(*m_conn, "ORDERS", "OTHER"));
+    // The name is bound: quotes in it are part of the name, not of the statement.
+    EXPECT_FALSE(convert::TargetTableExists(*m_conn, "X' or '1'='1", "SCOTT"));
+    EXPECT_FALSE(convert::TargetTableExists(*m_conn, "ORDERS' --", "SCOTT"));
+
+    m_conn->execute("drop table \"Mixed\"");
+    EXPECT_FALSE(convert::TargetTableExists(*m_conn, "Mixed", "SCOTT"));
+    try {
+        m_conn->execute("drop table \"Mixed\"");
+        FAIL() << "dropping a missing table succeeded";
+    } catch (const db::Error &e) {
+        EXPECT_STREQ(e.what(), "ORA-00942: table or view does not exist");
+        EXPECT_EQ(e.code(), 942);
+    }
+}
+
+TEST_F(OciDriver, EveryTypeWrittenAndReadBack)
+{
+    m_conn->execute("create table \"TYPES\" (\"ID\" number, \"TXT\" varchar2(200), \"NUM\" number, \"D\" date,"
+                    " \"C\" clob, \"B\" blob)");
+    auto table = m_conn->createTargetTable("oracleinsertdata");
+    table->open("TYPES");
+    ASSERT_EQ(table->columns().size(), 6u);
+    EXPECT_EQ(table->columns()[3].type, 12);
+    EXPECT_TRUE(table->columns()[4].isClob());
+    EXPECT_TRUE(table->columns()[5].isBlob());
+
+    auto row = [&](int id, std::vector<std::pair<std::string, Value>> values) {
+        table->append();
+        table->setValue("id", Value::integer(id)); // any letter case finds the column
+        for (auto &[column, value] : values)
+            table->setValue(column, value);
+        table->post();
+    };
+    const std::string manyDigits = "12345678901234567890.123456789012345678";
+    const std::string multiByte = "Grüße aus 東京 🚀";
+    row(1, {{"TXT", Value::null()}, {"NUM", Value::null()}, {"D", Value::null()}, {"C", Value::null()},
+            {"B", Value::null()}});
+    row(2, {{"TXT", Value::text(multiByte)},
+            {"NUM", Value::of(ValueKind::Decimal, manyDigits)},
+            {"D", Value::of(ValueKind::DateTime, "2024-02-29 13:45:07.999")},
+            {"C", Value::text("small clob ü")},
+            {"B", Value::binary(std::string("\0\1\xff\0", 4))}});
+    row(3, {{"TXT", Value::integer(-42)},
+            {"NUM", Value::of(ValueKind::Decimal, "-0.5")},
+            {"D", Value::of(ValueKind::Date, "1999-12-31")},
+            {"C", Value::text("")},
+            {"B", Value::binary("")}});
+    row(4, {{"NUM", Value::of(ValueKind::Float, "3.25")},
+            {"D", Value::of(ValueKind::DateTime, "0000-00-00 00:00:00")}});
+    row(5, {{"D", Value::of(ValueKind::Time, "08:30:05")}, {"TXT", Value::of(ValueKind::Time, "08:30:05")}});
+    row(6, {{"D", Value::of(ValueKind::Date, "2020-00-15")}, {"TXT", Value::text("")}});
+    ASSERT_EQ(table->pendingCount(), 6u);
+
+    const auto applied = table->apply();
+    EXPECT_EQ(applied.written, 6u);
+    EXPECT_TRUE(applied.rejected.empty()) << applied.rejected.front().message;
+    EXPECT_EQ(table->pendingCount(), 0u);
+
+    const auto read = rows("select \"ID\", \"TXT\", \"NUM\", \"D\", \"C\", \"B\" from \"TYPES\" order by \"ID\"");
+    ASSERT_EQ(read.size(), 6u);
+    const Value null = Value::null();
+    EXPECT_EQ(read[0], (db::Row{Value::of(ValueKind::Decimal, "1"), null, null, null, null, null}));
+    EXPECT_EQ(read[1], (db::Row{Value::of(ValueKind::Decimal, "2"), Value::text(multiByte),
+                                Value::of(ValueKind::Decimal, manyDigits),
+                                Value::of(ValueKind::DateTime, "2024-02-29 13:45:07"), Value::text("small clob ü"),
+                                Value::binary(std::string("\0\1\xff\0", 4))}));
+    // An empty large object stays empty, not NULL; Oracle keeps no empty VARCHAR2.
+    EXPECT_EQ(read[2], (db::Row{Value::of(ValueKind::Decimal, "3"), Value::text("-42"),
+                                Value::of(ValueKind::Decimal, "-0.5"), Value::of(ValueKind::DateTime, "1999-12-31 00:00:00"),
+                                Value::text(""), Value::binary("")}));
+    EXPECT_EQ(read[3][2], Value::of(ValueKind::Decimal, "3.25"));
+    EXPECT_EQ(read[3][3], null) << "a MySQL zero date has no Oracle form";
+    EXPECT_EQ(read[4][3], Value::of(ValueKind::DateTime, "1970-01-01 08:30:05"));
+    EXPECT_EQ(read[4][1], Value::text("08:30:05"));
+    EXPECT_EQ(read[5][3], null) << "a date with a zero month is a zero date too";
+    EXPECT_EQ(read[5][1], null);
+
+    // The data set walks the same rows with names, fetched in arrays.
+    auto dataSet = m_conn->createDataSet();
+    dataSet->open("select * from \"TYPES\" order by \"ID\"");
+    ASSERT_EQ(dataSet->fieldCount(), 6);
+    EXPECT_EQ(dataSet->fieldName(1), "TXT");
+    std::vector<std::string> ids;
+    for (; !dataSet->eof(); dataSet->next())
+        ids.push_back(dataSet->text("id"));
+    EXPECT_EQ(ids, (std::vector<std::string>{"1", "2", "3", "4", "5", "6"}));
+}
+
+TEST_F(OciDriver, ValuesThatCannotBeDatesRejectTheirRowAndNothingElse)
+{
+    m_conn->execute("create table \"TIMES\" (\"ID\" number, \"T\" date)");
+    auto table = m_conn->createTargetTable("oracleinsertdata");
+    table->open("TIMES");
+    const std::vector<Value> times = {Value::of(ValueKind::Time, "23:59:59"), Value::of(ValueKind::Time, "24:00:00"),
+                                      Value::of(ValueKind::Time, "00:00:00"), Value::of(ValueKind::Time, "-01:00:00"),
+                                      Value::text("2021-02-30 10:00:00"), Value::text("yesterday")};
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        table->append();
+        table->setValue("ID", Value::integer(static_cast<std::int64_t>(i)));
+        table->setValue("T", times[i]);
+        table->post();
+    }
+    const auto applied = table->apply();
+    EXPECT_EQ(applied.written, 2u);
+    ASSERT_EQ(applied.rejected.size(), 4u);
+    EXPECT_EQ(applied.rejected[0].index, 1u);
+    EXPECT_EQ(applied.rejected[0].message,
+              "Column \"T\": '24:00:00' is outside 00:00:00-23:59:59 and cannot be stored as a time of day");
+    EXPECT_EQ(applied.rejected[1].index, 3u);
+    EXPECT_EQ(applied.rejected[2].index, 4u);
+    EXPECT_EQ(applied.rejected[2].message, "Column \"T\": '2021-02-30 10:00:00' is not a valid date");
+    EXPECT_EQ(applied.rejected[3].index, 5u);
+    EXPECT_EQ(rows("select \"ID\", \"T\" from \"TIMES\" order by \"ID\""),
+              (std::vector<db::Row>{{Value::of(ValueKind::Decimal, "0"), Value::of(ValueKind::DateTime, "1970-01-01 23:59:59")},
+                                    {Value::of(ValueKind::Decimal, "2"), Value::of(ValueKind::DateTime, "1970-01-01 00:00:00")}}));
+}
+
+TEST_F(OciDriver, LargeObjectsOfSeveralMegabytesGoThroughLocatorsAndSmallOnesInTheArray)
+{
+    // Lower-case names: the RETURNING clause must quote them to find the columns.
+    m_conn->execute("create table \"big\" (\"id\" number, \"note\" clob, \"pic\" blob)");
+    auto table = m_conn->createTargetTable("oracleinsertdata");
+    table->open("big");
+    const std::string bigText = textPattern(3 * 1024 * 1024 + 17);
+    const std::string bigBytes = binaryPattern(5 * 1024 * 1024 + 3);
+    const std::string smallText = textPattern(3000);
+    const std::string mediumBytes = binaryPattern(70000);
+    struct Input {
+        Value note, pic;
+    };
+    const std::vector<Input> inputs = {
+        {Value::text(bigText), Value::binary(bigBytes)},       // both through locators
+        {Value::text(smallText), Value::binary(mediumBytes)}, // both bound
+        {Value::text(bigText), Value::null()},                 // a locator beside a NULL
+        {Value::null(), Value::binary("")},                    // NULL and empty
+        {Value::text("x"), Value::binary(bigBytes)},           // bound beside a locator
+    };
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        table->append();
+        table->setValue("ID", Value::integer(static_cast<std::int64_t>(i)));
+        table->setValue("NOTE", inputs[i].note);
+        table->setValue("Pic", inputs[i].pic);
+        table->post();
+    }
+    const auto applied = table->apply();
+    EXPECT_EQ(applied.written, inputs.size());
+    EXPECT_TRUE(applied.rejected.empty()) << applied.rejected.front().message;
+
+    const auto read = rows("select \"id\", \"note\", \"pic\" from \"big\" order by \"id\"");
+    ASSERT_EQ(read.size(), inputs.size());
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        SCOPED_TRACE("row " + std::to_string(i));
+        EXPECT_EQ(read[i][1].kind, inputs[i].note.kind);
+        EXPECT_TRUE(read[i][1].data == inputs[i].note.data) << "note of " << read[i][1].data.size() << " bytes";
+        EXPECT_EQ(read[i][2].kind, inputs[i].pic.kind);
+        EXPECT_TRUE(read[i][2].data == inputs[i].pic.data) << "pic of " << read[i][2].data.size() << " bytes";
+    }
+}
+
+class OciApply : public OciDriver, public testing::WithParamInterface<db::ApplyMode> {};
+
+TEST_P(OciApply, RejectedRowsAreReportedWithOraclesTextAndTheOthersWritten)
+{
+    m_conn->execute("create table \"PEOPLE\" (\"ID\" number(3) primary key, \"NAME\" varchar2(5) not null,"
+                    " \"NOTE\" clob)");
+    auto table = m_conn->createTargetTable("oracleinsertdata");
+    table->setApplyMode(GetParam());
+    table->open("PEOPLE");
+    for (int i = 0; i < 10; ++i) {
+        table->append();
+        table->setValue("ID", Value::integer(i + 1));
+        table->setValue("NAME", i == 3 ? Value::text("toolongname") : i == 7 ? Value::null() : Value::text("n" + std::to_string(i)));
+        table->setValue("NOTE", Value::text("note " + std::to_string(i)));
+        table->post();
+    }
+    const auto applied = table->apply();
+    EXPECT_EQ(applied.written, 8u);
+    ASSERT_EQ(applied.rejected.size(), 2u);
+    EXPECT_EQ(applied.rejected[0].index, 3u);
+    EXPECT_EQ(applied.rejected[0].message,
+              "ORA-12899: value too large for column \"SCOTT\".\"PEOPLE\".\"NAME\" (actual: 11, maximum: 5)");
+    EXPECT_EQ(applied.rejected[1].index, 7u);
+    EXPECT_EQ(applied.rejected[1].message, "ORA-01400: cannot insert NULL into (\"SCOTT\".\"PEOPLE\".\"NAME\")");
+    EXPECT_EQ(table->pendingCount(), 0u) << "rejected rows are dropped, not sent again";
+
+    // Committed: another session sees exactly the good rows.
+    const auto ids = connect(m_sim)->query("select \"ID\" from \"PEOPLE\" order by \"ID\"");
+    std::vector<std::string> seen;
+    for (const auto &r : ids)
+        seen.push_back(r[0].data);
+    EXPECT_EQ(seen, (std::vector<std::string>{"1", "2", "3", "5", "6", "7", "9", "10"}));
+
+    // A duplicate key in the next apply is rejected alone as well.
+    table->append();
+    table->setValue("ID", Value::integer(1));
+    table->setValue("NAME", Value::text("dup"));
+    table->post();
+    table->append();
+    table->setValue("ID", Value::integer(11));
+    table->setValue("NAME", Value::text("new"));
+    table->post();
+    const auto second = table->apply();
+    EXPECT_EQ(second.written, 1u);
+    ASSERT_EQ(second.rejected.size(), 1u);
+    EXPECT_EQ(second.rejected[0].index, 0u);
+    EXPECT_EQ(second.rejected[0].message.rfind("ORA-00001: unique constraint (SCOTT.", 0), 0u)
+        << second.rejected[0].message;
+    EXPECT_EQ(count("PEOPLE"), 9);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothModes, OciApply, testing::Values(db::ApplyMode::Array, db::ApplyMode::RowByRow),
+                         [](const auto &info) { return info.param == db::ApplyMode::Array ? "Array" : "RowByRow"; });
+
+TEST_F(OciDriver, AnApplyThatFailsAsAWholeThrowsAndKeepsItsRows)
+{
+    m_conn->execute("create table \"GONE\" (\"ID\" number)");
+    auto table = m_conn->createTargetTable("oracleinsertdata");
+    table->open("GONE");
+    table->append();
+    table->setValue("ID", Value::integer(1));
+    table->post();
+    connect(m_sim)->execute("drop table \"GONE\"");
+    try {
+        table->apply();
+        FAIL() << "an insert into a dropped table succeeded";
+    } catch (const db::Error &e) {
+        EXPECT_STREQ(e.what(), "ORA-00942: table or view does not exist");
+    }
+    EXPECT_EQ(table->pendingCount(), 1u);
+
+    try {
+        table->open("NEVER_THERE");
+        FAIL() << "opened a missing table";
+    } catch (const db::Error &e) {
+        EXPECT_EQ(e.code(), 942);
+    }
+    EXPECT_THROW(table->open("A\"B"), db::Error);
+}
+
+TEST_F(OciDriver, FieldsAreFoundWithoutRegardToCaseAndUnknownOnesNamed)
+{
+    m_conn->execute("create table \"F\" (\"Name\" varchar2(10))");
+    auto table = m_conn->createTargetTable("oracleinsertdata");
+    table->open("F");
+    table->append();
+    EXPECT_NO_THROW(table->setValue("NAME", Value::text("a")));
+    EXPECT_NO_THROW(table->setValue("name", Value::text("b")));
+    try {
+        table->setValue("NOTE", Value::text("x"));
+        FAIL() << "an unknown column was accepted";
+    } catch (const db::Error &e) {
+        EXPECT_STREQ(e.what(), "oracleinsertdata: Field 'NOTE' not found");
+    }
+    table->setName("other");
+    EXPECT_THROW(
+        {
+            try {
+                table->setValue("x", Value::null());
+            } catch (const db::Error &e) {
+                EXPECT_STREQ(e.what(), "other: Field 'x' not found");
+                throw;
+            }
+        },
+        db::Error);
+    table->post();
+    EXPECT_EQ(table->apply().written, 1u);
+    EXPECT_EQ(rows("select \"Name\" from \"F\"").at(0).at(0), Value::text("b")) << "the last value set counts";
+}
+
+TEST_F(OciDriver, RollbackUndoesWhatWasNotCommitted)
+{
+    m_conn->execute("create table \"R\" (\"ID\" number)");
+    m_conn->execute("insert into \"R\" values (1)");
+    EXPECT_EQ(rows("select count(*) from \"R\"").at(0).at(0).toInteger(), 1);
+    m_conn->rollback();
+    EXPECT_EQ(rows("select count(*) from \"R\"").at(0).at(0).toInteger(), 0);
+
+    m_conn->execute("insert into \"R\" values (2)");
+    EXPECT_EQ(count("R"), 0) << "another session does not see uncommitted rows";
+    m_conn->commit();
+    EXPECT_EQ(count("R"), 1);
+
+    // Closing a connection does not commit behind the user's back.
+    m_conn->execute("insert into \"R\" values (3)");
+    m_conn->close();
+    EXPECT_EQ(count("R"), 1);
+}
+
+TEST_F(OciDriver, QueriesTakeBoundValuesInEitherMarkerStyle)
+{
+    m_conn->execute("create table \"Q\" (\"K\" varchar2(20), \"V\" number)");
+    m_conn->execute("insert into \"Q\" values ('a''?', 1)");
+    m_conn->execute("insert into \"Q\" values ('b', 2)");
+    m_conn->commit();
+    EXPECT_EQ(m_conn->query("select \"V\" from \"Q\" where \"K\" = ?", {Value::text("a'?")}),
+              (std::vector<db::Row>{{Value::of(ValueKind::Decimal, "1")}}));
+    EXPECT_EQ(m_conn->query("select \"V\" from \"Q\" where \"K\" = :1 or \"V\" = :2", {Value::text("x"), Value::integer(2)}),
+              (std::vector<db::Row>{{Value::of(ValueKind::Decimal, "2")}}));
+    EXPECT_TRUE(m_conn->query("select \"V\" from \"Q\" where \"K\" = ?", {Value::null()}).empty());
+}
+
+TEST_F(OciDriver, InsertStatementTextWithAndWithoutLargeObjects)
+{
+    m_conn->execute("create table \"PLAIN\" (\"ID\" number, \"Name\" varchar2(10), \"D\" date)");
+    m_conn->execute("create table \"ORDERS\" (\"ID\" number, \"NOTE\" clob, \"QTY\" number, \"pic\" blob)");
+    auto table = m_conn->createTargetTable("oracleinsertdata");
+    table->open("PLAIN");
+    EXPECT_EQ(table->insertStatement(), "insert into \"PLAIN\"\r\n"
+                                        "  (\"ID\", \"Name\", \"D\")\r\n"
+                                        "values\r\n"
+                                        "  (?, ?, ?)\r\n");
+    table->open("ORDERS");
+    EXPECT_EQ(table->insertStatement(), "insert into \"ORDERS\"\r\n"
+                                        "  (\"ID\", \"NOTE\", \"QTY\", \"pic\")\r\n"
+                                        "values\r\n"
+                                        "  (?, EMPTY_CLOB(), ?, EMPTY_BLOB())\r\n"
+                                        " RETURNING \r\n"
+                                        "\"NOTE\" \r\n"
+                                        ", \r\n"
+                                        "\"pic\" \r\n"
+                                        "INTO \r\n"
+                                        "? \r\n"
+                                        ", \r\n"
+                                        "? \r\n");
+    table->close();
+    EXPECT_THROW(table->insertStatement(), db::Error);
+}
+
+TEST(OciMarkers, QuestionMarksBecomePositionalOutsideLiteralsIdentifiersAndComments)
+{
+    EXPECT_EQ(db::positionalMarkers("insert into \"A?\" values (?, 'it''s ?', ? -- ?\n, /* ? */ ?)"),
+              "insert into \"A?\" values (:1, 'it''s ?', :2 -- ?\n, /* ? */ :3)");
+    EXPECT_EQ(db::positionalMarkers("select 1 from t where a = :1"), "select 1 from t where a = :1");
+    EXPECT_EQ(db::positionalMarkers("values (?, '?"), "values (:1, '?") << "an open literal runs to the end";
+    EXPECT_EQ(db::positionalMarkers("?? -- ?"), ":1:2 -- ?");
+}
