@@ -1,0 +1,122 @@
+#pragma once
+
+// Header only: the test-support library is built without Qt, and only the GUI tests include this.
+#include "support/GuiPrompts.h"
+
+#include "app/ProgressLog.h"
+#include "app/Umail.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QStackedWidget>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <ostream>
+
+namespace testsupport {
+
+// One QApplication for the test program. Before it exists the configuration folders point into a
+// temporary folder, so no test can ever read or write the user's own settings.
+inline QApplication &guiApplication()
+{
+    static QTemporaryDir *config = [] {
+        auto *dir = new QTemporaryDir();
+        setenv("XDG_CONFIG_HOME", dir->path().toLocal8Bit().constData(), 1);
+        return dir;
+    }();
+    (void)config;
+    static int argc = 1;
+    static char name[] = "gui_test";
+    static char *argv[] = {name, nullptr};
+    static QApplication *app = [] {
+        QStandardPaths::setTestModeEnabled(true);
+        return new QApplication(argc, argv);
+    }();
+    return *app;
+}
+
+// The state of the button bar: enabled flags and the captions of Next and Close/Stop.
+struct ButtonBar {
+    bool back, next, cancel, help;
+    QString nextText, cancelText;
+    friend bool operator==(const ButtonBar &, const ButtonBar &) = default;
+    friend std::ostream &operator<<(std::ostream &os, const ButtonBar &b)
+    {
+        return os << "back=" << b.back << " next=" << b.next << " '" << b.nextText.toStdString()
+                  << "' cancel=" << b.cancel << " '" << b.cancelText.toStdString() << "' help=" << b.help;
+    }
+};
+
+// A fixture with a private settings store, scripted prompts and helpers to reach the window's controls
+// by their object names, as a user (or a tester) knows them.
+class GuiTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        guiApplication();
+        ASSERT_TRUE(m_settingsDir.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+    }
+
+    Taaform1 &makeWindow()
+    {
+        window = std::make_unique<Taaform1>(prompts);
+        window->show();
+        return *window;
+    }
+
+    QString settingsFile() const { return QSettings(QStringLiteral("Quessra"), QStringLiteral("Morvane")).fileName(); }
+
+    template <typename T> T &control(const char *name) const
+    {
+        T *found = window->findChild<T *>(QString::fromLatin1(name));
+        if (!found)
+            throw std::runtime_error(std::string("no control named ") + name);
+        return *found;
+    }
+    QPushButton &button(const char *name) const { return control<QPushButton>(name); }
+    QListWidget &list(const char *name) const { return control<QListWidget>(name); }
+    QLineEdit &edit(const char *name) const { return control<QLineEdit>(name); }
+    QLabel &label(const char *name) const { return control<QLabel>(name); }
+    QCheckBox &check(const char *name) const { return control<QCheckBox>(name); }
+    QComboBox &combo(const char *name) const { return control<QComboBox>(name); }
+    // The items of a radio group, in order.
+    QList<QRadioButton *> radios(const char *group) const
+    {
+        return control<QGroupBox>(group).findChildren<QRadioButton *>();
+    }
+    int shownPage() const { return control<QStackedWidget>("pg").currentIndex() + 1; }
+
+    static QStringList items(const QListWidget &list)
+    {
+        QStringList out;
+        for (int i = 0; i < list.count(); ++i)
+            out << list.item(i)->text();
+        return out;
+    }
+
+    ButtonBar bar() const
+    {
+        return {button("btback").isEnabled(),  button("btnext").isEnabled(), button("btcancel").isEnabled(),
+                button("bthelp").isEnabled(),  button("btnext").text(),      button("btcancel").text()};
+    }
+
+    QTemporaryDir m_settingsDir;
+    GuiPrompts prompts;
+    std::unique_ptr<Taaform1> window;
+};
+
+} // namespace testsupport

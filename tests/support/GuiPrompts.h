@@ -1,0 +1,62 @@
+#pragma once
+
+// Header only: the test-support library is built without Qt, and only the GUI tests include this.
+#include "app/Prompts.h"
+
+#include <QString>
+#include <QUrl>
+
+#include <deque>
+#include <vector>
+
+namespace testsupport {
+
+// Answers the wizard's questions from a queue and records everything it asked, showed or opened, so a
+// test never sits in a modal loop. A question with no answer queued is answered No and counted.
+class GuiPrompts : public Prompts {
+public:
+    enum class Kind { Question, Error, Message };
+    struct Asked {
+        Kind kind;
+        QString title;
+        QString text;
+    };
+
+    std::deque<bool> answers;
+    std::vector<Asked> asked;
+    std::vector<QUrl> opened;
+    int unanswered = 0;
+
+    bool askYesNo(QWidget *, const QString &title, const QString &text) override
+    {
+        asked.push_back({Kind::Question, title, text});
+        bool answer = false;
+        if (answers.empty()) {
+            ++unanswered;
+        } else {
+            answer = answers.front();
+            answers.pop_front();
+        }
+        return answer;
+    }
+    void showError(QWidget *, const QString &title, const QString &text) override
+    {
+        asked.push_back({Kind::Error, title, text});
+    }
+    void showMessage(QWidget *, const QString &title, const QString &text) override
+    {
+        asked.push_back({Kind::Message, title, text});
+    }
+    void openUrl(const QUrl &url) override { opened.push_back(url); }
+
+    std::vector<Asked> of(Kind kind) const
+    {
+        std::vector<Asked> out;
+        for (const auto &a : asked)
+            if (a.kind == kind)
+                out.push_back(a);
+        return out;
+    }
+};
+
+} // namespace testsupport
