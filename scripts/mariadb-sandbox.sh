@@ -6,7 +6,8 @@
 #   scripts/mariadb-sandbox.sh stop DIR    shut it down
 #
 # DIR/my.cnf has a [client] group pointing at the server, so any MySQL client (ours included) reaches it
-# with MYSQL_HOME=DIR. The account morvane/morvane may do everything; root logs in over the socket only.
+# with MYSQL_HOME=DIR. The account morvane/morvane may do everything; root (and the account that ran
+# the installer) log in over the socket only.
 set -euo pipefail
 
 usage() { echo "usage: $0 start|stop DIR" >&2; exit 2; }
@@ -27,7 +28,8 @@ free_port() {
     echo "no free port between 33306 and 33999" >&2; exit 1
 }
 
-client() { "$(find_tool mariadb mysql)" --no-defaults --socket="$sock" -uroot "$@"; }
+# The installer gives both root and the installing account socket authentication: log in as whoever runs this.
+client() { "$(find_tool mariadb mysql)" --no-defaults --socket="$sock" -u"$user" "$@"; }
 
 running() { [ -f "$pidfile" ] && kill -0 "$(cat "$pidfile")" 2>/dev/null; }
 

@@ -13,7 +13,9 @@ cmake --build "$build" -j"$(nproc)"
 sandbox="$build/sandbox"
 scripts/mariadb-sandbox.sh stop "$sandbox" >/dev/null 2>&1 || true
 rm -rf "$sandbox"
-eval "$(scripts/mariadb-sandbox.sh start "$sandbox")"
+# Assigned first: a failed start must stop the script, and eval of a failed substitution would not.
+sandbox_env=$(scripts/mariadb-sandbox.sh start "$sandbox")
+eval "$sandbox_env"
 trap 'scripts/mariadb-sandbox.sh stop "$sandbox"' EXIT
 export MYSQL_HOME MORVANE_SANDBOX="$sandbox"
 
