@@ -13,7 +13,12 @@ OciSession::OciSession(const std::string &connect, const std::string &user, cons
 {
     // Language and territory (message wording, decimal character, date format) still follow NLS_LANG;
     // pin them for the client unless the user chose otherwise. Formats are pinned per session anyway.
+#if defined(_WIN32)
+    if (!std::getenv("NLS_LANG"))
+        _putenv_s("NLS_LANG", "AMERICAN_AMERICA.AL32UTF8");
+#else
     setenv("NLS_LANG", "AMERICAN_AMERICA.AL32UTF8", 0);
+#endif
 
     OCIEnv *env = nullptr;
     sword status = m_lib->envNlsCreate(&env, oci::THREADED, nullptr, nullptr, nullptr, nullptr, 0, nullptr,
@@ -39,7 +44,14 @@ OciSession::OciSession(const std::string &connect, const std::string &user, cons
     m_svc = svc;
 }
 
-OciSession::~OciSession() { end(); }
+OciSession::~OciSession()
+{
+    end();
+    // Freed only now: locators and handles that outlived the logoff are freed by their owners first,
+    // and freeing a descriptor needs its environment.
+    m_err.reset();
+    m_env.reset();
+}
 
 void OciSession::end() noexcept
 {
@@ -49,8 +61,6 @@ void OciSession::end() noexcept
         m_lib->logoff(m_svc, err());
         m_svc = nullptr;
     }
-    m_err.reset();
-    m_env.reset();
 }
 
 void OciSession::requireOpen() const

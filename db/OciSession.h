@@ -22,7 +22,8 @@ public:
     OciSession(const OciSession &) = delete;
     OciSession &operator=(const OciSession &) = delete;
 
-    // Rolls back what is still open and logs off; later calls through this session throw.
+    // Rolls back what is still open and logs off; later calls through this session throw. The
+    // environment stays until the last owner lets go of the session.
     void end() noexcept;
     bool isOpen() const noexcept { return m_svc != nullptr; }
     // Throws "Not connected to Oracle" when the session has ended.

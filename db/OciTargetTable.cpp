@@ -32,6 +32,16 @@ bool isStatementError(int code)
            code == 24333 || code == 24816;
 }
 
+// Oracle takes a bind over 4000 bytes as a LONG value and then refuses the whole statement (ORA-01461)
+// instead of the one row, so such a value is refused here when its column cannot hold it anyway.
+bool tooLongToBind(const ColumnInfo &column, std::size_t bytes)
+{
+    if (bytes > kNarrowLimit)
+        return true;
+    const bool character = column.type == oci::TYPE_VARCHAR2 || column.type == oci::TYPE_CHAR;
+    return bytes > 4000 && (!character || bytes > static_cast<std::size_t>(column.size));
+}
+
 } // namespace
 
 OciTargetTable::OciTargetTable(std::shared_ptr<OciSession> session)
@@ -122,10 +132,10 @@ void OciTargetTable::setValue(std::size_t index, const Value &value)
             m_pending.set(index, Kind::Rejected, "Column " + quoteOciName(column.name) + ": " + converted.problem);
             break;
         }
-    } else if (!column.isLob() && value.data.size() > kNarrowLimit) {
+    } else if (!column.isLob() && tooLongToBind(column, value.data.size())) {
         m_pending.set(index, Kind::Rejected,
                       "Column " + quoteOciName(column.name) + ": a value of " + std::to_string(value.data.size()) +
-                          " bytes is longer than a column of this type can hold");
+                          " bytes is longer than the column can hold");
     } else {
         // Numbers stay the exact decimal text they came as; Oracle converts them without rounding.
         m_pending.set(index, Kind::Bytes, value.data);
