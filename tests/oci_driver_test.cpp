@@ -4,6 +4,7 @@
 #include "convert/TargetSteps.h"
 #include "db/Drivers.h"
 #include "db/Error.h"
+#include "db/OciInsertPlan.h"
 #include "db/OciMarkers.h"
 #include "db/Profiles.h"
 #include "db/TargetTable.h"
@@ -286,6 +287,29 @@ TEST_F(OciDriver, ValuesThatCannotBeDatesRejectTheirRowAndNothingElse)
                                     {Value::of(ValueKind::Decimal, "2"), Value::of(ValueKind::DateTime, "1970-01-01 00:00:00")}}));
 }
 
+TEST_F(OciDriver, TextOver4000BytesThatItsColumnCannotHoldRejectsOnlyItsRow)
+{
+    // Bound, such a value would be a LONG and fail the whole insert rather than its row.
+    m_conn->execute("create table \"LONGTEXT\" (\"ID\" number, \"S\" varchar2(4000))");
+    auto table = m_conn->createTargetTable("oracleinsertdata");
+    table->open("LONGTEXT");
+    const std::vector<std::string> texts = {std::string(4000, 'a'), std::string(4001, 'b'), "short",
+                                            textPattern(9000)};
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        table->append();
+        table->setValue("ID", Value::integer(static_cast<std::int64_t>(i)));
+        table->setValue("S", Value::text(texts[i]));
+        table->post();
+    }
+    const auto applied = table->apply();
+    EXPECT_EQ(applied.written, 2u);
+    ASSERT_EQ(applied.rejected.size(), 2u);
+    EXPECT_EQ(applied.rejected[0].index, 1u);
+    EXPECT_EQ(applied.rejected[0].message, "Column \"S\": a value of 4001 bytes is longer than the column can hold");
+    EXPECT_EQ(applied.rejected[1].index, 3u);
+    EXPECT_EQ(rows("select \"S\" from \"LONGTEXT\" order by \"ID\"").at(0).at(0), Value::text(texts[0]));
+}
+
 TEST_F(OciDriver, LargeObjectsOfSeveralMegabytesGoThroughLocatorsAndSmallOnesInTheArray)
 {
     // Lower-case names: the RETURNING clause must quote them to find the columns.
@@ -504,4 +528,28 @@ TEST(OciMarkers, QuestionMarksBecomePositionalOutsideLiteralsIdentifiersAndComme
     EXPECT_EQ(db::positionalMarkers("select 1 from t where a = :1"), "select 1 from t where a = :1");
     EXPECT_EQ(db::positionalMarkers("values (?, '?"), "values (:1, '?") << "an open literal runs to the end";
     EXPECT_EQ(db::positionalMarkers("?? -- ?"), ":1:2 -- ?");
+}
+
+TEST(OciInsertPlan, DirectlyBoundLargeObjectsGoLastAndOnlyLocatorsAreReturned)
+{
+    auto column = [](std::string name, int type) {
+        db::ColumnInfo info;
+        info.name = std::move(name);
+        info.type = type;
+        return info;
+    };
+    const std::vector<db::ColumnInfo> columns = {column("A", 112), column("B", 2), column("c", 113),
+                                                 column("D", 112), column("E", 12)};
+    using F = db::OciLobForm;
+    const auto plan = db::OciInsertPlan::build("T", columns, {F::Bound, F::Bound, F::Locator, F::Empty, F::Bound});
+    EXPECT_EQ(plan.text, "insert into \"T\"\r\n"
+                         "  (\"B\", \"c\", \"D\", \"E\", \"A\")\r\n"
+                         "values\r\n"
+                         "  (?, EMPTY_BLOB(), EMPTY_CLOB(), ?, ?)\r\n"
+                         " RETURNING \r\n"
+                         "\"c\" \r\n"
+                         "INTO \r\n"
+                         "? \r\n");
+    EXPECT_EQ(plan.bound, (std::vector<std::size_t>{1, 4, 0}));
+    EXPECT_EQ(plan.returning, (std::vector<std::size_t>{2}));
 }
