@@ -42,6 +42,9 @@ inline QApplication &guiApplication()
     static char name[] = "gui_test";
     static char *argv[] = {name, nullptr};
     static QApplication *app = [] {
+        // A GUI test never needs a display.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
         QStandardPaths::setTestModeEnabled(true);
         return new QApplication(argc, argv);
     }();
