@@ -36,7 +36,7 @@ void dropDatabase(const std::string &name) noexcept
 {
     try {
         // On a session of its own: the test may have broken or closed the admin one.
-        connectSandbox()->execute("DROP DATABASE IF EXISTS " + name);
+        connectSandbox()->execute("DROP DATABASE IF EXISTS " + convert::quoteMySqlName(name));
     } catch (...) {
         // Nothing to report to from here; the sandbox is thrown away after the run anyway.
     }
@@ -46,9 +46,9 @@ void dropDatabase(const std::string &name) noexcept
 ScratchDatabase::ScratchDatabase(const std::vector<std::string> &setup) : m_name(uniqueName())
 {
     m_admin = connectSandbox();
-    m_admin->execute("CREATE DATABASE " + m_name + " CHARACTER SET utf8mb4");
+    m_admin->execute("CREATE DATABASE " + convert::quoteMySqlName(m_name) + " CHARACTER SET utf8mb4");
     try {
-        m_admin->execute("USE " + m_name);
+        m_admin->execute("USE " + convert::quoteMySqlName(m_name));
         for (const auto &sql : setup)
             m_admin->execute(sql);
     } catch (...) {

@@ -1,6 +1,9 @@
 #pragma once
 
+// Tests against the sandbox build names and check the server's errors; these come with it.
+#include "convert/NameRules.h"
 #include "db/Connection.h"
+#include "db/Error.h"
 
 #include <memory>
 #include <string>
