@@ -46,7 +46,10 @@ inline QApplication &guiApplication()
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         QStandardPaths::setTestModeEnabled(true);
-        return new QApplication(argc, argv);
+        auto *application = new QApplication(argc, argv);
+        // Tests close windows all the time; that must not ask a (never started) event loop to quit.
+        QApplication::setQuitOnLastWindowClosed(false);
+        return application;
     }();
     return *app;
 }
