@@ -110,10 +110,8 @@ std::vector<Row> MySqlStatement::run(const std::vector<Value> &binds)
         throwMySqlError(statement);
     if (mysql_stmt_execute(statement) != 0)
         throwMySqlError(statement);
-    std::vector<Row> rows = readRows();
-    while (mysql_stmt_next_result(statement) == 0) {
-    }
-    return rows;
+    // Further results (a procedure's status) go when the statement is closed.
+    return readRows();
 }
 
 std::vector<Row> MySqlStatement::readRows()

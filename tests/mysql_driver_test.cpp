@@ -478,6 +478,12 @@ TEST(MySqlConnection, PreparedQueriesBindValuesNeverPasteThem)
     }
     EXPECT_THROW(connection->query("select * from nosuch where id = ?", {Value::integer(1)}), db::Error);
     EXPECT_TRUE(connection->query("delete from t where id = 99").empty());
+
+    // A procedure's rows, and the session free for the next statement afterwards.
+    connection->execute("create procedure twice(in x int) select x * 2 as y");
+    EXPECT_EQ(connection->query("call twice(?)", {Value::integer(21)}).at(0).at(0), Value::integer(42));
+    EXPECT_EQ(connection->query("call twice(5)").at(0).at(0), Value::integer(10));
+    EXPECT_EQ(single(*connection, "select 'free'"), "free");
 }
 
 TEST(MySqlConnection, CommitAndRollback)
