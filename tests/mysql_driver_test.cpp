@@ -4,7 +4,6 @@
 #include "db/Drivers.h"
 #include "db/Error.h"
 #include "db/Profiles.h"
-#include "support/Env.h"
 #include "support/MySqlSandbox.h"
 
 #include <gtest/gtest.h>
@@ -22,14 +21,6 @@ using db::ValueKind;
 using testsupport::ScratchDatabase;
 
 namespace {
-
-std::unique_ptr<db::Connection> connectTo(const ScratchDatabase &scratch)
-{
-    auto connection = db::createMySqlConnection();
-    connection->replaceProfile(scratch.profile());
-    connection->open();
-    return connection;
-}
 
 std::string openError(const std::vector<std::string> &profile, int *code = nullptr)
 {
@@ -154,7 +145,7 @@ TEST(MySqlOpen, ProfileChangesTakeEffectAtTheNextOpen)
 {
     MORVANE_REQUIRE_SANDBOX();
     ScratchDatabase first, second;
-    auto connection = connectTo(first);
+    auto connection = testsupport::connectSandbox(first.name());
     connection->setParameter("database", second.name());
     EXPECT_EQ(connection->profile().lines()[0], "Database=" + second.name());
     connection->open(); // already open: nothing happens
@@ -171,7 +162,7 @@ TEST(MySqlValues, NullEmptyAndBinaryWithNulBytesComeBackExactly)
     ScratchDatabase scratch({"create table t (id int, txt varchar(20), bin varbinary(20), b blob, ch char(5))",
                              "insert into t values (1, NULL, NULL, NULL, NULL), (2, '', '', '', ''),"
                              " (3, 'a', x'00410042', x'00ff00', 'ab  ')"});
-    auto connection = connectTo(scratch);
+    auto connection = testsupport::connectSandbox(scratch.name());
     auto set = connection->createDataSet();
     set->open("select txt, bin, b, ch from t order by id");
 
@@ -196,7 +187,7 @@ TEST(MySqlValues, MultiByteTextSurvivesBothWays)
     const std::string text = "Grüße, 中文, ✓ and 😀";
     ScratchDatabase scratch({"create table t (s varchar(40)) character set utf8mb4",
                              "insert into t values ('" + text + "')"});
-    auto connection = connectTo(scratch);
+    auto connection = testsupport::connectSandbox(scratch.name());
     EXPECT_EQ(single(*connection, "select s from t"), text);
     EXPECT_EQ(single(*connection, "select char_length(s) from t"), "18");
     connection->query("insert into t values (?)", {Value::text(text + "!")});
@@ -213,7 +204,7 @@ TEST(MySqlValues, KindsFollowTheColumnTypes)
          "insert into t values (-12.50, 18446744073709551615, -2147483648, 1, 1.1, 0.1, '2024-02-29',"
          " '1999-12-31 23:59:59', '2000-01-01 00:00:00.000001', '2038-01-19 03:14:07', '-838:59:59', 2155,"
          " b'10000001', 'b', '{\"k\": [1, 2]}', '0000-00-00')"});
-    auto connection = connectTo(scratch);
+    auto connection = testsupport::connectSandbox(scratch.name());
     auto set = connection->createDataSet();
     set->open("select * from t");
     const std::vector<Value> expected = {
@@ -250,7 +241,7 @@ TEST(MySqlFields, NamesMatchWithoutRegardToCase)
 {
     MORVANE_REQUIRE_SANDBOX();
     ScratchDatabase scratch({"create table T1 (Id int, `Column_Name` varchar(10))", "insert into T1 values (7, 'x')"});
-    auto connection = connectTo(scratch);
+    auto connection = testsupport::connectSandbox(scratch.name());
     auto set = connection->createDataSet();
     set->open("show FIELDS from T1");
     ASSERT_FALSE(set->eof());
@@ -293,7 +284,7 @@ TEST(MySqlDataSet, OpenWalkCloseAndExecute)
 {
     MORVANE_REQUIRE_SANDBOX();
     ScratchDatabase scratch({"create table t (n int)"});
-    auto connection = connectTo(scratch);
+    auto connection = testsupport::connectSandbox(scratch.name());
     auto set = connection->createDataSet();
 
     set->open("select n from t");
@@ -366,7 +357,7 @@ TEST(MySqlDataSet, StreamedReadsEveryRowAndClosesEarlyCleanly)
     MORVANE_REQUIRE_SANDBOX();
     ScratchDatabase scratch({"create table t (n int primary key, pad varchar(100))",
                              "insert into t select seq, repeat('x', 100) from seq_1_to_50000"});
-    auto connection = connectTo(scratch);
+    auto connection = testsupport::connectSandbox(scratch.name());
     auto set = connection->createDataSet();
 
     set->open("select n, pad from t order by n", db::FetchMode::Streamed);
@@ -425,7 +416,7 @@ TEST(MySqlConnection, SessionKilledInTheMiddleOfAStreamedReadIsNotTheEnd)
     // Far more than the socket buffers hold, so the server is still sending when the session dies.
     ScratchDatabase scratch({"create table t (n int, pad char(200)) character set latin1",
                              "insert into t select seq, repeat('p', 200) from seq_1_to_200000"});
-    auto reader = connectTo(scratch);
+    auto reader = testsupport::connectSandbox(scratch.name());
     auto set = reader->createDataSet();
     set->open("select n, pad from t", db::FetchMode::Streamed);
     const std::string id = single(scratch.admin(), "select id from information_schema.processlist where info like "
@@ -449,7 +440,7 @@ TEST(MySqlConnection, PreparedQueriesBindValuesNeverPasteThem)
 {
     MORVANE_REQUIRE_SANDBOX();
     ScratchDatabase scratch({"create table t (id int, s varchar(200), b blob, d decimal(30,10))"});
-    auto connection = connectTo(scratch);
+    auto connection = testsupport::connectSandbox(scratch.name());
     const std::string tricky = "it's a \"quote\"; drop table t; -- \\";
     const std::string bytes("\0'\\\x1a\xff", 5);
     connection->query("insert into t values (?, ?, ?, ?)",
@@ -490,8 +481,8 @@ TEST(MySqlConnection, CommitAndRollback)
 {
     MORVANE_REQUIRE_SANDBOX();
     ScratchDatabase scratch({"create table t (n int) engine=InnoDB"});
-    auto connection = connectTo(scratch);
-    auto observer = connectTo(scratch);
+    auto connection = testsupport::connectSandbox(scratch.name());
+    auto observer = testsupport::connectSandbox(scratch.name());
     connection->execute("set autocommit = 0");
     connection->execute("insert into t values (1)");
     EXPECT_EQ(single(*observer, "select count(*) from t"), "0");
