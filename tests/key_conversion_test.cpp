@@ -2,7 +2,9 @@
 #include "support/EngineRig.h"
 
 #include "convert/KeyConversion.h"
+#include "convert/NameRules.h"
 #include "convert/TargetSteps.h"
+#include "db/Error.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 // counter lines, exact values, rows Oracle refuses, and failures on either side.
 #include "support/EngineRig.h"
 
+#include "convert/NameRules.h"
 #include "convert/RowCopy.h"
 #include "convert/TargetSteps.h"
 
