@@ -23,6 +23,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -30,7 +31,9 @@
 #include <QPushButton>
 #include <QStackedWidget>
 
+#include <algorithm>
 #include <exception>
+#include <stdexcept>
 
 namespace {
 
@@ -94,6 +97,9 @@ QFont boldFont(QFont font, int pointSize = 0)
         font.setPointSize(pointSize);
     return font;
 }
+
+// Passwords show one "*" per typed character, whatever the desktop style would draw.
+const QString kStarsForPasswords = QStringLiteral("QLineEdit { lineedit-password-character: 42; }");
 
 std::string text(const QLineEdit *edit) { return edit->text().toStdString(); }
 
@@ -225,6 +231,7 @@ void Taaform1::buildPages()
     label = makeLabel(QStringLiteral("Label13"), QStringLiteral("Password:"), authorization, QRect(16, 74, 120, 21));
     edtpassword = makeEdit(QStringLiteral("edtpassword"), authorization, QRect(140, 74, 220, 21), label);
     edtpassword->setEchoMode(QLineEdit::Password);
+    edtpassword->setStyleSheet(kStarsForPasswords);
     label = makeLabel(QStringLiteral("edtport111"), QStringLiteral("Port number:"), authorization,
                       QRect(16, 100, 120, 21));
     edtport = makeEdit(QStringLiteral("edtport"), authorization, QRect(140, 100, 80, 21), label);
@@ -258,6 +265,7 @@ void Taaform1::buildPages()
     label = makeLabel(QStringLiteral("Label23"), QStringLiteral("&Password"), page, QRect(40, 180, 110, 21));
     edtoraclepassword = makeEdit(QStringLiteral("edtoraclepassword"), page, QRect(160, 180, 240, 21), label);
     edtoraclepassword->setEchoMode(QLineEdit::Password);
+    edtoraclepassword->setStyleSheet(kStarsForPasswords);
 
     // Page 4: the database and the conversion options.
     page = addPage(QStringLiteral("TabSheet4"));
