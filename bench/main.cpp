@@ -1,4 +1,5 @@
 #include "ConvertCommand.h"
+#include "PerfCommand.h"
 
 #include <cstdio>
 #include <cstring>
@@ -8,12 +9,10 @@ static const char *kUsage = "usage: morvane-bench convert ... | morvane-bench pe
 
 int main(int argc, char **argv)
 {
-    if (argc < 2) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    if (std::strcmp(argv[1], "convert") == 0)
+    if (argc >= 2 && std::strcmp(argv[1], "convert") == 0)
         return runConvertCommand(argc - 2, argv + 2);
+    if (argc >= 2 && std::strcmp(argv[1], "perf") == 0)
+        return runPerfCommand(argc - 2, argv + 2);
     std::fputs(kUsage, stderr);
     return 2;
 }

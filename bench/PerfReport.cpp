@@ -1,0 +1,95 @@
+#include "PerfReport.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <fstream>
+#include <stdexcept>
+
+namespace {
+
+std::string format(const char *fmt, ...)
+{
+    char buf[512];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(buf, sizeof buf, fmt, args);
+    va_end(args);
+    return buf;
+}
+
+double megabytes(std::size_t bytes) { return bytes / (1024.0 * 1024.0); }
+
+std::string serverRows(const char *name, const ServerFigures &f)
+{
+    return format("| %s | %zu | %.0f | %.0f | %.0f | %.0f | %.2f |\n", name, f.rows, f.r(), f.w(), f.s(), f.e(),
+                  f.e() / f.s());
+}
+
+} // namespace
+
+double PerfReport::scalingRatio() const
+{
+    if (scaling.size() < 2)
+        return 0;
+    auto perRow = [](const CopyFigures &c) { return c.seconds / c.rows; };
+    return perRow(scaling.back()) / perRow(scaling.front());
+}
+
+double PerfReport::peakMegabytes() const { return scaling.empty() ? 0 : megabytes(scaling.back().peakBytes); }
+
+std::string PerfReport::render() const
+{
+    std::string out;
+    out += "## Copy against what the two servers allow\n\n";
+    out += "R: streamed read through MariaDB Connector/C alone. W: the Oracle driver's array insert of the same "
+           "rows, already in memory, into the stand-in. S = 1 / (1/R + 1/W). E: `CopyTableRows`. Rows per second.\n\n";
+    out += "| table | rows | R | W | S | E | E / S |\n|---|---|---|---|---|---|---|\n";
+    out += serverRows("wide (int, bigint, decimal, varchar, datetime, text)", wide);
+    out += serverRows("narrow (int, int)", narrow);
+    out += "\n## Time and memory as the table grows (wide table)\n\n";
+    out += "| rows | seconds | µs per row | peak resident MB | at start MB |\n|---|---|---|---|---|\n";
+    for (const auto &c : scaling)
+        out += format("| %zu | %.2f | %.2f | %.1f | %.1f |\n", c.rows, c.seconds, 1e6 * c.seconds / c.rows,
+                      megabytes(c.peakBytes), megabytes(c.baseBytes));
+    out += format("\nTime per row at %zu rows / at %zu rows: %.2f. Peak memory of the largest copy / the smallest: "
+                  "%.2f.\n",
+                  scaling.empty() ? 0 : scaling.back().rows, scaling.empty() ? 0 : scaling.front().rows,
+                  scalingRatio(),
+                  scaling.empty() ? 0.0 : double(scaling.back().peakBytes) / double(scaling.front().peakBytes));
+    out += "\n## Round trips (the stand-in adds 1 ms to each)\n\n";
+    out += "| applies | rows | seconds | rows/s |\n|---|---|---|---|\n";
+    out += format("| one array execute per apply | %zu | %.2f | %.0f |\n", delayRows, delayArraySeconds,
+                  delayRows / delayArraySeconds);
+    out += format("| one INSERT per row | %zu | %.2f | %.0f |\n", delayRows, delayRowByRowSeconds,
+                  delayRows / delayRowByRowSeconds);
+    out += format("\nArray applies are %.1f times as fast.\n", arraySpeedup());
+    const double total = megabytes(lobRows * lobBytes);
+    out += "\n## Large objects\n\n";
+    out += "| what | objects | MB | seconds | MB/s |\n|---|---|---|---|---|\n";
+    out += format("| the stand-in's own write rate (driver, objects in memory) | %zu | %.0f | %.2f | %.1f |\n", lobRows,
+                  total, lobWriteSeconds, total / lobWriteSeconds);
+    out += format("| `CopyTableRows` | %zu | %.0f | %.2f | %.1f |\n", lobRows, total, lobCopy.seconds,
+                  total / lobCopy.seconds);
+    out += format("\nCopy / stand-in: %.2f. Peak resident memory of the copy: %.1f MB.\n\n", lobRatio(),
+                  megabytes(lobCopy.peakBytes));
+    return out;
+}
+
+std::string PerfReport::summary() const
+{
+    return format("summary: e_over_s=%.2f scaling=%.2f peak_mb=%.0f array_speedup=%.1f lob_ratio=%.2f\n",
+                  wide.e() / wide.s(), scalingRatio(), peakMegabytes(), arraySpeedup(), lobRatio());
+}
+
+void PerfReport::writeDocument(const std::string &path) const
+{
+    std::ofstream doc(path);
+    if (!doc)
+        throw std::runtime_error("cannot write " + path);
+    doc << "# Performance\n\n"
+        << "Figures from one run of `build/bench/morvane-bench perf --rows " << rows
+        << " --write-doc` against the private MariaDB of `scripts/mariadb-sandbox.sh` and the Oracle stand-in, "
+           "on one machine (2 cores). Ratios matter more than the absolute rates: the stand-in is SQLite, "
+           "not Oracle.\n\n"
+        << render() << "```\n" << summary() << "```\n";
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+struct CopyFigures {
+    std::size_t rows = 0;
+    double seconds = 0;
+    std::size_t peakBytes = 0; // peak resident memory of the process while the copy ran
+    std::size_t baseBytes = 0; // resident memory when it started
+};
+
+// R, W and E of one table. S = 1 / (1/R + 1/W) is what a copy that reads and writes in turn can reach.
+struct ServerFigures {
+    std::size_t rows = 0;
+    double readSeconds = 0;
+    double writeSeconds = 0;
+    double copySeconds = 0;
+
+    double r() const { return rows / readSeconds; }
+    double w() const { return rows / writeSeconds; }
+    double e() const { return rows / copySeconds; }
+    double s() const { return 1.0 / (1.0 / r() + 1.0 / w()); }
+};
+
+// The figures of one `morvane-bench perf` run, as a Markdown table and a one-line summary.
+struct PerfReport {
+    std::size_t rows = 0;
+    std::vector<CopyFigures> scaling; // the wide table at three sizes, smallest first
+    ServerFigures wide, narrow;
+    std::size_t delayRows = 0;
+    double delayArraySeconds = 0, delayRowByRowSeconds = 0;
+    std::size_t lobRows = 0, lobBytes = 0;
+    double lobWriteSeconds = 0;
+    CopyFigures lobCopy;
+
+    double scalingRatio() const;
+    double peakMegabytes() const;
+    double arraySpeedup() const { return delayRowByRowSeconds / delayArraySeconds; }
+    double lobRatio() const { return lobWriteSeconds / lobCopy.seconds; }
+
+    std::string render() const;
+    std::string summary() const;
+    void writeDocument(const std::string &path) const;
+};
