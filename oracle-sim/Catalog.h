@@ -1,0 +1,50 @@
+#pragma once
+
+#include "TableMeta.h"
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace oraclesim {
+
+// The data dictionary of one service as one session sees it. Table definitions are cached and
+// reloaded whenever any session has committed DDL since (a version number in the file counts DDL).
+class Catalog {
+public:
+    explicit Catalog(sqlite3 *db) : m_db(db) {}
+
+    // Drops the cache when the dictionary changed since it was filled.
+    void refresh();
+    // Marks the dictionary changed; called inside the DDL's own transaction.
+    void bumpVersion();
+
+    const TableMeta *findTable(const std::string &owner, const std::string &name);
+    std::vector<std::string> tableNames(const std::string &owner);
+    // Tables and indexes share one namespace per schema.
+    bool objectExists(const std::string &owner, const std::string &name);
+    bool constraintExists(const std::string &owner, const std::string &name);
+    // The next SYS_Cnnnnnn name for an unnamed constraint.
+    std::string nextSystemConstraintName();
+
+    struct IndexRow {
+        std::string name, table, constraint;
+        std::vector<std::string> columns;
+        bool unique;
+    };
+    std::vector<IndexRow> indexesOf(const std::string &owner);
+
+private:
+    std::unique_ptr<TableMeta> load(const std::string &owner, const std::string &name);
+
+    sqlite3 *m_db;
+    std::int64_t m_version = -1;
+    std::map<std::pair<std::string, std::string>, std::unique_ptr<TableMeta>> m_tables; // null: known missing
+};
+
+} // namespace oraclesim

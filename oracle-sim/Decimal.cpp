@@ -1,0 +1,230 @@
+#include "Decimal.h"
+
+#include <charconv>
+#include <cstdlib>
+
+namespace oraclesim {
+
+namespace {
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+} // namespace
+
+void Decimal::normalize()
+{
+    std::size_t lead = 0;
+    while (lead < m_digits.size() && m_digits[lead] == '0')
+        ++lead;
+    m_digits.erase(0, lead);
+    m_exponent -= static_cast<int>(lead);
+    while (!m_digits.empty() && m_digits.back() == '0')
+        m_digits.pop_back();
+    if (m_digits.empty()) {
+        m_negative = false;
+        m_exponent = 0;
+    }
+}
+
+std::optional<Decimal> Decimal::parse(std::string_view text, char decimalChar)
+{
+    std::size_t i = 0, n = text.size();
+    while (i < n && isBlank(text[i]))
+        ++i;
+    while (n > i && isBlank(text[n - 1]))
+        --n;
+    if (i == n)
+        return std::nullopt;
+    Decimal d;
+    if (text[i] == '+' || text[i] == '-')
+        d.m_negative = text[i++] == '-';
+    int intDigits = 0;
+    bool any = false;
+    while (i < n && isDigit(text[i])) {
+        d.m_digits += text[i++];
+        ++intDigits;
+        any = true;
+    }
+    if (i < n && text[i] == decimalChar) {
+        ++i;
+        while (i < n && isDigit(text[i])) {
+            d.m_digits += text[i++];
+            any = true;
+        }
+    }
+    if (!any)
+        return std::nullopt;
+    long exp = 0;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        bool neg = false;
+        if (i < n && (text[i] == '+' || text[i] == '-'))
+            neg = text[i++] == '-';
+        if (i == n || !isDigit(text[i]))
+            return std::nullopt;
+        while (i < n && isDigit(text[i])) {
+            if (exp < 100000)
+                exp = exp * 10 + (text[i] - '0');
+            ++i;
+        }
+        if (neg)
+            exp = -exp;
+    }
+    if (i != n)
+        return std::nullopt;
+    d.m_exponent = intDigits + static_cast<int>(exp);
+    d.normalize();
+    return d;
+}
+
+Decimal Decimal::fromInteger(std::int64_t value)
+{
+    char buf[32];
+    auto res = std::to_chars(buf, buf + sizeof buf, value);
+    return *parse(std::string_view(buf, static_cast<std::size_t>(res.ptr - buf)));
+}
+
+Decimal Decimal::fromDouble(double value)
+{
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf, value);
+    auto parsed = parse(std::string_view(buf, static_cast<std::size_t>(res.ptr - buf)));
+    return parsed ? *parsed : Decimal();
+}
+
+int Decimal::compare(const Decimal &other) const
+{
+    if (isZero() || other.isZero()) {
+        if (isZero() && other.isZero())
+            return 0;
+        if (isZero())
+            return other.m_negative ? 1 : -1;
+        return m_negative ? -1 : 1;
+    }
+    if (m_negative != other.m_negative)
+        return m_negative ? -1 : 1;
+    int magnitude = 0;
+    if (m_exponent != other.m_exponent)
+        magnitude = m_exponent < other.m_exponent ? -1 : 1;
+    else {
+        int c = m_digits.compare(other.m_digits);
+        magnitude = c < 0 ? -1 : (c > 0 ? 1 : 0);
+    }
+    return m_negative ? -magnitude : magnitude;
+}
+
+void Decimal::roundToSignificant(int digits)
+{
+    if (static_cast<int>(m_digits.size()) <= digits)
+        return;
+    roundToScale(digits - m_exponent);
+}
+
+void Decimal::roundToScale(int scale)
+{
+    if (isZero())
+        return;
+    long keep = static_cast<long>(m_exponent) + scale; // digits that stay
+    if (keep >= static_cast<long>(m_digits.size()))
+        return;
+    if (keep < 0) {
+        *this = Decimal();
+        return;
+    }
+    bool up = m_digits[static_cast<std::size_t>(keep)] >= '5';
+    m_digits.resize(static_cast<std::size_t>(keep));
+    if (up) {
+        long i = keep - 1;
+        while (i >= 0 && m_digits[static_cast<std::size_t>(i)] == '9')
+            m_digits[static_cast<std::size_t>(i--)] = '0';
+        if (i < 0) {
+            m_digits.insert(m_digits.begin(), '1');
+            ++m_exponent;
+        } else {
+            ++m_digits[static_cast<std::size_t>(i)];
+        }
+    }
+    normalize();
+}
+
+bool Decimal::fitsOracleRange()
+{
+    roundToSignificant(40);
+    if (isZero())
+        return true;
+    if (m_exponent > 126)
+        return false;
+    if (m_exponent < -129)
+        *this = Decimal();
+    return true;
+}
+
+std::string Decimal::toText(char decimalChar) const
+{
+    if (isZero())
+        return "0";
+    std::string out = m_negative ? "-" : "";
+    const int n = static_cast<int>(m_digits.size());
+    std::string plain;
+    if (m_exponent <= 0)
+        plain = std::string(1, decimalChar) + std::string(static_cast<std::size_t>(-m_exponent), '0') + m_digits;
+    else if (m_exponent >= n)
+        plain = m_digits + std::string(static_cast<std::size_t>(m_exponent - n), '0');
+    else
+        plain = m_digits.substr(0, static_cast<std::size_t>(m_exponent)) + decimalChar +
+                m_digits.substr(static_cast<std::size_t>(m_exponent));
+    if (plain.size() + out.size() <= 40)
+        return out + plain;
+    std::string sci = m_digits.substr(0, 1);
+    if (n > 1)
+        sci += decimalChar + m_digits.substr(1);
+    int e = m_exponent - 1;
+    sci += e < 0 ? "E-" : "E+";
+    std::string digits = std::to_string(std::abs(e));
+    if (digits.size() < 2)
+        digits = "0" + digits;
+    return out + sci + digits;
+}
+
+std::string Decimal::toStorage() const
+{
+    if (isZero())
+        return "0";
+    // Plain notation with a leading zero, so that stored values read naturally in the database file.
+    std::string t = toText('.');
+    if (t.find('E') != std::string::npos) {
+        std::string out = m_negative ? "-" : "";
+        return out + "0." + m_digits + "E" + std::to_string(m_exponent);
+    }
+    if (t[0] == '.')
+        return "0" + t;
+    if (t.size() > 1 && t[0] == '-' && t[1] == '.')
+        return "-0" + t.substr(1);
+    return t;
+}
+
+std::optional<std::int64_t> Decimal::toInteger() const
+{
+    Decimal r = *this;
+    r.roundToScale(0);
+    if (r.isZero())
+        return 0;
+    if (r.m_exponent > 19)
+        return std::nullopt;
+    std::string text = (r.m_negative ? "-" : "") + r.m_digits +
+                       std::string(static_cast<std::size_t>(r.m_exponent - static_cast<int>(r.m_digits.size())), '0');
+    std::int64_t v = 0;
+    auto res = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (res.ec != std::errc())
+        return std::nullopt;
+    return v;
+}
+
+double Decimal::toDouble() const
+{
+    if (isZero())
+        return 0.0;
+    std::string text = (m_negative ? "-0." : "0.") + m_digits + "e" + std::to_string(m_exponent);
+    return std::strtod(text.c_str(), nullptr);
+}
+
+} // namespace oraclesim

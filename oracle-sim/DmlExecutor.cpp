@@ -1,0 +1,247 @@
+#include "DmlExecutor.h"
+
+#include "Evaluator.h"
+#include "OraError.h"
+#include "QueryExecutor.h"
+#include "Session.h"
+#include "StoredValue.h"
+#include "ValueCoercion.h"
+
+namespace oraclesim {
+
+namespace {
+
+std::vector<SourceColumn> sourceColumns(const TableMeta &table)
+{
+    std::vector<SourceColumn> cols;
+    for (const auto &c : table.columns)
+        cols.push_back({c.name, c.type, c.nullable});
+    return cols;
+}
+
+bool isUniqueViolation(const SqliteError &e)
+{
+    return e.code() == SQLITE_CONSTRAINT_UNIQUE || e.code() == SQLITE_CONSTRAINT_PRIMARYKEY;
+}
+
+// A statement that touches several rows is undone as a whole when one of them fails.
+class Savepoint {
+public:
+    explicit Savepoint(sqlite3 *db) : m_db(db) { sqliteExec(db, "SAVEPOINT stmt"); }
+    void release()
+    {
+        sqliteExec(m_db, "RELEASE stmt");
+        m_open = false;
+    }
+    ~Savepoint()
+    {
+        if (m_open)
+            sqlite3_exec(m_db, "ROLLBACK TO stmt; RELEASE stmt", nullptr, nullptr, nullptr);
+    }
+
+private:
+    sqlite3 *m_db;
+    bool m_open = true;
+};
+
+} // namespace
+
+OraError DmlExecutor::uniqueViolation(const TableMeta &table, const std::string &sqliteMessage)
+{
+    for (const auto &ix : table.indexes) {
+        if (ix.storageName.empty())
+            continue;
+        std::string cols;
+        for (int c : ix.columns)
+            cols += (cols.empty() ? "" : ", ") + table.storageName() + "." + TableMeta::storageColumn(c);
+        if (sqliteMessage.find(cols) != std::string::npos)
+            return OraError::of(1, table.owner, ix.constraint.empty() ? ix.name : ix.constraint);
+    }
+    return OraError::of(1, table.owner, "SYS_C0000000");
+}
+
+DmlExecutor::InsertPlan DmlExecutor::planInsert(Session &session, const Insert &insert)
+{
+    InsertPlan plan;
+    session.catalog().refresh();
+    plan.table = &QueryExecutor::findTable(session, insert.table);
+    const TableMeta &table = *plan.table;
+    if (insert.columns.empty()) {
+        for (std::size_t i = 0; i < table.columns.size(); ++i)
+            plan.targets.push_back(static_cast<int>(i));
+    } else {
+        for (const auto &name : insert.columns) {
+            int c = table.findColumn(name);
+            if (c < 0)
+                throw OraError::of(904, quotedName(name));
+            for (int seen : plan.targets)
+                if (seen == c)
+                    throw OraError::of(957);
+            plan.targets.push_back(c);
+        }
+    }
+    if (insert.values.size() < plan.targets.size())
+        throw OraError::of(947);
+    if (insert.values.size() > plan.targets.size())
+        throw OraError::of(913);
+    auto cols = sourceColumns(table);
+    for (auto e : insert.returning) {
+        Evaluator::resolve(e, cols, table.name, {});
+        plan.returning.push_back(std::move(e));
+    }
+    plan.sql = "INSERT INTO " + table.storageName() + " (";
+    std::string marks;
+    for (std::size_t i = 0; i < table.columns.size(); ++i) {
+        plan.sql += (i ? ", " : "") + TableMeta::storageColumn(static_cast<int>(i));
+        marks += i ? ", ?" : "?";
+    }
+    plan.sql += ") VALUES (" + marks + ")";
+    return plan;
+}
+
+DmlExecutor::InsertResult DmlExecutor::insertRow(Session &session, const InsertPlan &plan, const Insert &insert,
+                                                 const std::vector<SqlValue> &binds)
+{
+    const TableMeta &table = *plan.table;
+    Evaluator eval(session.nls(), session.user(), binds);
+    Row row(table.columns.size());
+    for (std::size_t i = 0; i < plan.targets.size(); ++i) {
+        int c = plan.targets[i];
+        row[static_cast<std::size_t>(c)] = ValueCoercion::toColumn(table, c, eval.value(insert.values[i]), session.nls());
+    }
+    for (std::size_t c = 0; c < table.columns.size(); ++c)
+        if (!table.columns[c].nullable && row[c].isNull())
+            throw OraError::of(1400, table.columnLabel(static_cast<int>(c)));
+
+    session.beginWrite();
+    SqliteStatement &st = session.cached(plan.sql);
+    for (std::size_t c = 0; c < row.size(); ++c)
+        StoredValue::bind(st.handle(), static_cast<int>(c + 1), row[c]);
+    try {
+        st.step();
+    } catch (const SqliteError &e) {
+        if (isUniqueViolation(e))
+            throw uniqueViolation(table, e.what());
+        throw oraErrorFrom(e);
+    }
+    session.markDirty();
+    InsertResult result;
+    result.rowId = sqlite3_last_insert_rowid(session.db());
+    for (std::size_t c = 0; c < row.size(); ++c)
+        if (row[c].isLob())
+            row[c] = row[c].type() == SqlType::Clob
+                         ? SqlValue::clob(row[c].bytes(), LobRef{table.id, result.rowId, static_cast<int>(c)})
+                         : SqlValue::blob(row[c].bytes(), LobRef{table.id, result.rowId, static_cast<int>(c)});
+    eval.setRow(&row);
+    for (const auto &e : plan.returning)
+        result.returned.push_back(eval.value(e));
+    return result;
+}
+
+std::uint32_t DmlExecutor::update(Session &session, const Update &statement, const std::vector<SqlValue> &binds)
+{
+    session.catalog().refresh();
+    const TableMeta &table = QueryExecutor::findTable(session, statement.table);
+    auto cols = sourceColumns(table);
+    Update up = statement;
+    std::vector<int> targets;
+    for (auto &[name, expr] : up.assignments) {
+        int c = table.findColumn(name);
+        if (c < 0)
+            throw OraError::of(904, quotedName(name));
+        targets.push_back(c);
+        Evaluator::resolve(expr, cols, table.name, {});
+    }
+    if (up.where)
+        Evaluator::resolve(*up.where, cols, table.name, {});
+    session.beginWrite();
+    RowSource src = QueryExecutor::loadTable(session, table);
+    Evaluator eval(session.nls(), session.user(), binds);
+    Savepoint sp(session.db());
+    std::uint32_t count = 0;
+    for (std::size_t r = 0; r < src.rows.size(); ++r) {
+        eval.setRow(&src.rows[r]);
+        if (up.where && eval.truth(*up.where) != true)
+            continue;
+        std::string sql = "UPDATE " + table.storageName() + " SET ";
+        Row values;
+        for (std::size_t i = 0; i < targets.size(); ++i) {
+            SqlValue v = ValueCoercion::toColumn(table, targets[i], eval.value(up.assignments[i].second), session.nls());
+            if (v.isNull() && !table.columns[static_cast<std::size_t>(targets[i])].nullable)
+                throw OraError::of(1407, table.columnLabel(targets[i]));
+            sql += (i ? ", " : "") + TableMeta::storageColumn(targets[i]) + " = ?";
+            values.push_back(std::move(v));
+        }
+        sql += " WHERE rowid = ?";
+        SqliteStatement &st = session.cached(sql);
+        for (std::size_t i = 0; i < values.size(); ++i)
+            StoredValue::bind(st.handle(), static_cast<int>(i + 1), values[i]);
+        st.bind(static_cast<int>(values.size() + 1), src.rowIds[r]);
+        try {
+            st.step();
+        } catch (const SqliteError &e) {
+            if (isUniqueViolation(e))
+                throw uniqueViolation(table, e.what());
+            throw oraErrorFrom(e);
+        }
+        ++count;
+    }
+    sp.release();
+    if (count)
+        session.markDirty();
+    return count;
+}
+
+std::uint32_t DmlExecutor::remove(Session &session, const Delete &statement, const std::vector<SqlValue> &binds)
+{
+    session.catalog().refresh();
+    const TableMeta &table = QueryExecutor::findTable(session, statement.table);
+    Delete del = statement;
+    if (del.where)
+        Evaluator::resolve(*del.where, sourceColumns(table), table.name, {});
+    session.beginWrite();
+    RowSource src = QueryExecutor::loadTable(session, table);
+    Evaluator eval(session.nls(), session.user(), binds);
+    Savepoint sp(session.db());
+    std::uint32_t count = 0;
+    SqliteStatement &st = session.cached("DELETE FROM " + table.storageName() + " WHERE rowid = ?");
+    for (std::size_t r = 0; r < src.rows.size(); ++r) {
+        eval.setRow(&src.rows[r]);
+        if (del.where && eval.truth(*del.where) != true)
+            continue;
+        st.reset();
+        st.bind(1, src.rowIds[r]);
+        st.step();
+        ++count;
+    }
+    sp.release();
+    if (count)
+        session.markDirty();
+    return count;
+}
+
+void DmlExecutor::writeLob(Session &session, const LobRef &ref, bool isClob, const std::string &value)
+{
+    session.beginWrite();
+    std::string sql = "UPDATE t_" + std::to_string(ref.tableId) + " SET " + TableMeta::storageColumn(ref.column) +
+                      " = ? WHERE rowid = ?";
+    try {
+        SqliteStatement &st = session.cached(sql);
+        if (isClob)
+            st.bind(1, value);
+        else
+            st.bindBlob(1, value);
+        st.bind(2, ref.rowId);
+        st.step();
+    } catch (const SqliteError &) {
+        session.releaseIfClean();
+        throw OraError::of(22922);
+    }
+    if (sqlite3_changes(session.db()) == 0) {
+        session.releaseIfClean();
+        throw OraError::of(22922);
+    }
+    session.markDirty();
+}
+
+} // namespace oraclesim

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+namespace oraclesim {
+
+// The session's language settings that change how text turns into numbers and dates and back;
+// ALTER SESSION SET changes them. Defaults are those of AMERICAN_AMERICA.
+struct NlsSettings {
+    char decimalChar = '.';
+    char groupChar = ',';
+    std::string dateFormat = "DD-MON-RR";
+};
+
+} // namespace oraclesim

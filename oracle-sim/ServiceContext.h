@@ -1,0 +1,37 @@
+#pragma once
+
+#include "HandleBase.h"
+#include "Session.h"
+
+#include <memory>
+
+namespace oraclesim {
+
+// OCI_HTYPE_SVCCTX: what OCILogon2 hands out; it stands for server, session and service context.
+class ServiceContext : public HandleBase {
+public:
+    ServiceContext(EnvHandle *env, std::shared_ptr<Session> session)
+        : HandleBase(oci::HTYPE_SVCCTX, env, false), m_session(std::move(session))
+    {
+    }
+    ~ServiceContext() override
+    {
+        if (m_session)
+            m_session->disconnect();
+    }
+
+    // ORA-03114 when no session is attached or it is gone.
+    Session &session() const
+    {
+        if (!m_session)
+            throw OraError::of(3114);
+        m_session->checkConnected();
+        return *m_session;
+    }
+    const std::shared_ptr<Session> &sharedSession() const noexcept { return m_session; }
+
+private:
+    std::shared_ptr<Session> m_session;
+};
+
+} // namespace oraclesim

@@ -1,0 +1,143 @@
+#include "Session.h"
+
+#include "ServiceStore.h"
+
+#include <chrono>
+#include <thread>
+
+namespace oraclesim {
+
+OraError oraErrorFrom(const SqliteError &e)
+{
+    int primary = e.code() & 0xff;
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+        return OraError::of(54);
+    return OraError::of(600, "sqlite", e.what());
+}
+
+std::shared_ptr<Session> Session::logon(std::string_view user, std::string_view password,
+                                        std::string_view connectString)
+{
+    SimConfig config = SimConfig::fromEnvironment();
+    auto path = ServiceStore::resolve(connectString);
+    if (!path)
+        throw OraError::of(12154);
+    sqlite3 *db = nullptr;
+    try {
+        db = ServiceStore::open(*path, config.lockTimeoutMs);
+    } catch (const std::exception &e) {
+        throw OraError::of(600, "sqlite", e.what());
+    }
+    std::string upperUser(user);
+    for (auto &c : upperUser)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    bool ok = false;
+    try {
+        ok = !upperUser.empty() && ServiceStore::checkUser(db, upperUser, std::string(password));
+    } catch (const SqliteError &e) {
+        sqlite3_close(db);
+        throw oraErrorFrom(e);
+    }
+    if (!ok) {
+        sqlite3_close(db);
+        throw OraError::of(1017);
+    }
+    std::shared_ptr<Session> session(new Session(db, upperUser, config));
+    session->roundTrip();
+    return session;
+}
+
+Session::Session(sqlite3 *db, std::string user, SimConfig config)
+    : m_db(db), m_user(std::move(user)), m_config(std::move(config)), m_catalog(db)
+{
+}
+
+Session::~Session()
+{
+    // Uncommitted work of a session that goes away is rolled back, never kept.
+    m_statements.clear();
+    if (m_db) {
+        if (m_inTransaction)
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(m_db);
+    }
+}
+
+Catalog &Session::catalog()
+{
+    return m_catalog;
+}
+
+SqliteStatement &Session::cached(const std::string &sql)
+{
+    auto it = m_statements.find(sql);
+    if (it == m_statements.end())
+        it = m_statements.emplace(sql, std::make_unique<SqliteStatement>(m_db, sql)).first;
+    it->second->reset();
+    return *it->second;
+}
+
+void Session::beginWrite()
+{
+    if (m_inTransaction)
+        return;
+    try {
+        sqliteExec(m_db, "BEGIN IMMEDIATE");
+    } catch (const SqliteError &e) {
+        throw oraErrorFrom(e);
+    }
+    m_inTransaction = true;
+    m_dirty = false;
+}
+
+void Session::releaseIfClean()
+{
+    if (m_inTransaction && !m_dirty)
+        rollback();
+}
+
+void Session::commit()
+{
+    if (!m_inTransaction)
+        return;
+    try {
+        sqliteExec(m_db, "COMMIT");
+    } catch (const SqliteError &e) {
+        throw oraErrorFrom(e);
+    }
+    m_inTransaction = false;
+    m_dirty = false;
+}
+
+void Session::rollback()
+{
+    if (!m_inTransaction)
+        return;
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    m_inTransaction = false;
+    m_dirty = false;
+}
+
+void Session::disconnect()
+{
+    rollback();
+    m_statements.clear();
+    sqlite3_close(m_db);
+    m_db = nullptr;
+    m_connected = false;
+}
+
+void Session::checkConnected() const
+{
+    if (!m_connected)
+        throw OraError::of(3114);
+}
+
+void Session::roundTrip() const
+{
+    if (m_config.delayMs > 0)
+        std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(m_config.delayMs));
+}
+
+} // namespace oraclesim

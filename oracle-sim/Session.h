@@ -1,0 +1,88 @@
+#pragma once
+
+#include "Catalog.h"
+#include "NlsSettings.h"
+#include "SimConfig.h"
+#include "SqliteStatement.h"
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace oraclesim {
+
+// One logged-on user on one service: its own SQLite connection, so that its uncommitted rows are
+// its own, as in Oracle. The connection holds SQLite's write lock only while the session has
+// uncommitted changes; reads never wait for writers (WAL).
+class Session {
+public:
+    // Throws ORA-12154 for an unknown service, ORA-01017 for a wrong user or password.
+    static std::shared_ptr<Session> logon(std::string_view user, std::string_view password,
+                                          std::string_view connectString);
+    ~Session();
+    Session(const Session &) = delete;
+    Session &operator=(const Session &) = delete;
+
+    const std::string &user() const noexcept { return m_user; }
+    NlsSettings &nls() noexcept { return m_nls; }
+    const SimConfig &config() const noexcept { return m_config; }
+    sqlite3 *db() const noexcept { return m_db; }
+    Catalog &catalog();
+    // A statement prepared once per session; reset and unbound before it is handed out.
+    SqliteStatement &cached(const std::string &sql);
+
+    // Starts the write transaction of the first change; ORA-00054 when another session holds it too long.
+    void beginWrite();
+    // The session now has an uncommitted change.
+    void markDirty() noexcept { m_dirty = true; }
+    bool hasUncommittedWork() const noexcept { return m_inTransaction && m_dirty; }
+    // Ends a transaction that a failed statement opened without changing anything, so that the
+    // session never holds the write lock for nothing.
+    void releaseIfClean();
+    void commit();
+    void rollback();
+
+    // Runs fn inside a read snapshot unless a write transaction already gives one.
+    template <class Fn> auto read(Fn &&fn)
+    {
+        if (m_inTransaction)
+            return fn();
+        sqliteExec(m_db, "BEGIN");
+        try {
+            auto result = fn();
+            sqliteExec(m_db, "COMMIT");
+            return result;
+        } catch (...) {
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            throw;
+        }
+    }
+
+    // Fault injection: the connection is gone (ORA-03113 happened); every later call gets ORA-03114.
+    void disconnect();
+    void checkConnected() const;
+    // The cost of one message to the server and back.
+    void roundTrip() const;
+
+private:
+    Session(sqlite3 *db, std::string user, SimConfig config);
+
+    sqlite3 *m_db;
+    std::string m_user;
+    SimConfig m_config;
+    NlsSettings m_nls;
+    Catalog m_catalog;
+    std::unordered_map<std::string, std::unique_ptr<SqliteStatement>> m_statements;
+    bool m_inTransaction = false;
+    bool m_dirty = false;
+    bool m_connected = true;
+};
+
+// The Oracle error a SQLite failure shows as: a lock that was not granted is ORA-00054, anything
+// else an internal error carrying SQLite's text.
+OraError oraErrorFrom(const SqliteError &e);
+
+} // namespace oraclesim

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "Decimal.h"
+#include "NlsSettings.h"
+#include "OraDate.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace oraclesim {
+
+enum class SqlType { Null, Text, Raw, Number, Date, Clob, Blob };
+
+// Where a LOB value lives, so that a locator can write back into it. tableId 0: not from a table.
+struct LobRef {
+    std::int64_t tableId = 0;
+    std::int64_t rowId = 0;
+    int column = 0; // 0-based column index in the table
+};
+
+// One value as the SQL layer handles it: typed like Oracle's own values, with text kept as bytes.
+class SqlValue {
+public:
+    SqlValue() = default;
+    static SqlValue text(std::string bytes);
+    static SqlValue raw(std::string bytes);
+    static SqlValue number(Decimal d);
+    static SqlValue date(OraDate d);
+    static SqlValue clob(std::string bytes, LobRef ref = {});
+    static SqlValue blob(std::string bytes, LobRef ref = {});
+
+    SqlType type() const noexcept { return m_type; }
+    bool isNull() const noexcept { return m_type == SqlType::Null; }
+    bool isLob() const noexcept { return m_type == SqlType::Clob || m_type == SqlType::Blob; }
+    const std::string &bytes() const noexcept { return m_bytes; }
+    const Decimal &decimal() const noexcept { return m_number; }
+    const OraDate &oraDate() const noexcept { return m_date; }
+    const LobRef &lobRef() const noexcept { return m_lob; }
+
+    // A bind of more than 4000 bytes, which Oracle takes only into LOB (and LONG) columns.
+    bool isLongBind() const noexcept { return m_longBind; }
+    void markLongBind() noexcept { m_longBind = true; }
+
+    // Oracle's implicit conversions; they throw the error Oracle raises (ORA-01722, ORA-00932, ...).
+    std::string toText(const NlsSettings &nls) const;
+    Decimal toNumber(const NlsSettings &nls) const;
+    OraDate toDate(const NlsSettings &nls) const;
+    std::string toRaw() const; // BLOB/RAW bytes; text is read as hex digits (ORA-01465)
+
+    // Compares two non-NULL values the way a WHERE clause does: numbers and dates by value, where one
+    // side is a number or date the other side is converted to it; text byte by byte.
+    int compare(const SqlValue &other, const NlsSettings &nls) const;
+
+    // The type word Oracle prints in ORA-00932.
+    const char *typeWord() const noexcept;
+
+    static std::string hexEncode(std::string_view bytes);
+
+private:
+    SqlType m_type = SqlType::Null;
+    std::string m_bytes;
+    Decimal m_number;
+    OraDate m_date;
+    LobRef m_lob;
+    bool m_longBind = false;
+};
+
+} // namespace oraclesim

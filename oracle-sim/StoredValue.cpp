@@ -1,0 +1,47 @@
+#include "StoredValue.h"
+
+namespace oraclesim {
+
+void StoredValue::bind(sqlite3_stmt *stmt, int index, const SqlValue &value)
+{
+    switch (value.type()) {
+    case SqlType::Null: sqlite3_bind_null(stmt, index); return;
+    case SqlType::Number: {
+        std::string s = value.decimal().toStorage();
+        sqlite3_bind_text64(stmt, index, s.data(), s.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        return;
+    }
+    case SqlType::Date: {
+        std::string s = value.oraDate().toStorage();
+        sqlite3_bind_text64(stmt, index, s.data(), s.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        return;
+    }
+    case SqlType::Blob:
+    case SqlType::Raw:
+        sqlite3_bind_blob64(stmt, index, value.bytes().data(), value.bytes().size(), SQLITE_TRANSIENT);
+        return;
+    default:
+        sqlite3_bind_text64(stmt, index, value.bytes().data(), value.bytes().size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        return;
+    }
+}
+
+SqlValue StoredValue::read(sqlite3_stmt *stmt, int column, const ColumnType &type, LobRef ref)
+{
+    if (sqlite3_column_type(stmt, column) == SQLITE_NULL)
+        return {};
+    const void *p = sqlite3_column_blob(stmt, column);
+    std::string bytes(p ? static_cast<const char *>(p) : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, column)));
+    switch (type.base) {
+    case ColumnType::Base::Number: {
+        auto d = Decimal::parse(bytes);
+        return SqlValue::number(d ? *d : Decimal());
+    }
+    case ColumnType::Base::Date: return SqlValue::date(OraDate::fromStorage(bytes));
+    case ColumnType::Base::Clob: return SqlValue::clob(std::move(bytes), ref);
+    case ColumnType::Base::Blob: return SqlValue::blob(std::move(bytes), ref);
+    default: return SqlValue::text(std::move(bytes));
+    }
+}
+
+} // namespace oraclesim
