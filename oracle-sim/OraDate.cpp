@@ -130,8 +130,8 @@ OraDate OraDate::parse(std::string_view text, std::string_view format)
         if (el.empty()) {
             if (std::isalnum(static_cast<unsigned char>(fc)))
                 throw OraError::of(1821);
-            // A separator in the format: the input must not offer a letter here.
-            if (t < text.size() && std::isalpha(static_cast<unsigned char>(text[t])))
+            // A separator in the format must meet a separator (of any kind) in the input.
+            if (t < text.size() && std::isalnum(static_cast<unsigned char>(text[t])))
                 throw OraError::of(1861);
             if (t < text.size() && !std::isalnum(static_cast<unsigned char>(text[t])))
                 ++t;
