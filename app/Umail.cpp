@@ -345,7 +345,7 @@ void Taaform1::buildPages()
     helpurl = makeLabel(QStringLiteral("helpurl"), QString(), sheet, QRect(8, 74, 460, 20));
     queryclose = makeLabel(QStringLiteral("queryclose"), QStringLiteral("Close this Wizard ?"), sheet,
                            QRect(8, 96, 460, 20));
-    // The texts are read from these labels, never displayed; no "&" in them may become a shortcut.
+    // These texts are read by the code, never shown: an address or a question must not be taken for markup.
     for (QLabel *stored : {Label29, Label30, Label32, helpurl, queryclose})
         stored->setTextFormat(Qt::PlainText);
 }

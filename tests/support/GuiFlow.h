@@ -89,7 +89,7 @@ protected:
     std::unique_ptr<OracleSim> oracle;
 };
 
-// 250 rows: more than two progress points of the row copy (one every 100 rows).
+// 250 rows: the row copy passes progress points after rows 1, 101 and 201.
 inline std::vector<std::string> ordersTable(const std::string &name = "orders", int rows = 250)
 {
     return {"create table " + name + " (id int primary key, note varchar(40), amount decimal(10,2)) engine=InnoDB",

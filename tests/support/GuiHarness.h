@@ -26,6 +26,16 @@
 #include <memory>
 #include <ostream>
 
+// Readable failure messages for Qt texts.
+inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QStringList &list, std::ostream *os)
+{
+    *os << "{";
+    for (qsizetype i = 0; i < list.size(); ++i)
+        *os << (i ? ", \"" : "\"") << list[i].toStdString() << '"';
+    *os << "}";
+}
+
 namespace testsupport {
 
 // One QApplication for the test program. Before it exists the configuration folders point into a
