@@ -168,6 +168,11 @@ StatementBody Parser::create()
                 continue;
             }
             ct.columns.push_back(columnDef());
+            if (ct.columns.back().primaryKey) {
+                if (!ct.primaryKey.empty())
+                    throw OraError::of(2260);
+                ct.primaryKey.push_back(ct.columns.back().name);
+            }
         } while (acceptSymbol(","));
         expectSymbol(")", 907);
         if (peek().kind != Token::Kind::End)
@@ -199,6 +204,9 @@ ColumnDef Parser::columnDef()
             def.notNull = true;
         } else if (acceptWord("NULL")) {
             def.notNull = false;
+        } else if (acceptWord("PRIMARY")) {
+            expectWord("KEY", 905);
+            def.primaryKey = true;
         } else {
             break;
         }

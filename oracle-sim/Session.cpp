@@ -3,9 +3,47 @@
 #include "ServiceStore.h"
 
 #include <chrono>
+#include <map>
+#include <mutex>
 #include <thread>
 
 namespace oraclesim {
+
+namespace {
+
+// Which thread holds each service file's write lock through one of this process's sessions. A
+// session that finds the lock held by another session of its own thread fails at once: that
+// holder cannot commit while this thread waits.
+struct WriteLocks {
+    std::mutex mutex;
+    std::map<std::string, std::pair<const Session *, std::thread::id>> holders;
+};
+
+WriteLocks &writeLocks()
+{
+    static WriteLocks *locks = new WriteLocks;
+    return *locks;
+}
+
+bool heldByThisThreadElsewhere(const std::string &path, const Session *self)
+{
+    std::lock_guard lock(writeLocks().mutex);
+    auto it = writeLocks().holders.find(path);
+    return it != writeLocks().holders.end() && it->second.first != self &&
+           it->second.second == std::this_thread::get_id();
+}
+
+void setHolder(const std::string &path, const Session *session, bool holds)
+{
+    std::lock_guard lock(writeLocks().mutex);
+    auto it = writeLocks().holders.find(path);
+    if (holds)
+        writeLocks().holders[path] = {session, std::this_thread::get_id()};
+    else if (it != writeLocks().holders.end() && it->second.first == session)
+        writeLocks().holders.erase(it);
+}
+
+} // namespace
 
 OraError oraErrorFrom(const SqliteError &e)
 {
@@ -43,13 +81,13 @@ std::shared_ptr<Session> Session::logon(std::string_view user, std::string_view 
         sqlite3_close(db);
         throw OraError::of(1017);
     }
-    std::shared_ptr<Session> session(new Session(db, upperUser, config));
+    std::shared_ptr<Session> session(new Session(db, upperUser, *path, config));
     session->roundTrip();
     return session;
 }
 
-Session::Session(sqlite3 *db, std::string user, SimConfig config)
-    : m_db(db), m_user(std::move(user)), m_config(std::move(config)), m_catalog(db)
+Session::Session(sqlite3 *db, std::string user, std::string path, SimConfig config)
+    : m_db(db), m_path(std::move(path)), m_user(std::move(user)), m_config(std::move(config)), m_catalog(db)
 {
 }
 
@@ -62,6 +100,7 @@ Session::~Session()
             sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(m_db);
     }
+    setHolder(m_path, this, false);
 }
 
 Catalog &Session::catalog()
@@ -82,11 +121,14 @@ void Session::beginWrite()
 {
     if (m_inTransaction)
         return;
+    if (heldByThisThreadElsewhere(m_path, this))
+        throw OraError::of(54);
     try {
         sqliteExec(m_db, "BEGIN IMMEDIATE");
     } catch (const SqliteError &e) {
         throw oraErrorFrom(e);
     }
+    setHolder(m_path, this, true);
     m_inTransaction = true;
     m_dirty = false;
 }
@@ -106,6 +148,7 @@ void Session::commit()
     } catch (const SqliteError &e) {
         throw oraErrorFrom(e);
     }
+    setHolder(m_path, this, false);
     m_inTransaction = false;
     m_dirty = false;
 }
@@ -115,6 +158,7 @@ void Session::rollback()
     if (!m_inTransaction)
         return;
     sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    setHolder(m_path, this, false);
     m_inTransaction = false;
     m_dirty = false;
 }

@@ -68,9 +68,10 @@ public:
     void roundTrip() const;
 
 private:
-    Session(sqlite3 *db, std::string user, SimConfig config);
+    Session(sqlite3 *db, std::string user, std::string path, SimConfig config);
 
     sqlite3 *m_db;
+    std::string m_path;
     std::string m_user;
     SimConfig m_config;
     NlsSettings m_nls;

@@ -36,6 +36,7 @@ struct ColumnDef {
     std::string name;
     ColumnType type;
     bool notNull = false;
+    bool primaryKey = false; // an inline PRIMARY KEY
 };
 
 struct CreateTable {

@@ -775,6 +775,196 @@ TEST_F(OracleSimTest, QueriesFilterSortAndBind)
     db.release(st);
 }
 
+TEST_F(OracleSimTest, TypedBindsAndDefinesConvertLikeOracle)
+{
+    ASSERT_EQ(db.exec("create table tb (n number, d date, t varchar2(20), r blob)"), "");
+    OCIStmt *st = db.prepare("insert into tb values (:n, :d, :t, :r)");
+    double n = 0.1;
+    oci::OCIDate d{2024, 2, 29, 23, 59, 58};
+    struct {
+        sb4 length;
+        char text[16];
+    } lvc{5, "hello"};
+    const unsigned char raw[] = {0x00, 0xFF, 0x10};
+    api().bindByPos(st, nullptr, db.err(), 1, &n, sizeof n, oci::SQLT_BDOUBLE, nullptr, nullptr, nullptr, 0, nullptr, 0);
+    api().bindByPos(st, nullptr, db.err(), 2, &d, sizeof d, oci::SQLT_ODT, nullptr, nullptr, nullptr, 0, nullptr, 0);
+    api().bindByPos(st, nullptr, db.err(), 3, &lvc, sizeof lvc, oci::SQLT_LVC, nullptr, nullptr, nullptr, 0, nullptr, 0);
+    api().bindByPos(st, nullptr, db.err(), 4, const_cast<unsigned char *>(raw), sizeof raw, oci::SQLT_BIN, nullptr,
+                    nullptr, nullptr, 0, nullptr, 0);
+    ASSERT_EQ(api().stmtExecute(db.svc(), st, db.err(), 1, 0, nullptr, nullptr, 0), oci::SUCCESS) << db.error();
+    d.month = 13;
+    EXPECT_EQ(api().stmtExecute(db.svc(), st, db.err(), 1, 0, nullptr, nullptr, 0), oci::ERROR);
+    EXPECT_EQ(db.error(), "ORA-01843: not a valid month");
+    db.release(st);
+    // Text into a BLOB is read as hex digits, as Oracle converts it.
+    EXPECT_EQ(db.exec("insert into tb (r) values ('CAFE')"), "");
+    EXPECT_EQ(db.exec("insert into tb (r) values ('XYZ')"), "ORA-01465: invalid hex number");
+    // The Oracle 7-byte DATE format, both ways.
+    st = db.prepare("insert into tb (n, d) values (2, :1)");
+    unsigned char dat[7] = {120, 124, 12, 31, 1, 1, 1}; // 2024-12-31 00:00:00
+    api().bindByPos(st, nullptr, db.err(), 1, dat, 7, oci::SQLT_DAT, nullptr, nullptr, nullptr, 0, nullptr, 0);
+    ASSERT_EQ(api().stmtExecute(db.svc(), st, db.err(), 1, 0, nullptr, nullptr, 0), oci::SUCCESS) << db.error();
+    db.release(st);
+
+    ASSERT_EQ(db.exec("alter session set nls_date_format='YYYY-MM-DD HH24:MI:SS'"), "");
+    EXPECT_EQ(db.rows("select n, d, t from tb where d is not null order by d"),
+              (std::vector<std::string>{".1|2024-02-29 23:59:58|hello", "2|2024-12-31 00:00:00|NULL"}));
+    st = db.prepare("select n, d, d, t, r from tb where n < 1");
+    ASSERT_EQ(api().stmtExecute(db.svc(), st, db.err(), 0, 0, nullptr, nullptr, 0), oci::SUCCESS);
+    double nOut = 0;
+    oci::OCIDate dOut{};
+    unsigned char datOut[7] = {};
+    struct {
+        sb4 length;
+        char text[8];
+    } lvcOut{};
+    unsigned char rawOut[8] = {};
+    ub2 rawLen = 0;
+    api().defineByPos(st, nullptr, db.err(), 1, &nOut, sizeof nOut, oci::SQLT_FLT, nullptr, nullptr, nullptr, 0);
+    api().defineByPos(st, nullptr, db.err(), 2, &dOut, sizeof dOut, oci::SQLT_ODT, nullptr, nullptr, nullptr, 0);
+    api().defineByPos(st, nullptr, db.err(), 3, datOut, sizeof datOut, oci::SQLT_DAT, nullptr, nullptr, nullptr, 0);
+    api().defineByPos(st, nullptr, db.err(), 4, &lvcOut, sizeof lvcOut, oci::SQLT_LVC, nullptr, nullptr, nullptr, 0);
+    api().defineByPos(st, nullptr, db.err(), 5, rawOut, sizeof rawOut, oci::SQLT_BIN, nullptr, &rawLen, nullptr, 0);
+    ASSERT_EQ(api().stmtFetch2(st, db.err(), 1, oci::FETCH_NEXT, 0, 0), oci::SUCCESS) << db.error();
+    EXPECT_EQ(nOut, 0.1);
+    EXPECT_EQ(dOut.year, 2024);
+    EXPECT_EQ(dOut.day, 29);
+    EXPECT_EQ(dOut.second, 58);
+    EXPECT_EQ(std::vector<int>(datOut, datOut + 7), (std::vector<int>{120, 124, 2, 29, 24, 60, 59}));
+    EXPECT_EQ(std::string(lvcOut.text, static_cast<std::size_t>(lvcOut.length)), "hello");
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(rawOut), rawLen), std::string("\x00\xFF\x10", 3));
+    db.release(st);
+    EXPECT_EQ(db.single("select r from tb where n is null"), "CAFE");
+}
+
+TEST_F(OracleSimTest, LobWritesAtOffsetsAndInPieces)
+{
+    ASSERT_EQ(db.exec("create table lo (id number, note clob, pic blob)"), "");
+    OCILobLocator *clob = nullptr, *blob = nullptr;
+    api().descriptorAlloc(db.env(), reinterpret_cast<void **>(&clob), oci::DTYPE_LOB, 0, nullptr);
+    api().descriptorAlloc(db.env(), reinterpret_cast<void **>(&blob), oci::DTYPE_LOB, 0, nullptr);
+    OCIStmt *st = db.prepare("insert into lo values (7, 'a😀c', EMPTY_BLOB()) returning id, note, pic into :1, :2, :3");
+    std::int64_t id = 0;
+    api().bindByPos(st, nullptr, db.err(), 1, &id, sizeof id, oci::SQLT_INT, nullptr, nullptr, nullptr, 0, nullptr, 0);
+    api().bindByPos(st, nullptr, db.err(), 2, &clob, sizeof(void *), oci::SQLT_CLOB, nullptr, nullptr, nullptr, 0,
+                    nullptr, 0);
+    api().bindByPos(st, nullptr, db.err(), 3, &blob, sizeof(void *), oci::SQLT_BLOB, nullptr, nullptr, nullptr, 0,
+                    nullptr, 0);
+    ASSERT_EQ(api().stmtExecute(db.svc(), st, db.err(), 1, 0, nullptr, nullptr, 0), oci::SUCCESS) << db.error();
+    db.release(st);
+    EXPECT_EQ(id, 7);
+    oraub8 length = 0;
+    api().lobGetLength2(db.svc(), db.err(), clob, &length);
+    EXPECT_EQ(length, 4u); // the emoji counts two UTF-16 units
+
+    // Offsets count UTF-16 units: position 4 is the "c" after the emoji.
+    std::string piece = "Z";
+    oraub8 bytes = 1, chars = 0;
+    ASSERT_EQ(api().lobWrite2(db.svc(), db.err(), clob, &bytes, &chars, 4, piece.data(), 1, oci::ONE_PIECE, nullptr,
+                              nullptr, 873, 1),
+              oci::SUCCESS);
+    // Past the end, the gap fills with blanks.
+    bytes = 1;
+    ASSERT_EQ(api().lobWrite2(db.svc(), db.err(), clob, &bytes, &chars, 7, piece.data(), 1, oci::ONE_PIECE, nullptr,
+                              nullptr, 873, 1),
+              oci::SUCCESS);
+    // A BLOB written in three pieces of a polling write.
+    const std::string parts[] = {"abc", "def", "gh"};
+    const ub1 order[] = {oci::FIRST_PIECE, oci::NEXT_PIECE, oci::LAST_PIECE};
+    for (int i = 0; i < 3; ++i) {
+        bytes = 8;
+        chars = 0;
+        sword rc = api().lobWrite2(db.svc(), db.err(), blob, &bytes, &chars, 1, const_cast<char *>(parts[i].data()),
+                                   parts[i].size(), order[i], nullptr, nullptr, 0, 0);
+        EXPECT_EQ(rc, i < 2 ? oci::NEED_DATA : oci::SUCCESS) << db.error();
+    }
+    ASSERT_EQ(api().transCommit(db.svc(), db.err(), 0), oci::SUCCESS);
+    EXPECT_EQ(db.single("select note, length(note), length(pic) from lo"), "a😀Z  Z|7|8");
+
+    // Reading part of a CLOB: two characters from position 2.
+    char buf[16] = {};
+    bytes = 0;
+    chars = 2;
+    ASSERT_EQ(api().lobRead2(db.svc(), db.err(), clob, &bytes, &chars, 2, buf, sizeof buf, oci::ONE_PIECE, nullptr,
+                             nullptr, 873, 1),
+              oci::SUCCESS);
+    EXPECT_EQ(std::string(buf, bytes), "😀");
+    EXPECT_EQ(chars, 2u);
+    api().descriptorFree(clob, oci::DTYPE_LOB);
+    api().descriptorFree(blob, oci::DTYPE_LOB);
+}
+
+TEST_F(OracleSimTest, UpdateDeleteAndTransactionStatements)
+{
+    ASSERT_EQ(db.exec("create table u (id number primary key, name varchar2(10))"), "");
+    ASSERT_EQ(db.exec("insert into u values (1, 'a')"), "");
+    ASSERT_EQ(db.exec("insert into u values (2, 'b')"), "");
+    ASSERT_EQ(db.exec("commit"), "");
+    OCIStmt *st = db.prepare("update u set name = upper(name) where id >= :1");
+    std::int64_t from = 1;
+    api().bindByPos(st, nullptr, db.err(), 1, &from, sizeof from, oci::SQLT_INT, nullptr, nullptr, nullptr, 0, nullptr, 0);
+    ASSERT_EQ(api().stmtExecute(db.svc(), st, db.err(), 1, 0, nullptr, nullptr, 0), oci::SUCCESS);
+    ub4 rowCount = 0;
+    api().attrGet(st, oci::HTYPE_STMT, &rowCount, nullptr, oci::ATTR_ROW_COUNT, db.err());
+    EXPECT_EQ(rowCount, 2u);
+    ub2 type = 0;
+    api().attrGet(st, oci::HTYPE_STMT, &type, nullptr, oci::ATTR_STMT_TYPE, db.err());
+    EXPECT_EQ(type, oci::STMT_UPDATE);
+    db.release(st);
+    // An update that breaks the key undoes all of its rows.
+    EXPECT_EQ(db.exec("update u set id = 5"), "ORA-00001: unique constraint (SCOTT.SYS_C0007132) violated");
+    EXPECT_EQ(db.exec("update u set name = NULL where id = 1"), "");
+    EXPECT_EQ(db.exec("update u set id = NULL"), "ORA-01407: cannot update (\"SCOTT\".\"U\".\"ID\") to NULL");
+    EXPECT_EQ(db.rows("select id, name from u order by id"), (std::vector<std::string>{"1|NULL", "2|B"}));
+    ASSERT_EQ(db.exec("rollback"), "");
+    EXPECT_EQ(db.rows("select id, name from u order by id"), (std::vector<std::string>{"1|a", "2|b"}));
+    ASSERT_EQ(db.exec("delete from u where name = 'a'"), "");
+    ASSERT_EQ(db.exec("commit work"), "");
+    EXPECT_EQ(db.single("select count(*) from u"), "1");
+}
+
+TEST_F(OracleSimTest, AWriterOnTheSameThreadFailsAtOnceInsteadOfWaiting)
+{
+    Conn other("scott", "tiger", sim.service());
+    ASSERT_EQ(db.exec("create table w (id number)"), "");
+    ASSERT_EQ(db.exec("insert into w values (1)"), "");
+    // The holder can only commit once this thread stops waiting, so waiting would gain nothing.
+    EXPECT_EQ(other.exec("insert into w values (2)"),
+              "ORA-00054: resource busy and acquire with NOWAIT specified or timeout expired");
+    EXPECT_EQ(other.exec("create table w2 (id number)"),
+              "ORA-00054: resource busy and acquire with NOWAIT specified or timeout expired");
+    ASSERT_EQ(api().transCommit(db.svc(), db.err(), 0), oci::SUCCESS);
+    EXPECT_EQ(other.exec("insert into w values (2)", oci::COMMIT_ON_SUCCESS), "");
+    EXPECT_EQ(db.single("select count(*) from w"), "2");
+}
+
+TEST_F(OracleSimTest, FreeingTheEnvironmentReleasesItsHandlesAndRollsBack)
+{
+    ASSERT_EQ(db.exec("create table e (id number)"), "");
+    OCIStmt *st = nullptr;
+    OCILobLocator *loc = nullptr;
+    {
+        OCIEnv *env = nullptr;
+        OCIError *err = nullptr;
+        OCISvcCtx *svc = nullptr;
+        api().envNlsCreate(&env, oci::THREADED, nullptr, nullptr, nullptr, nullptr, 0, nullptr, 873, 873);
+        api().handleAlloc(env, reinterpret_cast<void **>(&err), oci::HTYPE_ERROR, 0, nullptr);
+        const std::string user = "scott", password = "tiger", service = sim.service();
+        ASSERT_EQ(api().logon2(env, err, &svc, text(user), 5, text(password), 5, text(service),
+                               static_cast<ub4>(service.size()), 0),
+                  oci::SUCCESS);
+        const std::string sql = "insert into e values (1)";
+        api().stmtPrepare2(svc, &st, err, text(sql), static_cast<ub4>(sql.size()), nullptr, 0, 1, 0);
+        ASSERT_EQ(api().stmtExecute(svc, st, err, 1, 0, nullptr, nullptr, 0), oci::SUCCESS);
+        api().descriptorAlloc(env, reinterpret_cast<void **>(&loc), oci::DTYPE_LOB, 0, nullptr);
+        EXPECT_EQ(api().handleFree(env, oci::HTYPE_ENV), oci::SUCCESS);
+    }
+    EXPECT_EQ(api().stmtRelease(st, db.err(), nullptr, 0, 0), oci::INVALID_HANDLE);
+    EXPECT_EQ(api().descriptorFree(loc, oci::DTYPE_LOB), oci::INVALID_HANDLE);
+    EXPECT_EQ(db.single("select count(*) from e"), "0");
+    EXPECT_EQ(db.exec("insert into e values (2)", oci::COMMIT_ON_SUCCESS), ""); // the lock went with the session
+}
+
 // Fault injection counts the executes of the whole process, so each case runs in a fresh process:
 // the parent test starts this binary again on one child test with the setting in its environment.
 bool inFaultChild() { return std::getenv("ORACLE_SIM_TEST_CHILD") != nullptr; }
