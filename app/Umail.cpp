@@ -182,7 +182,7 @@ void Taaform1::buildStepColumn(QWidget *column)
                                 QStringLiteral("Conversion is Completed")};
     for (int i = 0; i < 6; ++i)
         *steps[i] = makeLabel(QStringLiteral("Label%1").arg(i + 1), captions[i], column,
-                              QRect(13, 24 + 40 * i, 150, 20));
+                              QRect(13, 24 + 40 * i, kStepColumnWidth - 15, 20));
     Image1 = new LogoImage(column);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(1, kClientHeight - 41 - 1, 175, 41);

@@ -2,6 +2,7 @@
 // of each page, for the documentation. Needs no display: run it with QT_QPA_PLATFORM=offscreen.
 //
 //   morvane-screenshots OUTDIR MYSQL_DATABASE MYSQL_USER MYSQL_PASSWORD ORACLE_SERVICE ORACLE_USER ORACLE_PASSWORD
+#include "app/ProgressLog.h"
 #include "app/Prompts.h"
 #include "app/Umail.h"
 
@@ -108,5 +109,8 @@ int main(int argc, char **argv)
     shoot(5);
     next(6);
     shoot(6);
+    // The log, for whoever runs the tour to see that the conversion itself went through.
+    for (const QString &line : window.progressLog().lines())
+        std::printf("  %s\n", qPrintable(line));
     return 0;
 }
