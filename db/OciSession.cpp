@@ -65,7 +65,7 @@ void OciSession::end() noexcept
 
 void OciSession::requireOpen() const
 {
-    if (!m_svc)
+    if (!isOpen())
         throw Error("Not connected to Oracle");
 }
 
@@ -77,7 +77,14 @@ void OciSession::check(sword status, const char *call) const
 
 void OciSession::raise(sword status, const char *call) const
 {
-    OciDiagnostics::read(*m_lib, err(), oci::HTYPE_ERROR, status, call).raise();
+    fail(OciDiagnostics::read(*m_lib, err(), oci::HTYPE_ERROR, status, call));
+}
+
+void OciSession::fail(const OciDiagnostics &diagnostics) const
+{
+    if (OciDiagnostics::isLostSession(diagnostics.code))
+        m_lost = true;
+    diagnostics.raise();
 }
 
 void OciSession::commit()

@@ -9,6 +9,7 @@
 namespace db {
 
 class OciLibrary;
+struct OciDiagnostics;
 
 // One logged-on Oracle session: the environment (created for AL32UTF8, so all text in and out is
 // UTF-8), the error handle every call reports through, and the service context of OCILogon2. Shared
@@ -25,7 +26,8 @@ public:
     // Rolls back what is still open and logs off; later calls through this session throw. The
     // environment stays until the last owner lets go of the session.
     void end() noexcept;
-    bool isOpen() const noexcept { return m_svc != nullptr; }
+    // False once logged off, and once Oracle has said the session is gone.
+    bool isOpen() const noexcept { return m_svc != nullptr && !m_lost; }
     // Throws "Not connected to Oracle" when the session has ended.
     void requireOpen() const;
 
@@ -38,6 +40,8 @@ public:
     // on the error handle (db::ConnectionLostError for the codes of a lost session).
     void check(sword status, const char *call) const;
     [[noreturn]] void raise(sword status, const char *call) const;
+    // Throws this report; a lost session is remembered, so the connection reads as closed after it.
+    [[noreturn]] void fail(const OciDiagnostics &diagnostics) const;
 
     void commit();
     void rollback();
@@ -52,6 +56,7 @@ private:
     OciHandle m_env;
     OciHandle m_err;
     OCISvcCtx *m_svc = nullptr;
+    mutable bool m_lost = false;
 };
 
 } // namespace db

@@ -304,7 +304,7 @@ void OciTargetTable::executeArray(Shape &shape, ApplyResult &result)
             OciDiagnostics::read(m_session->lib(), m_session->err(), oci::HTYPE_ERROR, status, "OCIStmtExecute");
         // ORA-24381 "error(s) in array DML" only announces the row errors read below.
         if (status != oci::ERROR || diagnostics.code != 24381)
-            diagnostics.raise();
+            m_session->fail(diagnostics);
     }
     collectBatchErrors(statement, result);
 }
@@ -329,7 +329,7 @@ void OciTargetTable::collectBatchErrors(OciStatement &statement, ApplyResult &re
             auto diagnostics =
                 OciDiagnostics::read(lib, rowError.get(), oci::HTYPE_ERROR, oci::ERROR, "OCIStmtExecute");
             if (OciDiagnostics::isLostSession(diagnostics.code))
-                diagnostics.raise();
+                m_session->fail(diagnostics);
             if (offset >= m_chunk.size())
                 throw Error("Oracle reported an error for row " + std::to_string(offset) + " of an insert of " +
                             std::to_string(m_chunk.size()) + " rows: " + diagnostics.message);
@@ -367,7 +367,7 @@ void OciTargetTable::executeSingle(Shape &shape, std::size_t row, ApplyResult &r
             OciDiagnostics::read(lib, m_session->err(), oci::HTYPE_ERROR, status, "OCIStmtExecute");
         if (status != oci::ERROR || OciDiagnostics::isLostSession(diagnostics.code) ||
             isStatementError(diagnostics.code))
-            diagnostics.raise();
+            m_session->fail(diagnostics);
         result.rejected.push_back({row, diagnostics.message});
         return;
     }

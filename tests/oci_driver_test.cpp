@@ -159,6 +159,54 @@ TEST(ClientLibrary, LibraryWithoutTheFunctionsIsNamedWithTheMissingOne)
     EXPECT_NE(out.find(" lacks OCIEnvNlsCreate; install a newer client.]"), std::string::npos) << out;
 }
 
+// Run in a child process by OciLostSession below: the stand-in counts executes over the whole process,
+// so the session is dropped at a known step only in a process that starts fresh.
+TEST(LostSessionProbe, ApplyMeetsADroppedSession)
+{
+    const char *mode = std::getenv("MORVANE_OCI_LOST_PROBE");
+    if (!mode)
+        GTEST_SKIP() << "run by OciLostSession in a child process";
+    testsupport::OracleSim sim;
+    auto conn = connect(sim);                                        // executes 1, 2: session settings
+    conn->execute("create table \"L\" (\"ID\" number, \"NOTE\" clob)"); // 3
+    auto table = conn->createTargetTable("oracleinsertdata");
+    table->setApplyMode(std::string(mode) == "array" ? db::ApplyMode::Array : db::ApplyMode::RowByRow);
+    table->open("L"); // 4
+    for (int i = 0; i < 3; ++i) {
+        table->append();
+        table->setValue("ID", Value::integer(i));
+        table->setValue("NOTE", Value::text("n"));
+        table->post();
+    }
+    try {
+        table->apply(); // array: execute 5; row by row: 5, 6 (dropped), 7
+        std::cout << "PROBE applied\n";
+    } catch (const db::ConnectionLostError &e) {
+        std::cout << "PROBE lost[" << e.what() << "] code=" << e.code() << "\n";
+    } catch (const std::exception &e) {
+        std::cout << "PROBE other[" << e.what() << "]\n";
+    }
+    std::cout << "PROBE pending=" << table->pendingCount() << " open=" << conn->isOpen() << "\n";
+    std::cout << "PROBE rows=" << connect(sim)->query("select count(*) from \"L\"").at(0).at(0).data << "\n";
+}
+
+TEST(OciLostSession, ALostSessionFailsTheWholeApplyAndClosesTheConnection)
+{
+    for (const auto &[mode, dropAt] : {std::pair{"array", "5"}, std::pair{"rowbyrow", "6"}}) {
+        SCOPED_TRACE(mode);
+        std::string out;
+        int status = testsupport::runCommand({"env", std::string("MORVANE_OCI_LOST_PROBE=") + mode,
+                                              std::string("ORACLE_SIM_DROP_AFTER=") + dropAt, selfPath(),
+                                              "--gtest_filter=LostSessionProbe.*"},
+                                             &out);
+        EXPECT_EQ(status, 0) << out;
+        EXPECT_NE(out.find("PROBE lost[ORA-03113: end-of-file on communication channel] code=3113"), std::string::npos)
+            << out;
+        EXPECT_NE(out.find("PROBE pending=3 open=0"), std::string::npos) << out;
+        EXPECT_NE(out.find("PROBE rows=0"), std::string::npos) << "nothing of the apply may stay\n" << out;
+    }
+}
+
 TEST_F(OciDriver, ExistenceTestComparesTheNameExactlyAndTheOwnerInUpperCase)
 {
     m_conn->execute("create table ORDERS (ID number)");
