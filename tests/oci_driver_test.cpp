@@ -4,6 +4,7 @@
 #include "convert/TargetSteps.h"
 #include "db/Drivers.h"
 #include "db/Error.h"
+#include "db/OciDiagnostics.h"
 #include "db/OciInsertPlan.h"
 #include "db/OciMarkers.h"
 #include "db/Profiles.h"
@@ -600,4 +601,16 @@ TEST(OciInsertPlan, DirectlyBoundLargeObjectsGoLastAndOnlyLocatorsAreReturned)
                          "? \r\n");
     EXPECT_EQ(plan.bound, (std::vector<std::size_t>{1, 4, 0}));
     EXPECT_EQ(plan.returning, (std::vector<std::size_t>{2}));
+}
+
+TEST(OciDiagnostics, OraclesTextLosesOnlyItsLineEndAndHelpLine)
+{
+    EXPECT_EQ(db::trimOracleMessage("ORA-00942: table or view does not exist\n"),
+              "ORA-00942: table or view does not exist");
+    EXPECT_EQ(db::trimOracleMessage("ORA-00942: table or view \"SCOTT\".\"T\" does not exist\n"
+                                    "Help: https://docs.oracle.com/error-help/db/ora-00942/\n"),
+              "ORA-00942: table or view \"SCOTT\".\"T\" does not exist");
+    EXPECT_TRUE(db::OciDiagnostics::isLostSession(3113));
+    EXPECT_TRUE(db::OciDiagnostics::isLostSession(12570));
+    EXPECT_FALSE(db::OciDiagnostics::isLostSession(1017));
 }
