@@ -35,6 +35,8 @@ void DefineHandle::setIndicator(ub4 row, sb2 value)
 
 bool DefineHandle::write(ub4 row, const SqlValue &value, const NlsSettings &nls)
 {
+    if (!m_value)
+        return false;
     if (value.isNull()) {
         if (!m_ind)
             throw OraError::of(1405);

@@ -368,6 +368,9 @@ OCI_EXPORT sword OCIBindArrayOfStruct(OCIBind *bindp, OCIError *, ub4 pvskip, ub
 
 namespace {
 
+// Far beyond any value the program moves; a larger offset is a client error, not a reason to fill gigabytes.
+constexpr oraub8 maxLobOffset = oraub8(1) << 32;
+
 struct LobCall {
     ServiceContext *svc;
     LobLocator *loc;
@@ -400,6 +403,8 @@ OCI_EXPORT sword OCILobWrite2(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *
             throw OraError::of(24801);
         const char *buf = static_cast<const char *>(bufp);
         const oraub8 start = piece == oci::NEXT_PIECE || piece == oci::LAST_PIECE ? c.loc->nextPiece() : offset;
+        if (start > maxLobOffset)
+            throw OraError::of(24801);
         std::string data = c.loc->data();
         std::string_view incoming;
         oraub8 units = 0;

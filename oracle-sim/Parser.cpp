@@ -9,7 +9,24 @@ namespace oraclesim {
 
 namespace {
 constexpr std::size_t maxLiteralBytes = 4000;
-}
+// Deeper nesting than any real statement needs; beyond it the recursion would only risk the stack.
+constexpr int maxNesting = 200;
+
+class Nesting {
+public:
+    explicit Nesting(int &depth) : m_depth(depth)
+    {
+        if (++m_depth > maxNesting)
+            throw OraError::of(600, "parser", "expression nested too deeply");
+    }
+    ~Nesting() { --m_depth; }
+    Nesting(const Nesting &) = delete;
+    Nesting &operator=(const Nesting &) = delete;
+
+private:
+    int &m_depth;
+};
+} // namespace
 
 std::uint16_t Parser::statementType(std::string_view sql)
 {
@@ -435,6 +452,7 @@ Expr Parser::andCondition()
 
 Expr Parser::notCondition()
 {
+    Nesting nesting(m_depth);
     if (acceptWord("NOT")) {
         Expr e;
         e.kind = Expr::Kind::Not;
@@ -521,6 +539,7 @@ std::string Parser::label(std::size_t begin, std::size_t end) const
 
 Expr Parser::primary()
 {
+    Nesting nesting(m_depth);
     const Token t = peek();
     Expr e;
     switch (t.kind) {

@@ -57,6 +57,7 @@ private:
     std::vector<Token> m_tokens;
     std::size_t m_pos = 0;
     int m_binds = 0;
+    int m_depth = 0; // parentheses and function calls open at the moment
 };
 
 } // namespace oraclesim

@@ -41,6 +41,11 @@ SqlValue ValueTransfer::read(ub2 dty, const void *data, sb8 length)
     const char *p = static_cast<const char *>(data);
     if (length < 0)
         length = 0;
+    // Fixed-layout types need their whole layout in the bound element.
+    auto need = [&](sb8 bytes) {
+        if (length < bytes)
+            throw OraError::of(1460);
+    };
     switch (dty) {
     case oci::SQLT_CHR:
     case oci::SQLT_AFC:
@@ -51,14 +56,18 @@ SqlValue ValueTransfer::read(ub2 dty, const void *data, sb8 length)
         return textValue(std::string(p, n), false);
     }
     case oci::SQLT_VCS: {
+        need(sizeof(ub2));
         ub2 n;
         std::memcpy(&n, p, sizeof n);
         return textValue(std::string(p + sizeof n, n), false);
     }
     case oci::SQLT_LVC:
     case oci::SQLT_LVB: {
+        need(sizeof(sb4));
         sb4 n;
         std::memcpy(&n, p, sizeof n);
+        if (n > length - static_cast<sb8>(sizeof n))
+            n = static_cast<sb4>(length - static_cast<sb8>(sizeof n));
         return textValue(std::string(p + sizeof n, static_cast<std::size_t>(n < 0 ? 0 : n)), dty == oci::SQLT_LVB);
     }
     case oci::SQLT_BIN:
@@ -102,11 +111,13 @@ SqlValue ValueTransfer::read(ub2 dty, const void *data, sb8 length)
         return SqlValue::number(Decimal::fromDouble(v));
     }
     case oci::SQLT_ODT: {
+        need(sizeof(oci::OCIDate));
         oci::OCIDate d;
         std::memcpy(&d, p, sizeof d);
         return SqlValue::date(fromOciDate(d));
     }
     case oci::SQLT_DAT:
+        need(7);
         return SqlValue::date(fromDat(reinterpret_cast<const unsigned char *>(p)));
     default: throw OraError::of(1460);
     }
@@ -117,6 +128,10 @@ ValueTransfer::Written ValueTransfer::write(ub2 dty, void *dest, sb8 capacity, c
 {
     Written w;
     char *out = static_cast<char *>(dest);
+    auto need = [&](sb8 bytes) {
+        if (capacity < bytes)
+            throw OraError::of(1460);
+    };
     auto copyBytes = [&](const std::string &bytes, sb8 room, std::size_t at) {
         w.fullLength = static_cast<sb8>(bytes.size());
         w.length = std::min<sb8>(room < 0 ? 0 : room, w.fullLength);
@@ -143,6 +158,7 @@ ValueTransfer::Written ValueTransfer::write(ub2 dty, void *dest, sb8 capacity, c
         return w;
     case oci::SQLT_LVC:
     case oci::SQLT_LVB: {
+        need(sizeof(sb4));
         copyBytes(dty == oci::SQLT_LVB ? value.toRaw() : value.toText(nls), capacity - 4, 4);
         sb4 n = static_cast<sb4>(w.length);
         std::memcpy(out, &n, sizeof n);
@@ -192,6 +208,7 @@ ValueTransfer::Written ValueTransfer::write(ub2 dty, void *dest, sb8 capacity, c
         return w;
     }
     case oci::SQLT_ODT: {
+        need(sizeof(oci::OCIDate));
         OraDate d = value.toDate(nls);
         oci::OCIDate od{static_cast<sb2>(d.year), static_cast<ub1>(d.month), static_cast<ub1>(d.day),
                         static_cast<ub1>(d.hour), static_cast<ub1>(d.minute), static_cast<ub1>(d.second)};
@@ -200,6 +217,7 @@ ValueTransfer::Written ValueTransfer::write(ub2 dty, void *dest, sb8 capacity, c
         return w;
     }
     case oci::SQLT_DAT: {
+        need(7);
         OraDate d = value.toDate(nls);
         int century = d.year >= 0 ? d.year / 100 : -((-d.year) / 100);
         int year = d.year - century * 100;
