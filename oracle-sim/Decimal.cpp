@@ -148,7 +148,9 @@ void Decimal::roundToScale(int scale)
 
 bool Decimal::fitsOracleRange()
 {
-    roundToSignificant(40);
+    // Oracle keeps 20 base-100 digits aligned on the decimal point: 40 decimal digits when the
+    // leading pair is full, 39 when it holds a single digit.
+    roundToSignificant(m_exponent % 2 == 0 ? 40 : 39);
     if (isZero())
         return true;
     if (m_exponent > 126)

@@ -27,7 +27,8 @@ public:
     // Rounds half away from zero so that no digit is left below 10^-scale.
     void roundToScale(int scale);
     void roundToSignificant(int digits);
-    // Oracle's NUMBER range: magnitude below 1e126 (else false), values under 1e-130 become 0.
+    // Oracle's NUMBER: at most 40 significant digits (rounded), magnitude below 1e126 (else false),
+    // values under 1e-130 become 0.
     bool fitsOracleRange();
 
     // Oracle's own text of a number: no leading zero before the point (".5"), no trailing zeros,

@@ -54,6 +54,7 @@ const std::unordered_map<int, const char *> &messages()
         {972, "identifier is too long"},
         {1008, "not all variables bound"},
         {1017, "invalid username/password; logon denied"},
+        {1031, "insufficient privileges"},
         {1036, "illegal variable name/number"},
         {1400, "cannot insert NULL into (%s)"},
         {1405, "fetched column value is NULL"},

@@ -965,6 +965,77 @@ TEST_F(OracleSimTest, FreeingTheEnvironmentReleasesItsHandlesAndRollsBack)
     EXPECT_EQ(db.exec("insert into e values (2)", oci::COMMIT_ON_SUCCESS), ""); // the lock went with the session
 }
 
+TEST_F(OracleSimTest, NumbersAndDatesReadAndPrintAsOracleDoes)
+{
+    ASSERT_EQ(db.exec("create table nd (n number, h number(4,-2), d date, c varchar2(3 char))"), "");
+    for (const char *n : {"-0.5", "123456789012345678901234567890.123456789", "1e-5", "-42", "0", "1.10",
+                          "1234567890123456789012345678901234567890123"})
+        ASSERT_EQ(db.exec(std::string("insert into nd (n) values (") + n + ")"), "");
+    // Up to 40 significant digits stay exact; beyond, Oracle rounds (and prints in scientific form
+    // what would not fit 40 characters).
+    EXPECT_EQ(db.rows("select n from nd order by n"),
+              (std::vector<std::string>{"-42", "-.5", "0", ".00001", "1.1", "123456789012345678901234567890.123456789",
+                                        "1.23456789012345678901234567890123456789E+42"}));
+    // A negative scale rounds to hundreds; the precision still counts the digits kept.
+    EXPECT_EQ(db.exec("insert into nd (h) values (123456)"), "");
+    EXPECT_EQ(db.single("select h from nd where h is not null"), "123500");
+    EXPECT_EQ(db.exec("insert into nd (h) values (1234567)"),
+              "ORA-01438: value larger than specified precision allowed for this column");
+
+    // Month names, two-digit years by the RR rule, twelve-hour clocks.
+    EXPECT_EQ(db.exec("insert into nd (d) values (to_date('03-Mar-99 01:02:03 PM', 'DD-MON-RR HH:MI:SS AM'))"), "");
+    EXPECT_EQ(db.single("select to_char(d, 'YYYY-MM-DD HH24:MI:SS') from nd where d is not null"),
+              "1999-03-03 13:02:03");
+    EXPECT_EQ(db.single("select d from nd where d is not null"), "03-MAR-99");
+    EXPECT_EQ(db.single("select to_char(d, 'Month DD, YYYY') from nd where d is not null"), "March     03, 1999");
+
+    // VARCHAR2(n CHAR) counts characters, not bytes.
+    EXPECT_EQ(db.exec("insert into nd (c) values ('äöü')"), "");
+    EXPECT_EQ(db.exec("insert into nd (c) values ('äöüß')"),
+              "ORA-12899: value too large for column \"SCOTT\".\"ND\".\"C\" (actual: 4, maximum: 3)");
+    EXPECT_EQ(db.single("select 'it''s', 2.50, nvl(null, 'x') from dual"), "it's|2.5|x");
+}
+
+TEST_F(OracleSimTest, SchemasAreSeparate)
+{
+    sim.createUser("adams", "wood");
+    Conn adams("adams", "wood", sim.service());
+    ASSERT_EQ(db.exec("create table mine (id number)"), "");
+    ASSERT_EQ(adams.exec("create table mine (id varchar2(5))"), "");
+    EXPECT_EQ(adams.single("select count(*) from all_tables where table_name = 'MINE'"), "1");
+    EXPECT_EQ(adams.single("select owner from all_tables where table_name = 'MINE'"), "ADAMS");
+    // Nothing is granted: another schema's table is as good as missing.
+    EXPECT_EQ(adams.single("select count(*) from scott.mine"), "error: ORA-00942: table or view does not exist");
+    EXPECT_EQ(db.single("select count(*) from scott.mine"), "0");
+    EXPECT_EQ(adams.exec("create table scott.other (id number)"), "ORA-01031: insufficient privileges");
+}
+
+TEST_F(OracleSimTest, ArrayInsertReturnsOneLocatorPerRow)
+{
+    ASSERT_EQ(db.exec("create table al (id number, note clob)"), "");
+    OCILobLocator *locs[3] = {};
+    std::int64_t ids[3] = {1, 2, 3};
+    for (auto &loc : locs)
+        api().descriptorAlloc(db.env(), reinterpret_cast<void **>(&loc), oci::DTYPE_LOB, 0, nullptr);
+    OCIStmt *st = db.prepare("insert into al (id, note) values (:1, EMPTY_CLOB()) returning note into :2");
+    api().bindByPos(st, nullptr, db.err(), 1, ids, sizeof ids[0], oci::SQLT_INT, nullptr, nullptr, nullptr, 0, nullptr, 0);
+    api().bindByPos(st, nullptr, db.err(), 2, locs, sizeof(void *), oci::SQLT_CLOB, nullptr, nullptr, nullptr, 0,
+                    nullptr, 0);
+    ASSERT_EQ(api().stmtExecute(db.svc(), st, db.err(), 3, 0, nullptr, nullptr, 0), oci::SUCCESS) << db.error();
+    db.release(st);
+    for (int i = 0; i < 3; ++i) {
+        std::string value = "note " + std::to_string(ids[i]);
+        oraub8 bytes = value.size(), chars = 0;
+        ASSERT_EQ(api().lobWrite2(db.svc(), db.err(), locs[i], &bytes, &chars, 1, value.data(), value.size(),
+                                  oci::ONE_PIECE, nullptr, nullptr, 873, 1),
+                  oci::SUCCESS);
+        api().descriptorFree(locs[i], oci::DTYPE_LOB);
+    }
+    ASSERT_EQ(api().transCommit(db.svc(), db.err(), 0), oci::SUCCESS);
+    EXPECT_EQ(db.rows("select id, note from al order by id"),
+              (std::vector<std::string>{"1|note 1", "2|note 2", "3|note 3"}));
+}
+
 // Fault injection counts the executes of the whole process, so each case runs in a fresh process:
 // the parent test starts this binary again on one child test with the setting in its environment.
 bool inFaultChild() { return std::getenv("ORACLE_SIM_TEST_CHILD") != nullptr; }
