@@ -13,6 +13,7 @@
 #include "app/ucs.h"
 #include "convert/ConversionRun.h"
 #include "db/Connection.h"
+#include "db/ConnectionProfile.h"
 #include "db/Drivers.h"
 #include "db/Profiles.h"
 #include "db/SourceCatalog.h"
@@ -549,12 +550,13 @@ void Taaform1::closeEvent(QCloseEvent *event)
 std::vector<std::string> Taaform1::sourceProfile(const std::string &database) const
 {
     const bool remote = accessmode->itemIndex() == 1;
-    std::vector<std::string> lines = db::mysqlSourceProfile(database, text(edtname), text(edtpassword),
-                                                            remote ? text(edthost) : std::string());
-    // Remote sends the host as typed, even empty (the client library then takes the local server).
+    db::ConnectionProfile profile(db::mysqlSourceProfile(database, text(edtname), text(edtpassword),
+                                                         remote ? text(edthost) : std::string()));
+    // Remote sends the host exactly as typed, even an empty one (which the client library takes for the
+    // local server); only Local means "localhost".
     if (remote)
-        lines.back() = "HostName=" + text(edthost);
-    return lines;
+        profile.setParameter("HostName", text(edthost));
+    return profile.lines();
 }
 
 void Taaform1::step2Click()
