@@ -253,8 +253,10 @@ void DdlExecutor::dropIndex(Session &session, const DropIndex &di)
         throw OraError::of(1418);
     if (!find.isNull(0))
         throw OraError(2429, "ORA-02429: cannot drop index used for enforcement of unique/primary key");
-    if (!find.isNull(1))
-        sqliteExec(db, "DROP INDEX " + find.text(1));
+    const std::string storage = find.isNull(1) ? std::string() : find.text(1);
+    find.reset(); // SQLite drops nothing while a statement still reads
+    if (!storage.empty())
+        sqliteExec(db, "DROP INDEX " + storage);
     SqliteStatement del(db, "DELETE FROM sim_indexes WHERE owner = ? AND name = ?");
     del.bind(1, session.user()).bind(2, di.name);
     del.step();

@@ -47,8 +47,7 @@ void setHolder(const std::string &path, const Session *session, bool holds)
 
 OraError oraErrorFrom(const SqliteError &e)
 {
-    int primary = e.code() & 0xff;
-    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+    if ((e.code() & 0xff) == SQLITE_BUSY)
         return OraError::of(54);
     return OraError::of(600, "sqlite", e.what());
 }

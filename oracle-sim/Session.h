@@ -82,8 +82,8 @@ private:
     bool m_connected = true;
 };
 
-// The Oracle error a SQLite failure shows as: a lock that was not granted is ORA-00054, anything
-// else an internal error carrying SQLite's text.
+// The Oracle error a SQLite failure shows as: a lock another session did not give up in time is
+// ORA-00054, anything else an internal error carrying SQLite's text.
 OraError oraErrorFrom(const SqliteError &e);
 
 } // namespace oraclesim

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -1034,6 +1035,125 @@ TEST_F(OracleSimTest, ArrayInsertReturnsOneLocatorPerRow)
     ASSERT_EQ(api().transCommit(db.svc(), db.err(), 0), oci::SUCCESS);
     EXPECT_EQ(db.rows("select id, note from al order by id"),
               (std::vector<std::string>{"1|note 1", "2|note 2", "3|note 3"}));
+}
+
+TEST_F(OracleSimTest, StatementTextIsReadAsOracleReadsIt)
+{
+    // Comments, CR LF, odd bytes in quoted names, doubled quotes in literals.
+    EXPECT_EQ(db.exec("create /* a table */ table \"we ird$ name\" (\r\n  \"Col 1\" varchar2(20) -- trailing\r\n)"), "");
+    EXPECT_EQ(db.exec("insert into \"we ird$ name\" values ('O''Brien')"), "");
+    EXPECT_EQ(db.single("select \"Col 1\" from \"we ird$ name\""), "O'Brien");
+    EXPECT_EQ(db.exec("insert into \"we ird$ name\" values ('unterminated)"), "ORA-01756: quoted string not properly terminated");
+    EXPECT_EQ(db.exec("insert into \"we ird$ name\" values (?)"), "ORA-00911: invalid character");
+    EXPECT_EQ(db.exec("insert into \"we ird$ name\" values ('a', 'b')"), "ORA-00913: too many values");
+    EXPECT_EQ(db.exec("insert into \"we ird$ name\" (\"Col 1\", \"Col 1\") values ('a', 'b')"),
+              "ORA-00957: duplicate column name");
+    EXPECT_EQ(db.exec("insert into \"we ird$ name\" (nope) values ('a')"), "ORA-00904: \"NOPE\": invalid identifier");
+    EXPECT_EQ(db.exec("select from dual"), "ORA-00936: missing expression");
+    EXPECT_EQ(db.exec("select 1 dual"), "ORA-00923: FROM keyword not found where expected");
+    EXPECT_EQ(db.exec("select * from dual where 1"), "ORA-00920: invalid relational operator");
+    EXPECT_EQ(db.exec("select nosuch(1) from dual"), "ORA-00904: \"NOSUCH\": invalid identifier");
+    EXPECT_EQ(db.exec("truncate table x"), "ORA-00900: invalid SQL statement");
+    EXPECT_EQ(db.exec(std::string(300, '(')), "ORA-00900: invalid SQL statement");
+    EXPECT_EQ(db.exec("select " + std::string(300, '(') + "1" + std::string(300, ')') + " from dual").rfind("ORA-00600", 0),
+              0u);
+
+    // OCI_ATTR_STMT_TYPE is known right after prepare.
+    const std::pair<const char *, ub2> types[] = {{"  SELECT 1 from dual", oci::STMT_SELECT},
+                                                  {"insert into t values (1)", oci::STMT_INSERT},
+                                                  {"delete t", oci::STMT_DELETE},
+                                                  {"Create table x (a number)", oci::STMT_CREATE},
+                                                  {"drop table x", oci::STMT_DROP},
+                                                  {"alter table x add primary key (a)", oci::STMT_ALTER},
+                                                  {"commit", oci::STMT_UNKNOWN}};
+    for (const auto &[sql, expected] : types) {
+        OCIStmt *st = db.prepare(sql);
+        ub2 type = 99;
+        api().attrGet(st, oci::HTYPE_STMT, &type, nullptr, oci::ATTR_STMT_TYPE, db.err());
+        EXPECT_EQ(type, expected) << sql;
+        db.release(st);
+    }
+}
+
+TEST_F(OracleSimTest, BoundValuesFollowOraclesNullAndSizeRules)
+{
+    ASSERT_EQ(db.exec("create table bv (id number not null, name varchar2(10), born date)"), "");
+    OCIStmt *st = db.prepare("insert into bv values (:id, :name, :born)");
+    char id[8] = "1", name[8] = "";
+    ub2 idLen = 1, nameLen = 0;
+    oci::OCIDate born{2024, 1, 31, 0, 0, 0};
+    api().bindByPos(st, nullptr, db.err(), 1, id, sizeof id, oci::SQLT_CHR, nullptr, &idLen, nullptr, 0, nullptr, 0);
+    api().bindByPos(st, nullptr, db.err(), 2, name, sizeof name, oci::SQLT_CHR, nullptr, &nameLen, nullptr, 0, nullptr, 0);
+    api().bindByPos(st, nullptr, db.err(), 3, &born, sizeof born, oci::SQLT_ODT, nullptr, nullptr, nullptr, 0, nullptr, 0);
+    ASSERT_EQ(api().stmtExecute(db.svc(), st, db.err(), 1, 0, nullptr, nullptr, 0), oci::SUCCESS) << db.error();
+    idLen = 0; // a zero-length value is NULL, whatever the column
+    EXPECT_EQ(api().stmtExecute(db.svc(), st, db.err(), 1, 0, nullptr, nullptr, 0), oci::ERROR);
+    EXPECT_EQ(db.error(), "ORA-01400: cannot insert NULL into (\"SCOTT\".\"BV\".\"ID\")");
+    idLen = 1;
+    born.day = 32;
+    EXPECT_EQ(api().stmtExecute(db.svc(), st, db.err(), 1, 0, nullptr, nullptr, 0), oci::ERROR);
+    EXPECT_EQ(db.error(), "ORA-01847: day of month must be between 1 and last day of month");
+    born = {0, 1, 1, 0, 0, 0};
+    EXPECT_EQ(api().stmtExecute(db.svc(), st, db.err(), 1, 0, nullptr, nullptr, 0), oci::ERROR);
+    EXPECT_EQ(db.error(), "ORA-01841: (full) year must be between -4713 and +9999, and not be 0");
+    db.release(st);
+    EXPECT_EQ(db.single("select id, name from bv"), "1|NULL");
+
+    // A bind the statement has no place for, and a place without a bind.
+    st = db.prepare("select count(*) from bv where id = :1");
+    api().bindByPos(st, nullptr, db.err(), 1, id, 1, oci::SQLT_CHR, nullptr, nullptr, nullptr, 0, nullptr, 0);
+    api().bindByPos(st, nullptr, db.err(), 2, id, 1, oci::SQLT_CHR, nullptr, nullptr, nullptr, 0, nullptr, 0);
+    EXPECT_EQ(api().stmtExecute(db.svc(), st, db.err(), 0, 0, nullptr, nullptr, 0), oci::ERROR);
+    EXPECT_EQ(db.error(), "ORA-01036: illegal variable name/number");
+    db.release(st);
+    // The number of the placeholder does not matter, only its place.
+    st = db.prepare("select count(*) from bv where id = :9 and name is null");
+    api().bindByPos(st, nullptr, db.err(), 1, id, 1, oci::SQLT_CHR, nullptr, nullptr, nullptr, 0, nullptr, 0);
+    EXPECT_EQ(api().stmtExecute(db.svc(), st, db.err(), 0, 0, nullptr, nullptr, 0), oci::SUCCESS) << db.error();
+    db.release(st);
+}
+
+TEST_F(OracleSimTest, UniqueIndexesAndDroppingIndexes)
+{
+    ASSERT_EQ(db.exec("create table ui (a number, b number)"), "");
+    ASSERT_EQ(db.exec("insert into ui values (1, 1)"), "");
+    ASSERT_EQ(db.exec("insert into ui values (1, 2)"), "");
+    EXPECT_EQ(db.exec("create unique index ui_a on ui (a)"), "ORA-01452: cannot CREATE UNIQUE INDEX; duplicate keys found");
+    ASSERT_EQ(db.exec("create unique index ui_b on ui (b)"), "");
+    EXPECT_EQ(db.exec("insert into ui values (3, 2)"), "ORA-00001: unique constraint (SCOTT.UI_B) violated");
+    EXPECT_EQ(db.exec("drop index nosuch"), "ORA-01418: specified index does not exist");
+    ASSERT_EQ(db.exec("alter table ui add constraint ui_pk primary key (a, b)"), "");
+    EXPECT_EQ(db.exec("drop index ui_pk"), "ORA-02429: cannot drop index used for enforcement of unique/primary key");
+    EXPECT_EQ(db.exec("drop index ui_b"), "");
+    EXPECT_EQ(db.exec("insert into ui values (3, 2)"), "");
+    // A key over columns that already have an index takes that index over.
+    ASSERT_EQ(db.exec("create table ui2 (a number)"), "");
+    ASSERT_EQ(db.exec("create index ui2_a on ui2 (a)"), "");
+    ASSERT_EQ(db.exec("alter table ui2 add constraint ui2_pk primary key (a)"), "");
+    EXPECT_EQ(db.single("select index_name from user_constraints where constraint_name = 'UI2_PK'"), "UI2_A");
+    ASSERT_EQ(db.exec("insert into ui2 values (1)"), "");
+    EXPECT_EQ(db.exec("insert into ui2 values (1)"), "ORA-00001: unique constraint (SCOTT.UI2_PK) violated");
+    // Dropping the table takes its indexes and constraints along; the names are free again.
+    ASSERT_EQ(db.exec("drop table ui2"), "");
+    EXPECT_EQ(db.exec("create table ui2_a (x number)"), "");
+    EXPECT_EQ(db.exec("alter table ui2_a add constraint ui2_pk primary key (x)"), "");
+}
+
+TEST_F(OracleSimTest, AWriterOnAnotherThreadWaitsForTheCommit)
+{
+    ASSERT_EQ(db.exec("create table wt (id number)"), "");
+    ASSERT_EQ(db.exec("insert into wt values (1)"), "");
+    std::string otherResult = "not run";
+    std::thread writer([&] {
+        Conn other("scott", "tiger", sim.service());
+        otherResult = other.exec("insert into wt values (2)", oci::COMMIT_ON_SUCCESS);
+    });
+    // The writer blocks until this session's transaction ends, then goes in.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_EQ(api().transCommit(db.svc(), db.err(), 0), oci::SUCCESS);
+    writer.join();
+    EXPECT_EQ(otherResult, "");
+    EXPECT_EQ(db.single("select count(*) from wt"), "2");
 }
 
 // Fault injection counts the executes of the whole process, so each case runs in a fresh process:
