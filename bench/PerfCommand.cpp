@@ -317,13 +317,13 @@ int runPerfCommand(int argc, char **argv)
 
         // Round trips: 1 ms added to each, array applies against one INSERT per row.
         const std::size_t delayRows = options.quick ? 500 : 3000;
-        perfdata::createNarrow(rig.mysql(), "delayed", delayRows);
+        perfdata::createNarrow(rig.mysql(), "delay_rows", delayRows);
         setenv("ORACLE_SIM_DELAY_MS", "1", 1);
         rig.connectOracle();
         std::fprintf(stderr, "perf: 1 ms round trips, %zu rows\n", delayRows);
         report.delayRows = delayRows;
-        report.delayArraySeconds = rig.copy("delayed").seconds;
-        report.delayRowByRowSeconds = rig.copy("delayed", db::ApplyMode::RowByRow).seconds;
+        report.delayArraySeconds = rig.copy("delay_rows").seconds;
+        report.delayRowByRowSeconds = rig.copy("delay_rows", db::ApplyMode::RowByRow).seconds;
         unsetenv("ORACLE_SIM_DELAY_MS");
         rig.connectOracle();
 

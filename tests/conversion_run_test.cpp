@@ -144,15 +144,15 @@ TEST_F(ConversionRunTest, LongNamesGetTheFirstFreeCounter)
     const std::string a = "a_very_long_table_name_for_orders_2023"; // first 26 bytes shared
     const std::string b = "a_very_long_table_name_for_orders_2024";
     EngineRig rig({"create table " + a + " (id int)", "create table " + b + " (id int)",
-                   "create table exactly_thirty_bytes_long_name_ (id int)"});
-    rig.run({a, b, "exactly_thirty_bytes_long_name_"});
+                   "create table exactly_thirty_bytes_long_name (id int)"});
+    rig.run({a, b, "exactly_thirty_bytes_long_name"});
     EXPECT_EQ(rig.log().lines(),
               withCompletion({"Create table A_VERY_LONG_TABLE_NAME_FOR0000...Done", "",
                               "Insert table A_VERY_LONG_TABLE_NAME_FOR0000 0 Rows ...Done", "",
                               "Create table A_VERY_LONG_TABLE_NAME_FOR0001...Done", "",
                               "Insert table A_VERY_LONG_TABLE_NAME_FOR0001 0 Rows ...Done", "",
-                              "Create table EXACTLY_THIRTY_BYTES_LONG_NAME_...Done", "",
-                              "Insert table EXACTLY_THIRTY_BYTES_LONG_NAME_ 0 Rows ...Done", ""}));
+                              "Create table EXACTLY_THIRTY_BYTES_LONG_NAME...Done", "",
+                              "Insert table EXACTLY_THIRTY_BYTES_LONG_NAME 0 Rows ...Done", ""}));
 }
 
 TEST_F(ConversionRunTest, LowerCaseNamesWithUppercaseOffConvertWithKeysAndLobs)
