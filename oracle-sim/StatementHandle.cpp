@@ -229,11 +229,8 @@ sword StatementHandle::execute(ServiceContext &svc, ErrorHandle &err, ub4 iters,
             return oci::SUCCESS;
         m_executed = true;
         m_cursor = 0;
-        m_transferred = 0;
-        m_endKnown = false;
         // The execute's own round trip already brings the first prefetch rows.
-        std::size_t first = std::min<std::size_t>(m_prefetch, m_result.rows.size());
-        m_transferred = first;
+        m_transferred = std::min<std::size_t>(m_prefetch, m_result.rows.size());
         m_endKnown = m_prefetch > m_result.rows.size();
         if (iters > 0 && !m_defines.empty()) {
             rc = fetch(err, iters);
