@@ -58,3 +58,36 @@ TEST(BenchConvert, ExitCodesSayHowTheRunEnded)
     EXPECT_EQ(runCommand(args, &out), 1);
     EXPECT_NE(out.find("ORA-01017"), std::string::npos) << out;
 }
+
+TEST(BenchConvert, AStandInFaultMidApplyFailsThatTableOnly)
+{
+    MORVANE_REQUIRE_SANDBOX();
+    EngineRig rig({"create table a (id int primary key)", "insert into a select seq from seq_1_to_250",
+                   "create table b (id int)", "insert into b values (1), (2)"});
+    // The stand-in fails the Nth execute of the process. Which execute is the apply at the end of table
+    // A's page depends on how many statements come before it, so look for the N that lands there.
+    for (int n = 1; n <= 80; ++n) {
+        testsupport::OracleSim oracle("SCOTT", "tiger");
+        auto args = benchArgs(rig, {"a", "b"});
+        args[9] = "SCOTT/tiger@" + oracle.service();
+        args.insert(args.begin(), {"env", "ORACLE_SIM_FAIL_EXECUTE=" + std::to_string(n) +
+                                              ":ORA-01653: unable to extend table SCOTT.A by 128 in tablespace USERS"});
+        std::string out;
+        int rc = runCommand(args, &out);
+        if (out.find("Insert table A 200 Rows \nORA-01653") == std::string::npos)
+            continue;
+        EXPECT_EQ(rc, 0) << out;
+        EXPECT_NE(out.find("Insert table A 200 Rows \nORA-01653: unable to extend table SCOTT.A by 128 in "
+                           "tablespace USERS\n\nCreate table B...Done\n\nInsert table B 2 Rows ...Done\n"),
+                  std::string::npos)
+            << out;
+        // The applies before the failed one stay committed.
+        std::string count;
+        runCommand({std::string(MORVANE_BINARY_DIR) + "/oracle-sim/oracle-sim-sql", "SCOTT/tiger@" + oracle.service(),
+                    "select count(*) from A"},
+                   &count);
+        EXPECT_NE(count.find("\n201\n"), std::string::npos) << count;
+        return;
+    }
+    FAIL() << "no execute of the run was the apply at the end of table A's page";
+}
