@@ -1,6 +1,7 @@
 #include "RowCopy.h"
 
 #include "NameRules.h"
+#include "SourceReader.h"
 
 #include "db/Connection.h"
 #include "db/DataSet.h"
@@ -39,17 +40,13 @@ public:
     void run()
     {
         openSource();
-        const std::size_t total = countRows();
-        const std::size_t pages = total / kPageSize + 1;
+        SourceReader reader(m_ctx.rowSource, m_names, sourceCharset(), kPageSize);
+        // Opened once for the table: its INSERT is prepared once, whatever the number of pages.
         m_target = m_ctx.oracleInsert.createTargetTable("oracleinsertdata");
         m_target->setApplyMode(m_ctx.applyMode);
-        auto page = m_ctx.rowSource.createDataSet();
-        for (std::size_t p = 0; p < pages; ++p) {
-            page->open("select * from " + quoteMySqlName(m_names.source) + " limit " +
-                       std::to_string(p * kPageSize) + "," + std::to_string(kPageSize));
-            copyPage(*page);
-            page->close();
-        }
+        m_target->open(m_names.target);
+        while (reader.nextPage())
+            copyPage(reader);
         m_ctx.log.replaceLast(rowCounterLine(m_names.target, m_result.rows));
         if (m_result.rejectedCount > 0)
             m_result.fail(std::to_string(m_result.rejectedCount) + " rows rejected");
@@ -68,25 +65,22 @@ private:
                                 "' is not a valid name: only letters, digits and underscores are allowed");
             m_ctx.rowSource.execute("SET NAMES '" + m_ctx.options.charset + "'");
         }
+        // Rows are streamed while Oracle is written and the window may wait on a question: give the
+        // server time before it gives up on a reader that pauses.
+        m_ctx.rowSource.execute("SET SESSION net_write_timeout = 3600");
     }
 
-    std::size_t countRows()
+    // The character set the row values arrive in.
+    std::string sourceCharset() const
     {
-        auto rows = m_ctx.rowSource.query("select count(*) from " + quoteMySqlName(m_names.source));
-        if (rows.size() != 1 || rows[0].empty())
-            throw db::Error("select count(*) from " + m_names.source + " did not return one row");
-        return static_cast<std::size_t>(rows[0][0].toInteger());
+        return m_ctx.options.charsetIndex > 0 ? m_ctx.options.charset : std::string("utf8mb4");
     }
 
-    void copyPage(db::DataSet &page)
+    void copyPage(SourceReader &reader)
     {
-        // A new page starts clean: whatever is pending from the last one was applied or reported.
-        m_target->close();
-        m_target->open(m_names.target);
-        m_columnMap.reset();
-        while (!page.eof()) {
-            moveRow(page);
-            page.next();
+        while (reader.pageHasRow()) {
+            moveRow(reader.page());
+            reader.next();
             if (m_result.rows % kApplyInterval == 0)
                 progressPoint();
             ++m_result.rows;
@@ -134,7 +128,7 @@ private:
     const TableNames &m_names;
     CopyResult &m_result;
     std::unique_ptr<db::TargetTable> m_target;
-    std::optional<std::vector<std::size_t>> m_columnMap; // source position -> target position, per page
+    std::optional<std::vector<std::size_t>> m_columnMap; // source position -> target position
     std::size_t m_applied = 0; // rows handed to applies so far: the table position of the next pending row
 };
 
