@@ -211,6 +211,8 @@ ApplyResult OciTargetTable::apply()
         m_rowShapes[row] = m_pending.rejection(row) ? kNoShape : shapeOf(row);
 
     try {
+        bool executed = false;  // a statement of this apply has gone to the server
+        bool committed = false; // and the transaction ended with it
         std::size_t row = 0;
         while (row < count) {
             if (m_rowShapes[row] == kNoShape) {
@@ -222,13 +224,20 @@ ApplyResult OciTargetTable::apply()
             Shape &shape = m_shapes[m_rowShapes[row]];
             if (m_mode == ApplyMode::RowByRow || !shape.plan.returning.empty()) {
                 executeSingle(shape, row, result);
+                executed = true;
                 ++row;
                 continue;
             }
             row = nextChunk(row, count, m_rowShapes[row], result);
-            executeArray(shape, result);
+            // An apply that is one array execute commits with it: one round trip instead of two. With
+            // batch errors the refused rows are not in, so what commits is exactly the rows that went in.
+            const bool onlyStatement = !executed && row == count && !m_chunk.empty();
+            executeArray(shape, result, onlyStatement ? oci::COMMIT_ON_SUCCESS : oci::DEFAULT);
+            executed = executed || !m_chunk.empty();
+            committed = onlyStatement;
         }
-        m_session->commit();
+        if (executed && !committed)
+            m_session->commit();
     } catch (...) {
         // Nothing of a failed apply stays; its rows remain pending.
         try {
@@ -292,13 +301,13 @@ void OciTargetTable::bindRows(const Shape &shape, OciStatement &statement)
     }
 }
 
-void OciTargetTable::executeArray(Shape &shape, ApplyResult &result)
+void OciTargetTable::executeArray(Shape &shape, ApplyResult &result, ub4 extraMode)
 {
     if (m_chunk.empty())
         return;
     OciStatement &statement = statementOf(shape);
     bindRows(shape, statement);
-    const sword status = statement.tryExecute(static_cast<ub4>(m_chunk.size()), oci::BATCH_ERRORS);
+    const sword status = statement.tryExecute(static_cast<ub4>(m_chunk.size()), oci::BATCH_ERRORS | extraMode);
     if (status != oci::SUCCESS && status != oci::SUCCESS_WITH_INFO) {
         auto diagnostics =
             OciDiagnostics::read(m_session->lib(), m_session->err(), oci::HTYPE_ERROR, status, "OCIStmtExecute");

@@ -59,7 +59,7 @@ private:
     OciStatement &statementOf(Shape &shape);
     std::size_t nextChunk(std::size_t begin, std::size_t end, std::size_t shape, ApplyResult &result);
     void bindRows(const Shape &shape, OciStatement &statement);
-    void executeArray(Shape &shape, ApplyResult &result);
+    void executeArray(Shape &shape, ApplyResult &result, ub4 extraMode);
     void executeSingle(Shape &shape, std::size_t row, ApplyResult &result);
     void collectBatchErrors(OciStatement &statement, ApplyResult &result);
     ub2 bindTypeOf(const ColumnInfo &column) const;
