@@ -204,7 +204,8 @@ void OciLibrary::load()
                                  "-bit). Tried: " + joined(kNames, ", ") + " " + joined(tried, ", then ") +
                                  ". System error: " + (firstError.empty() ? "not found" : firstError) +
                                  ". Install Oracle Instant Client (19 or later recommended) and add its folder to "
-                                 "PATH / LD_LIBRARY_PATH / DYLD_LIBRARY_PATH, or set it in the connection settings.");
+                                 "PATH / LD_LIBRARY_PATH / DYLD_LIBRARY_PATH, or set ORACLE_HOME to a folder "
+                                 "whose lib holds it.");
     try {
         resolveAll();
     } catch (...) {

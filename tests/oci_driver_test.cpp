@@ -136,7 +136,7 @@ TEST(ClientLibrary, MissingLibraryIsAClearErrorNotACrash)
         << out;
     EXPECT_NE(out.find("System error: libclntsh.so: cannot open shared object file"), std::string::npos) << out;
     EXPECT_NE(out.find("Install Oracle Instant Client (19 or later recommended) and add its folder to PATH / "
-                       "LD_LIBRARY_PATH / DYLD_LIBRARY_PATH, or set it in the connection settings.]"),
+                       "LD_LIBRARY_PATH / DYLD_LIBRARY_PATH, or set ORACLE_HOME to a folder whose lib holds it.]"),
               std::string::npos)
         << out;
 }
