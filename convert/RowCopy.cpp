@@ -96,9 +96,12 @@ private:
             for (int i = 0; i < page.fieldCount(); ++i)
                 m_columnMap->push_back(m_target->columnIndex(cutToBytes(page.fieldName(i))));
         }
+        m_values.resize(m_columnMap->size());
         m_target->append();
-        for (std::size_t i = 0; i < m_columnMap->size(); ++i)
-            m_target->setValue((*m_columnMap)[i], page.value(static_cast<int>(i)));
+        for (std::size_t i = 0; i < m_columnMap->size(); ++i) {
+            page.read(static_cast<int>(i), m_values[i]);
+            m_target->setValue((*m_columnMap)[i], m_values[i]);
+        }
         m_target->post();
     }
 
@@ -129,6 +132,7 @@ private:
     CopyResult &m_result;
     std::unique_ptr<db::TargetTable> m_target;
     std::optional<std::vector<std::size_t>> m_columnMap; // source position -> target position
+    std::vector<db::Value> m_values;                     // the row being moved, storage kept across rows
     std::size_t m_applied = 0; // rows handed to applies so far: the table position of the next pending row
 };
 

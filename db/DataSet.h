@@ -27,6 +27,9 @@ public:
     virtual int fieldCount() const = 0;
     virtual const std::string &fieldName(int index) const = 0;
     virtual Value value(int index) const = 0;
+    // The same into a value the caller keeps, reusing its storage: for rows read by the million, or
+    // holding large objects, where a new string per value would cost an allocation each.
+    virtual void read(int index, Value &into) const { into = value(index); }
 
     // Runs a statement that returns no rows on this data set's connection.
     virtual void execute(const std::string &sql) = 0;

@@ -106,6 +106,21 @@ Value MySqlDataSet::value(int index) const
     return makeValue(m_fields[i], m_row[i], m_lengths[i]);
 }
 
+void MySqlDataSet::read(int index, Value &into) const
+{
+    checkIndex(index);
+    if (eof())
+        throw Error("The data set has no current row");
+    const auto i = static_cast<std::size_t>(index);
+    if (!m_row[i]) {
+        into.kind = ValueKind::Null;
+        into.data.clear();
+        return;
+    }
+    into.kind = valueKindOf(m_fields[i]);
+    into.data.assign(m_row[i], m_lengths[i]);
+}
+
 void MySqlDataSet::execute(const std::string &sql)
 {
     // A data set given a new statement lets go of its old result first, as open() does.

@@ -32,6 +32,7 @@ public:
     int fieldCount() const override { return static_cast<int>(m_names.size()); }
     const std::string &fieldName(int index) const override;
     Value value(int index) const override;
+    void read(int index, Value &into) const override;
     using DataSet::value;
 
     void execute(const std::string &sql) override;
