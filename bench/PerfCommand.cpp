@@ -32,10 +32,12 @@ const char *kUsage = "usage: morvane-bench perf [--rows N] [--quick] [--write-do
                      "with its own data, and prints the figures. --rows sets the largest table (default\n"
                      "1000000); --quick is a run of under a minute; --write-doc writes docs/performance.md.\n";
 
-constexpr const char *kDatabase = "morvane_perf";
 constexpr const char *kService = "PERF";
 constexpr const char *kOracleUser = "BENCH";
 constexpr const char *kOraclePassword = "bench";
+
+// A database of its own per run, so runs side by side (a test and a measurement) keep apart.
+const std::string kDatabase = "morvane_perf_" + std::to_string(getpid());
 
 struct Options {
     std::size_t rows = 1000000;
@@ -59,8 +61,8 @@ public:
         auto admin = db::createMySqlConnection();
         admin->replaceProfile(db::mysqlSourceProfile("", options.user, options.password, ""));
         admin->open();
-        admin->execute(std::string("drop database if exists ") + kDatabase);
-        admin->execute(std::string("create database ") + kDatabase + " character set utf8mb4");
+        admin->execute("drop database if exists " + kDatabase);
+        admin->execute("create database " + kDatabase + " character set utf8mb4");
         m_profile = db::mysqlSourceProfile(kDatabase, options.user, options.password, "");
         m_mysql = db::createMySqlConnection();
         m_mysql->replaceProfile(m_profile);
@@ -86,7 +88,7 @@ public:
         std::error_code ec;
         std::filesystem::remove_all(m_oracleHome, ec);
         try {
-            m_mysql->execute(std::string("drop database if exists ") + kDatabase);
+            m_mysql->execute("drop database if exists " + kDatabase);
         } catch (const std::exception &) {
         }
     }
@@ -155,7 +157,7 @@ public:
         MYSQL *mysql = mysql_init(nullptr);
         mysql_optionsv(mysql, MYSQL_READ_DEFAULT_GROUP, "client");
         mysql_optionsv(mysql, MYSQL_SET_CHARSET_NAME, "utf8mb4");
-        if (!mysql_real_connect(mysql, "localhost", m_options.user.c_str(), m_options.password.c_str(), kDatabase, 0,
+        if (!mysql_real_connect(mysql, "localhost", m_options.user.c_str(), m_options.password.c_str(), kDatabase.c_str(), 0,
                                 nullptr, 0)) {
             std::string message = mysql_error(mysql);
             mysql_close(mysql);
@@ -333,10 +335,18 @@ int runPerfCommand(int argc, char **argv)
         report.lobBytes = 1u << 20;
         perfdata::createLobs(rig.mysql(), "lobs", lobRows, report.lobBytes);
         std::fprintf(stderr, "perf: %zu large objects of 1 MB\n", lobRows);
-        std::size_t rows = 0;
-        report.lobWriteSeconds = rig.arrayInsert("lobs", rows);
-        malloc_trim(0);
-        report.lobCopy = rig.copy("lobs");
+        // Best of three each, alternating: writing 100 MB at a time, the file system's own flushing
+        // shows up in single runs.
+        for (int round = 0; round < 3; ++round) {
+            std::size_t rows = 0;
+            const double write = rig.arrayInsert("lobs", rows);
+            malloc_trim(0);
+            CopyFigures copy = rig.copy("lobs");
+            if (round == 0 || write < report.lobWriteSeconds)
+                report.lobWriteSeconds = write;
+            if (round == 0 || copy.seconds < report.lobCopy.seconds)
+                report.lobCopy = copy;
+        }
 
         std::string text = report.render();
         std::fputs(text.c_str(), stdout);

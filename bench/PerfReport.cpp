@@ -64,7 +64,7 @@ std::string PerfReport::render() const
                   delayRows / delayRowByRowSeconds);
     out += format("\nArray applies are %.1f times as fast.\n", arraySpeedup());
     const double total = megabytes(lobRows * lobBytes);
-    out += "\n## Large objects\n\n";
+    out += "\n## Large objects (best of three runs each)\n\n";
     out += "| what | objects | MB | seconds | MB/s |\n|---|---|---|---|---|\n";
     out += format("| the stand-in's own write rate (driver, objects in memory) | %zu | %.0f | %.2f | %.1f |\n", lobRows,
                   total, lobWriteSeconds, total / lobWriteSeconds);
