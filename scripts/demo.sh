@@ -54,7 +54,7 @@ The wizard is opening. Type:
 
 Then look at the converted tables with the stand-in's line client, for example:
 
-  export ORACLE_SIM_HOME=$ORACLE_SIM_HOME
+  export ORACLE_SIM_HOME=$ORACLE_SIM_HOME LD_LIBRARY_PATH=$build/oracle-sim
   $build/oracle-sim/oracle-sim-sql $oracle_user/$oracle_password@$service "select table_name from user_tables"
   $build/oracle-sim/oracle-sim-sql $oracle_user/$oracle_password@$service "select * from CUSTOMERS where ID <= 5"
 
