@@ -29,10 +29,24 @@ std::string hex(const std::string &bytes)
     return out;
 }
 
-// Approximate numbers do not read back as the value stored, so they cannot mark where a page ends.
-bool isApproximate(const std::string &type)
+// Whether a key column of this type can mark where a page ends: its value must read back as the value
+// stored, and "col > literal" must agree with the order ORDER BY gives. Floats do not read back exactly;
+// ENUM and SET sort by their place in the list but compare as text; BIT compares as a string of its
+// bytes but sorts as a number; TIMESTAMP text is local time, which repeats when clocks go back; TEXT
+// and BLOB sort by their first max_sort_length bytes only. A table keyed on any other type is read as
+// one stream instead.
+bool marksPagesFaithfully(const std::string &type)
 {
-    return type.rfind("float", 0) == 0 || type.rfind("double", 0) == 0 || type.rfind("real", 0) == 0;
+    static const char *const faithful[] = {"tinyint", "smallint", "mediumint", "int", "bigint", "decimal",
+                                           "char(",   "varchar(", "binary(",   "varbinary(", "date", "datetime",
+                                           "time",    "year"};
+    auto startsWith = [&](const char *prefix) { return type.rfind(prefix, 0) == 0; };
+    if (startsWith("timestamp"))
+        return false;
+    for (const char *prefix : faithful)
+        if (startsWith(prefix))
+            return true;
+    return false;
 }
 
 } // namespace
@@ -89,7 +103,7 @@ void SourceReader::findPrimaryKey()
     fields->open("show FIELDS from " + table);
     for (; !fields->eof(); fields->next()) {
         for (const auto &k : key)
-            if (k.second == fields->text("field") && isApproximate(fields->text("type")))
+            if (k.second == fields->text("field") && !marksPagesFaithfully(fields->text("type")))
                 return; // read as a stream instead
     }
     for (const auto &k : key)

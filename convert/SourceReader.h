@@ -18,8 +18,9 @@ namespace convert {
 
 // Reads one MySQL table page by page in time linear in the table. A table with a primary key is read in
 // key order, each page selected past the last key of the one before, so no page re-reads earlier rows
-// and rows cannot be skipped or repeated when the server's order shifts. A table without one is read
-// in a single streamed query cut into pages as the rows arrive. Either way one row is held at a time.
+// and rows cannot be skipped or repeated when the server's order shifts. A table without one, or with a
+// key on a type whose comparisons do not follow its sort order, is read in a single streamed query cut
+// into pages as the rows arrive. Either way one row is held at a time.
 class SourceReader {
 public:
     // charset: the connection's character set, which the key values arrive in.

@@ -134,3 +134,38 @@ TEST(KeyLiteral, NoValueCanChangeTheStatement)
     EXPECT_THROW(mysqlKeyLiteral(db::Value::of(db::ValueKind::Integer, "1 or 1=1"), "utf8mb4"), db::Error);
     EXPECT_THROW(mysqlKeyLiteral(db::Value::of(db::ValueKind::Date, "2024' --"), "utf8mb4"), db::Error);
 }
+
+TEST_F(KeysetPagesTest, EnumKeyOrderedByItsListNotItsText)
+{
+    // ORDER BY sorts an enum by its place in the list, while a comparison with a text compares the
+    // text: 'new' sorts first but is the greatest text. Pages must follow the order the server sorts.
+    EngineRig rig({"create table tickets (state enum('new','done','archived'), id int, primary key (state, id))",
+                   "insert into tickets select elt(seq % 3 + 1, 'new', 'done', 'archived'), seq "
+                   "from seq_1_to_12000"});
+    auto c = copyAndCompare(rig, "tickets", "state, id", "\"STATE\", \"ID\"");
+    ASSERT_TRUE(c.result.success) << c.result.message;
+    EXPECT_EQ(c.result.rows, 12000u);
+    EXPECT_EQ(c.oracle, c.mysql);
+}
+
+TEST_F(KeysetPagesTest, TextKeyInAnotherCharacterSet)
+{
+    EngineRig rig({"create table names1 (w varchar(40) character set latin1 primary key, n int)",
+                   "insert into names1 select concat(elt(seq % 4 + 1, 'a', 'É', 'ÿ', 'Z'), seq), seq "
+                   "from seq_1_to_10500"});
+    auto c = copyAndCompare(rig, "names1", "w, n", "\"W\", \"N\"");
+    ASSERT_TRUE(c.result.success) << c.result.message;
+    EXPECT_EQ(c.result.rows, 10500u);
+    EXPECT_EQ(c.oracle, c.mysql);
+}
+
+TEST_F(KeysetPagesTest, BitKey)
+{
+    EngineRig rig({"create table flags (b bit(16) primary key, n int)",
+                   "insert into flags select seq * 5, seq from seq_1_to_12000"});
+    rig.oracleData().execute("create table \"FLAGS\" (\"B\" BLOB, \"N\" number)");
+    auto c = copyAndCompare(rig, "flags", "n", "\"N\"", false);
+    ASSERT_TRUE(c.result.success) << c.result.message;
+    EXPECT_EQ(c.result.rows, 12000u);
+    EXPECT_EQ(c.oracle, c.mysql);
+}
