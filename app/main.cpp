@@ -1,4 +1,3 @@
-#include "app/ApplicationTitle.h"
 #include "app/MessageBoxPrompts.h"
 #include "app/Umail.h"
 
@@ -9,7 +8,8 @@ int main(int argc, char **argv)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("morvane"));
-    QApplication::setApplicationDisplayName(applicationTitle());
+    // No display name: the X11 and Windows back ends would append it to every window title, so the
+    // question boxes would read "Information — Morvane 1.2" instead of "Information".
 
     MessageBoxPrompts prompts;
     Taaform1 aaform1(prompts);

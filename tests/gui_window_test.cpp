@@ -316,6 +316,21 @@ TEST_F(WindowFlowTest, AMySqlConnectionFailureStaysOnPage2WithTheServersMessage)
     EXPECT_EQ(w.currentPage(), 3);
 }
 
+TEST_F(WindowFlowTest, ADatabaseNameWithATrailingBlankIsSentWithTheBlank)
+{
+    createSource({});
+    Taaform1 &w = makeWindow();
+    button("btnext").click();
+    typeSourceEntries(mysql->name() + " ");
+    button("btnext").click();
+    // Not trimmed: the server is asked for the name with its blank, and refuses it.
+    EXPECT_EQ(w.currentPage(), 2);
+    ASSERT_EQ(prompts.of(Kind::Error).size(), 1u) << lastMessage();
+    EXPECT_EQ(prompts.of(Kind::Error)[0].text,
+              errorBoxText("Incorrect database name '" + mysql->name() + " '"));
+    EXPECT_TRUE(prompts.of(Kind::Message).empty());
+}
+
 TEST_F(WindowFlowTest, RemoteAccessReachesTheServerByTheTypedHost)
 {
     createSource({"create table t (id int)"});
