@@ -71,8 +71,11 @@ OciDateConversion fromDateText(const Value &value)
             return invalid(value, "is not a date of the form YYYY-MM-DD HH:MM:SS");
     }
     OciDateConversion result;
-    if (year == 0 || month == 0 || day == 0)
-        return result; // MySQL's zero date: NULL
+    if (month == 0 || day == 0)
+        return result; // MySQL's zero date, or a zero in a date: NULL
+    // A real month and day in year 0: Oracle's calendar has no year 0, and NULL would hide the value.
+    if (year == 0)
+        return invalid(value, "lies in year 0, which an Oracle date cannot hold");
     if (month > 12 || day > daysInMonth(year, month))
         return invalid(value, "is not a valid date");
     if (hour > 23 || minute > 59 || second > 59)

@@ -245,3 +245,58 @@ TEST_F(RowCopyValuesTest, ALostSourceConnectionFailsThatTableOnly)
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 5, lines.begin() + 9),
               (Lines{"Create table SECOND_T...Done", "", "Insert table SECOND_T 2 Rows ...Done", ""}));
 }
+
+TEST_F(RowCopyValuesTest, AYearZeroDateIsARefusedRowWhileZeroDatesAreNull)
+{
+    // Year 0 with a real month and day is a value MySQL keeps, but no Oracle date: made NULL it would
+    // vanish unreported. Only the zero dates (a zero month or day) become NULL.
+    EngineRig rig({"create table days (id int primary key, d date, dt datetime)",
+                   "insert into days values (1, '0000-05-10', null), (2, '0000-00-00', '0000-00-00 00:00:00'), "
+                   "(3, '2024-05-00', '0000-07-04 12:00:00'), (4, '0999-01-02', '0001-01-01 00:00:00')"});
+    createInOracle(rig, "days");
+    Copy copy = copyTable(rig, "days");
+    EXPECT_EQ(copy.result.message, "2 rows rejected");
+    ASSERT_EQ(copy.result.rejected.size(), 2u);
+    EXPECT_EQ(copy.result.rejected[0].row, 1u);
+    EXPECT_EQ(copy.result.rejected[0].message,
+              "Column \"D\": '0000-05-10' lies in year 0, which an Oracle date cannot hold");
+    EXPECT_EQ(copy.result.rejected[1].row, 3u);
+    auto o = rig.oracleRows("select \"ID\", \"D\", \"DT\" from \"DAYS\" order by \"ID\"");
+    ASSERT_EQ(o.size(), 2u);
+    EXPECT_EQ(o[0][0].data, "2");
+    EXPECT_TRUE(o[0][1].isNull());
+    EXPECT_TRUE(o[0][2].isNull());
+    EXPECT_EQ(o[1][1].data, "0999-01-02 00:00:00");
+    EXPECT_EQ(o[1][2].data, "0001-01-01 00:00:00");
+}
+
+TEST_F(RowCopyValuesTest, RefusedRowsKeepTheirPlaceAmongLargeObjectRowsWrittenOneByOne)
+{
+    // Rows 3 and 150 carry objects too big to bind and go one statement each, between the array
+    // executes of their apply; the refused rows around them must still be named by their own place.
+    EngineRig rig({"create table mix (id int primary key, note varchar(10), body longtext, pic longblob)",
+                   "insert into mix select seq, 'ok', 'x', null from seq_1_to_300",
+                   "update mix set body = repeat('é', 700000) where id in (3, 150)",
+                   "update mix set note = 'toolong' where id in (4, 149, 151)",
+                   "update mix set pic = x'00ff00' where id = 5", "update mix set body = '' where id = 6"});
+    rig.oracleData().execute(
+        "create table \"MIX\" (\"ID\" number, \"NOTE\" varchar2(5), \"BODY\" CLOB, \"PIC\" CLOB)");
+    ConversionOptions options;
+    options.blobToText = true;
+    Copy copy = copyTable(rig, "mix", options);
+    EXPECT_EQ(copy.result.message, "3 rows rejected");
+    ASSERT_EQ(copy.result.rejected.size(), 3u);
+    EXPECT_EQ(copy.result.rejected[0].row, 4u);
+    EXPECT_EQ(copy.result.rejected[1].row, 149u);
+    EXPECT_EQ(copy.result.rejected[2].row, 151u);
+    EXPECT_EQ(rig.oracleRows("select count(*) from \"MIX\"").at(0).at(0).data, "297");
+    auto o = rig.oracleRows("select \"ID\", \"BODY\", \"PIC\" from \"MIX\" where \"ID\" in (3, 5, 6, 150) "
+                            "order by \"ID\"");
+    ASSERT_EQ(o.size(), 4u);
+    EXPECT_EQ(o[0][1].data.size(), 1400000u);
+    EXPECT_EQ(o[1][2].data, std::string("\x00\xff\x00", 3));
+    EXPECT_FALSE(o[2][1].isNull());
+    EXPECT_EQ(o[2][1].data, "");
+    EXPECT_TRUE(o[2][2].isNull());
+    EXPECT_EQ(o[3][1].data.size(), 1400000u);
+}
