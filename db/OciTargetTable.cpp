@@ -232,9 +232,12 @@ ApplyResult OciTargetTable::apply()
             // An apply that is one array execute commits with it: one round trip instead of two. With
             // batch errors the refused rows are not in, so what commits is exactly the rows that went in.
             const bool onlyStatement = !executed && row == count && !m_chunk.empty();
+            const std::size_t rejectedBefore = result.rejected.size();
             executeArray(shape, result, onlyStatement ? oci::COMMIT_ON_SUCCESS : oci::DEFAULT);
             executed = executed || !m_chunk.empty();
-            committed = onlyStatement;
+            // Whether an execute that reported row errors still counts as a success that commits is not
+            // something to rely on: then the rows that went in are committed explicitly.
+            committed = onlyStatement && result.rejected.size() == rejectedBefore;
         }
         if (executed && !committed)
             m_session->commit();
