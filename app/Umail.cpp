@@ -343,7 +343,9 @@ void Taaform1::buildPages()
                         QRect(8, 30, 460, 20));
     Label32 = makeLabel(QStringLiteral("Label32"), QStringLiteral("Click 'Finish' to exit the wizard."), sheet,
                         QRect(8, 52, 460, 20));
-    helpurl = makeLabel(QStringLiteral("helpurl"), QString(), sheet, QRect(8, 74, 460, 20));
+    // The English page until a caption table says otherwise, so Help always opens a page.
+    helpurl = makeLabel(QStringLiteral("helpurl"), QStringLiteral("help/en/index.html"), sheet,
+                        QRect(8, 74, 460, 20));
     queryclose = makeLabel(QStringLiteral("queryclose"), QStringLiteral("Close this Wizard ?"), sheet,
                            QRect(8, 96, 460, 20));
     // These texts are read by the code, never shown: an address or a question must not be taken for markup.
@@ -537,10 +539,8 @@ void Taaform1::showErrorBox(const QString &message)
 
 void Taaform1::closeEvent(QCloseEvent *event)
 {
-    // Closing the window during a run stops it at its next progress point: nobody could watch or stop
-    // a run that went on behind a closed window. The program ends once the run has returned.
-    if (m_running)
-        StopRequested = true;
+    // A run under way when the window closes goes on to its end: stopping it would leave a table half
+    // copied. The program ends once the run has returned.
     SaveSettings();
     event->accept();
 }
