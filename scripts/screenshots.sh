@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Saves a picture of each of the wizard's six pages into docs/screenshots/ (page1.png ... page6.png),
-# taken while it converts the sample shop database into an Oracle stand-in. Needs no display: the
-# window is drawn offscreen and grabbed.
+# taken while it converts the sample shop database into an Oracle stand-in. The window runs under Xvfb,
+# a display server of its own, so no desktop is needed (offscreen drawing where Xvfb cannot be had).
 #
 #   scripts/screenshots.sh     (MORVANE_BUILD_DIR chooses the build folder, default ./build)
 set -euo pipefail
@@ -10,7 +10,7 @@ root=$(pwd)
 build=${MORVANE_BUILD_DIR:-$root/build}
 work="$build/screenshots"
 
-scripts/install-deps.sh
+scripts/install-deps.sh xvfb xauth
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$(nproc)" --target morvane-screenshots oracle-sim-admin clntsh
 
@@ -25,5 +25,9 @@ mkdir -p "$ORACLE_SIM_HOME"
 "$build/oracle-sim/oracle-sim-admin" create-user SHOPDEMO SHOP shop
 export LD_LIBRARY_PATH="$build/oracle-sim${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
 
-QT_QPA_PLATFORM=offscreen "$build/app/morvane-screenshots" "$root/docs/screenshots" shop morvane morvane \
-    SHOPDEMO SHOP shop
+tour=("$build/app/morvane-screenshots" "$root/docs/screenshots" shop morvane morvane SHOPDEMO SHOP shop)
+if command -v xvfb-run >/dev/null 2>&1; then
+    QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" "${tour[@]}"
+else
+    QT_QPA_PLATFORM=offscreen "${tour[@]}"
+fi
