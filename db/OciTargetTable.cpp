@@ -207,37 +207,46 @@ ApplyResult OciTargetTable::apply()
     m_session->requireOpen();
 
     m_rowShapes.resize(count);
+    m_rowSent.resize(count);
     for (std::size_t row = 0; row < count; ++row)
         m_rowShapes[row] = m_pending.rejection(row) ? kNoShape : shapeOf(row);
 
     try {
         bool executed = false;  // a statement of this apply has gone to the server
         bool committed = false; // and the transaction ended with it
-        std::size_t row = 0;
-        while (row < count) {
+        std::size_t unsent = 0; // rows still to go in array executes
+        for (std::size_t row = 0; row < count; ++row) {
             if (m_rowShapes[row] == kNoShape) {
-                const auto *cell = m_pending.rejection(row);
-                result.rejected.push_back({row, std::string(m_pending.bytes(*cell))});
-                ++row;
-                continue;
-            }
-            Shape &shape = m_shapes[m_rowShapes[row]];
-            if (m_mode == ApplyMode::RowByRow || !shape.plan.returning.empty()) {
-                executeSingle(shape, row, result);
+                result.rejected.push_back({row, std::string(m_pending.bytes(*m_pending.rejection(row)))});
+                m_rowSent[row] = 1;
+            } else if (m_mode == ApplyMode::RowByRow || !m_shapes[m_rowShapes[row]].plan.returning.empty()) {
+                executeSingle(m_shapes[m_rowShapes[row]], row, result);
                 executed = true;
-                ++row;
-                continue;
+                m_rowSent[row] = 1;
+            } else {
+                m_rowSent[row] = 0;
+                ++unsent;
             }
-            row = nextChunk(row, count, m_rowShapes[row], result);
-            // An apply that is one array execute commits with it: one round trip instead of two. With
-            // batch errors the refused rows are not in, so what commits is exactly the rows that went in.
-            const bool onlyStatement = !executed && row == count && !m_chunk.empty();
-            const std::size_t rejectedBefore = result.rejected.size();
-            executeArray(shape, result, onlyStatement ? oci::COMMIT_ON_SUCCESS : oci::DEFAULT);
-            executed = executed || !m_chunk.empty();
-            // Whether an execute that reported row errors still counts as a success that commits is not
-            // something to rely on: then the rows that went in are committed explicitly.
-            committed = onlyStatement && result.rejected.size() == rejectedBefore;
+        }
+        // Rows of one INSERT form go together, wherever they stand in the apply: a column whose values
+        // alternate between empty and not (two forms) must not cut the apply into one execute per row.
+        for (std::size_t first = 0; first < count && unsent > 0; ++first) {
+            if (m_rowSent[first])
+                continue;
+            const std::size_t shapeId = m_rowShapes[first];
+            std::size_t from = first;
+            while (from < count) {
+                from = nextChunk(from, count, shapeId);
+                unsent -= m_chunk.size();
+                // An apply that is one array execute commits with it: one round trip instead of two.
+                const bool onlyStatement = !executed && unsent == 0;
+                const std::size_t rejectedBefore = result.rejected.size();
+                executeArray(m_shapes[shapeId], result, onlyStatement ? oci::COMMIT_ON_SUCCESS : oci::DEFAULT);
+                executed = true;
+                // Whether an execute that reported row errors still counts as a success that commits is
+                // not something to rely on: then the rows that went in are committed explicitly.
+                committed = onlyStatement && result.rejected.size() == rejectedBefore;
+            }
         }
         if (executed && !committed)
             m_session->commit();
@@ -255,19 +264,15 @@ ApplyResult OciTargetTable::apply()
     return result;
 }
 
-std::size_t OciTargetTable::nextChunk(std::size_t begin, std::size_t end, std::size_t shapeId, ApplyResult &result)
+std::size_t OciTargetTable::nextChunk(std::size_t begin, std::size_t end, std::size_t shapeId)
 {
     const auto &bound = m_shapes[shapeId].plan.bound;
     m_chunk.clear();
     m_chunkWidths.assign(bound.size(), 1);
     std::size_t row = begin;
     for (; row < end; ++row) {
-        if (m_rowShapes[row] == kNoShape) {
-            result.rejected.push_back({row, std::string(m_pending.bytes(*m_pending.rejection(row)))});
+        if (m_rowSent[row] || m_rowShapes[row] != shapeId)
             continue;
-        }
-        if (m_rowShapes[row] != shapeId)
-            break;
         std::size_t rowBytes = 0;
         for (std::size_t k = 0; k < bound.size(); ++k)
             rowBytes += std::max(m_chunkWidths[k], m_pending.cell(row, bound[k]).length) + sizeof(sb2) + sizeof(ub4);
@@ -276,6 +281,7 @@ std::size_t OciTargetTable::nextChunk(std::size_t begin, std::size_t end, std::s
         for (std::size_t k = 0; k < bound.size(); ++k)
             m_chunkWidths[k] = std::max(m_chunkWidths[k], m_pending.cell(row, bound[k]).length);
         m_chunk.push_back(row);
+        m_rowSent[row] = 1;
     }
     return row;
 }

@@ -57,7 +57,9 @@ private:
     void requireOpen() const;
     std::size_t shapeOf(std::size_t row);
     OciStatement &statementOf(Shape &shape);
-    std::size_t nextChunk(std::size_t begin, std::size_t end, std::size_t shape, ApplyResult &result);
+    // Gathers into m_chunk the unsent rows of this shape from begin on, as many as the array budget
+    // takes; returns where the next chunk of the shape starts.
+    std::size_t nextChunk(std::size_t begin, std::size_t end, std::size_t shape);
     void bindRows(const Shape &shape, OciStatement &statement);
     void executeArray(Shape &shape, ApplyResult &result, ub4 extraMode);
     void executeSingle(Shape &shape, std::size_t row, ApplyResult &result);
@@ -76,6 +78,7 @@ private:
 
     std::vector<Shape> m_shapes;
     std::vector<std::size_t> m_rowShapes; // shape of each pending row, per apply
+    std::vector<char> m_rowSent;          // whether each pending row has gone (or was refused), per apply
     std::vector<OciLobForm> m_formsScratch;
     std::vector<std::size_t> m_chunk;     // pending rows of the execute being prepared
     std::vector<std::size_t> m_chunkWidths; // widest value of each bound column in the chunk so far
