@@ -1,5 +1,6 @@
 #include "OciTargetTable.h"
 
+
 #include "ConnectionProfile.h"
 #include "Error.h"
 #include "OciDate.h"
@@ -7,6 +8,7 @@
 #include "OciHandle.h"
 #include "OciLibrary.h"
 #include "OciMarkers.h"
+#include "OciNumber.h"
 #include "OciSession.h"
 
 #include <algorithm>
@@ -107,6 +109,13 @@ void OciTargetTable::setValue(std::string_view column, const Value &value)
     throw Error(name() + ": Field '" + std::string(column) + "' not found");
 }
 
+namespace {
+bool isNumeric(ValueKind kind)
+{
+    return kind == ValueKind::Integer || kind == ValueKind::Decimal || kind == ValueKind::Float;
+}
+} // namespace
+
 void OciTargetTable::setValue(std::size_t index, const Value &value)
 {
     requireOpen();
@@ -136,6 +145,13 @@ void OciTargetTable::setValue(std::size_t index, const Value &value)
         m_pending.set(index, Kind::Rejected,
                       "Column " + quoteOciName(column.name) + ": a value of " + std::to_string(value.data.size()) +
                           " bytes is longer than the column can hold");
+    } else if (column.type == oci::TYPE_NUMBER && column.precision == 0 && isNumeric(value.kind)) {
+        // Oracle would round such a number without a word: the row is refused and says why instead.
+        const std::string problem = oracleNumberProblem(value.data);
+        if (problem.empty())
+            m_pending.set(index, Kind::Bytes, value.data);
+        else
+            m_pending.set(index, Kind::Rejected, "Column " + quoteOciName(column.name) + ": " + problem);
     } else {
         // Numbers stay the exact decimal text they came as; Oracle converts them without rounding.
         m_pending.set(index, Kind::Bytes, value.data);

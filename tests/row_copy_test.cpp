@@ -300,3 +300,31 @@ TEST_F(RowCopyValuesTest, RefusedRowsKeepTheirPlaceAmongLargeObjectRowsWrittenOn
     EXPECT_TRUE(o[2][2].isNull());
     EXPECT_EQ(o[3][1].data.size(), 1400000u);
 }
+
+TEST_F(RowCopyValuesTest, NumbersOracleWouldRoundAreRefusedRows)
+{
+    const std::string digits38 = "12345678901234567890123456789012345678";
+    EngineRig rig({"create table nums (id int, big decimal(65,0), frac decimal(65,30), f double)"});
+    rig.mysql().execute("insert into nums values (1, " + digits38 + ", 0.5, 1.5e125)");
+    rig.mysql().execute("insert into nums values (2, " + digits38 + "9, null, null)");        // 39 digits
+    rig.mysql().execute("insert into nums values (3, null, 1234567890.123456789012345678901234567891, null)");
+    rig.mysql().execute("insert into nums values (4, null, null, 1e-300)");                   // underflows
+    rig.mysql().execute("insert into nums values (5, " + digits38 + "000000, -0.000001, -2.5e-130)");
+    createInOracle(rig, "nums");
+    Copy copy = copyTable(rig, "nums");
+    EXPECT_EQ(copy.result.message, "3 rows rejected");
+    ASSERT_EQ(copy.result.rejected.size(), 3u);
+    EXPECT_EQ(copy.result.rejected[0].row, 2u);
+    EXPECT_EQ(copy.result.rejected[0].message, "Column \"BIG\": the number " + digits38 +
+                                                   "9 has 39 significant digits; an Oracle NUMBER keeps 38");
+    EXPECT_EQ(copy.result.rejected[1].row, 3u);
+    EXPECT_EQ(copy.result.rejected[2].row, 4u);
+    EXPECT_NE(copy.result.rejected[2].message.find("outside the range"), std::string::npos);
+    // What went in is exact.
+    auto o = rig.oracleRows("select \"ID\", \"BIG\", \"FRAC\" from \"NUMS\" order by \"ID\"");
+    ASSERT_EQ(o.size(), 2u);
+    EXPECT_EQ(o[0][1].data, digits38);
+    // Oracle writes a number of more than 40 characters in scientific notation; the digits are all there.
+    EXPECT_EQ(o[1][1].data, "1.2345678901234567890123456789012345678E+43");
+    EXPECT_EQ(o[1][2].data, "-0.000001");
+}
