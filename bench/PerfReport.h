@@ -32,7 +32,7 @@ struct PerfReport {
     std::size_t delayRows = 0;
     double delayArraySeconds = 0, delayRowByRowSeconds = 0;
     std::size_t lobRows = 0, lobBytes = 0;
-    double lobWriteSeconds = 0;
+    double lobReadSeconds = 0, lobWriteSeconds = 0;
     CopyFigures lobCopy;
 
     double scalingRatio() const;
