@@ -12,6 +12,7 @@
 #include "app/captions/CaptionTables.h"
 #include "app/ucs.h"
 #include "convert/ConversionRun.h"
+#include "convert/SourceCharsets.h"
 #include "db/Connection.h"
 #include "db/ConnectionProfile.h"
 #include "db/Drivers.h"
@@ -104,18 +105,13 @@ const QString kStarsForPasswords = QStringLiteral("QLineEdit { lineedit-password
 
 std::string text(const QLineEdit *edit) { return edit->text().toStdString(); }
 
-const QStringList kCharsets = {
-    QStringLiteral("Default"), QStringLiteral("armscii8"), QStringLiteral("ascii"),    QStringLiteral("big5"),
-    QStringLiteral("binary"),  QStringLiteral("cp1250"),   QStringLiteral("cp1251"),   QStringLiteral("cp1256"),
-    QStringLiteral("cp1257"),  QStringLiteral("cp850"),    QStringLiteral("cp852"),    QStringLiteral("cp866"),
-    QStringLiteral("cp932"),   QStringLiteral("dec8"),     QStringLiteral("eucjpms"),  QStringLiteral("euckr"),
-    QStringLiteral("gb2312"),  QStringLiteral("gbk"),      QStringLiteral("geostd8"),  QStringLiteral("greek"),
-    QStringLiteral("hebrew"),  QStringLiteral("hp8"),      QStringLiteral("keybcs2"),  QStringLiteral("koi8r"),
-    QStringLiteral("koi8u"),   QStringLiteral("latin1"),   QStringLiteral("latin2"),   QStringLiteral("latin5"),
-    QStringLiteral("latin7"),  QStringLiteral("macce"),    QStringLiteral("macroman"), QStringLiteral("sjis"),
-    QStringLiteral("swe7"),    QStringLiteral("tis620"),   QStringLiteral("ucs2"),     QStringLiteral("ujis"),
-    QStringLiteral("utf8"),
-};
+QStringList charsetEntries()
+{
+    QStringList entries;
+    for (std::string_view name : convert::kSourceCharsets)
+        entries << QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+    return entries;
+}
 
 } // namespace
 
@@ -296,7 +292,7 @@ void Taaform1::buildPages()
     cbcharset->setGeometry(16, 262, 200, 22);
     cbcharset->setMaxVisibleItems(16);
     // Entries only: a typed name would be sent in a statement unchecked.
-    cbcharset->addItems(kCharsets);
+    cbcharset->addItems(charsetEntries());
     label->setBuddy(cbcharset);
 
     // Page 5: the tables.

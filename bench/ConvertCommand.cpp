@@ -4,6 +4,7 @@
 #include "PrintingLog.h"
 
 #include "convert/ConversionRun.h"
+#include "convert/SourceCharsets.h"
 #include "db/Drivers.h"
 #include "db/Error.h"
 #include "db/Profiles.h"
@@ -22,28 +23,6 @@ const char *kUsage =
     "Converts the tables in the order given, as the wizard would with those options, and prints the\n"
     "progress log. Without --mysql-host the local server is used. Exit 0 when the run returned, 1 when\n"
     "an error ended it, 2 on bad arguments.\n";
-
-// The character-set box's entries after "Default": a name from this list selects its entry, any
-// other text is free text (index -1), as typed into the box.
-const char *const kCharsets[] = {"armscii8", "ascii",   "big5",    "binary",   "cp1250", "cp1251", "cp1256",
-                                 "cp1257",   "cp850",   "cp852",   "cp866",    "cp932",  "dec8",   "eucjpms",
-                                 "euckr",    "gb2312",  "gbk",     "geostd8",  "greek",  "hebrew", "hp8",
-                                 "keybcs2",  "koi8r",   "koi8u",   "latin1",   "latin2", "latin5", "latin7",
-                                 "macce",    "macroman", "sjis",   "swe7",     "tis620", "ucs2",   "ujis",
-                                 "utf8"};
-
-int charsetIndex(const std::string &name)
-{
-    if (name == "Default")
-        return 0;
-    int index = 1;
-    for (const char *c : kCharsets) {
-        if (name == c)
-            return index;
-        ++index;
-    }
-    return -1;
-}
 
 struct Arguments {
     std::string database, user, password, host, oracle;
@@ -104,7 +83,7 @@ bool parse(int argc, char **argv, Arguments &args, std::string &error)
         } else if (a == "--charset") {
             if (!value(args.options.charset))
                 return false;
-            args.options.charsetIndex = charsetIndex(args.options.charset);
+            args.options.charsetIndex = convert::sourceCharsetIndex(args.options.charset);
         } else if (a.rfind("--", 0) == 0) {
             error = "unknown option " + a;
             return false;

@@ -83,11 +83,14 @@ void ConversionRun::convertTable(const std::string &entry)
     }
     if (!exists || policy == ExistingTablePolicy::Overwrite) {
         log.append("Create table " + T + "... ");
-        StepResult created = CreateTargetTable(m_connections.oracleData, m_connections.catalog, names, m_options);
-        if (created.success)
+        CreateResult created = CreateTargetTable(m_connections.oracleData, m_connections.catalog, names, m_options);
+        if (created.success) {
             log.replaceLast("Create table " + T + "...Done");
-        else
+            for (const auto &note : created.notes)
+                log.append(note);
+        } else {
             log.append(created.message);
+        }
         log.append("");
         if (!m_options.skipIndexes) {
             KeyResult keys = ConvertKeys(m_connections.oracleData, m_connections.catalog, names, m_options);

@@ -1,9 +1,9 @@
 #include "KeyConversion.h"
 
 #include "NameRules.h"
+#include "SourceListing.h"
 
 #include "db/Connection.h"
-#include "db/DataSet.h"
 #include "db/Error.h"
 
 namespace convert {
@@ -82,32 +82,24 @@ private:
 std::vector<KeyStatement> BuildKeyStatements(db::Connection &catalog, const TableNames &names,
                                              const ConversionOptions &options)
 {
-    auto listing = catalog.createDataSet();
-    listing->open("show index from " + quoteMySqlName(names.source));
-
     std::vector<KeyStatement> statements;
     KeyBuilder builder(names, options);
     long long rowNumber = 1;
-    while (!listing->eof()) {
-        const std::int64_t seq = listing->integer("Seq_in_index");
-        const std::string keyName = listing->text("Key_name");
-        const std::string column = listing->text("Column_name");
-        if (rowNumber > 1 && seq == 1 && builder.pending())
+    for (const SourceIndexRow &row : ListSourceIndexRows(catalog, names.source)) {
+        if (rowNumber > 1 && row.seqInIndex == 1 && builder.pending())
             statements.push_back(builder.finish());
-        if (seq == 1) {
-            if (keyName == "PRIMARY")
-                builder.startPrimary(listing->text("Table"), rowNumber, column);
+        if (row.seqInIndex == 1) {
+            if (row.keyName == "PRIMARY")
+                builder.startPrimary(row.table, rowNumber, row.column);
             else
-                builder.startIndex(keyName, column);
-        } else if (seq > 1 && builder.pending()) {
-            builder.addColumn(column);
+                builder.startIndex(row.keyName, row.column);
+        } else if (row.seqInIndex > 1 && builder.pending()) {
+            builder.addColumn(row.column);
         }
-        listing->next();
         ++rowNumber;
     }
     if (builder.pending())
         statements.push_back(builder.finish());
-    listing->close();
     return statements;
 }
 

@@ -1,7 +1,6 @@
 #include "NameRules.h"
 
 #include "db/ConnectionProfile.h"
-#include "db/Error.h"
 
 namespace convert {
 
@@ -31,14 +30,6 @@ std::string quoteMySqlName(std::string_view name)
     }
     out += '`';
     return out;
-}
-
-std::string quoteOracleName(std::string_view name, std::string_view what)
-{
-    if (name.find('"') != std::string_view::npos)
-        throw db::Error("The " + std::string(what) + " name " + std::string(name) +
-                        " contains a double quote, which an Oracle name cannot hold");
-    return "\"" + std::string(name) + "\"";
 }
 
 } // namespace convert

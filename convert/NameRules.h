@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/OracleNames.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -17,8 +19,7 @@ std::string cutToBytes(std::string_view name, std::size_t maxBytes = kOracleName
 
 // MySQL identifier quoting: `name`, a backtick inside doubled.
 std::string quoteMySqlName(std::string_view name);
-// Oracle identifier quoting: "name". Oracle has no escape for '"' inside a name, so a name holding one
-// cannot be sent; throws db::Error naming it ("column", "table" say what it is).
-std::string quoteOracleName(std::string_view name, std::string_view what = "table");
+// Oracle identifier quoting: the data-access layer's one rule, which refuses a name holding '"'.
+using db::quoteOracleName;
 
 } // namespace convert

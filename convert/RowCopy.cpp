@@ -1,6 +1,7 @@
 #include "RowCopy.h"
 
 #include "NameRules.h"
+#include "SourceCharsets.h"
 #include "SourceReader.h"
 
 #include "db/Connection.h"
@@ -19,16 +20,6 @@ public:
     Aborted() : db::Error("Operation aborted") {}
 };
 
-bool isCharsetName(const std::string &name)
-{
-    if (name.empty())
-        return false;
-    for (unsigned char c : name)
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'))
-            return false;
-    return true;
-}
-
 // One table's copy: owns the counters, the target data set and the report of refused rows.
 class TableCopy {
 public:
@@ -40,7 +31,7 @@ public:
     void run()
     {
         openSource();
-        SourceReader reader(m_ctx.rowSource, m_names, sourceCharset(), kPageSize);
+        SourceReader reader(m_ctx.rowSource, m_names, checkedCharset(), kPageSize);
         // Opened once for the table: its INSERT is prepared once, whatever the number of pages.
         m_target = m_ctx.oracleInsert.createTargetTable("oracleinsertdata");
         m_target->setApplyMode(m_ctx.applyMode);
@@ -58,28 +49,29 @@ private:
         m_ctx.rowSource.close();
         m_ctx.rowSource.replaceProfile(m_ctx.rowProfile);
         m_ctx.rowSource.open();
-        if (m_ctx.options.charsetIndex > 0) {
-            // The name goes into the statement as text, so only a plain character-set name may.
-            if (!isCharsetName(m_ctx.options.charset))
-                throw db::Error("Character set '" + m_ctx.options.charset +
-                                "' is not a valid name: only letters, digits and underscores are allowed");
-            m_ctx.rowSource.execute("SET NAMES '" + m_ctx.options.charset + "'");
-        }
         // Rows are streamed while Oracle is written and the window may wait on a question: give the
         // server time before it gives up on a reader that pauses.
         m_ctx.rowSource.execute("SET SESSION net_write_timeout = 3600");
     }
 
-    // The character set the row values arrive in.
-    std::string sourceCharset() const
+    // The character set the user chose for the source, which every text value must fit; empty for none.
+    // Values still travel in utf8mb4: reading them in the chosen set would turn what it cannot hold into
+    // '?' without a word, and a name or key read in it could be parsed as other characters.
+    std::string checkedCharset() const
     {
-        return m_ctx.options.charsetIndex > 0 ? m_ctx.options.charset : std::string("utf8mb4");
+        if (m_ctx.options.charsetIndex <= 0)
+            return {};
+        // The name goes into the statement as text, so only a plain character-set name may.
+        if (!isCharsetName(m_ctx.options.charset))
+            throw db::Error("Character set '" + m_ctx.options.charset +
+                            "' is not a valid name: only letters, digits and underscores are allowed");
+        return m_ctx.options.charset;
     }
 
     void copyPage(SourceReader &reader)
     {
         while (reader.pageHasRow()) {
-            moveRow(reader.page());
+            moveRow(reader);
             reader.next();
             if (m_result.rows % kApplyInterval == 0)
                 progressPoint();
@@ -89,18 +81,23 @@ private:
     }
 
     // Source columns feed the target columns of the same (cut) name, whatever their case or position.
-    void moveRow(const db::DataSet &page)
+    void moveRow(const SourceReader &reader)
     {
         if (!m_columnMap) {
             m_columnMap.emplace();
-            for (int i = 0; i < page.fieldCount(); ++i)
-                m_columnMap->push_back(m_target->columnIndex(cutToBytes(page.fieldName(i))));
+            for (const auto &column : reader.columns())
+                m_columnMap->push_back(m_target->columnIndex(cutToBytes(column.name)));
         }
         m_values.resize(m_columnMap->size());
         m_target->append();
         for (std::size_t i = 0; i < m_columnMap->size(); ++i) {
-            page.read(static_cast<int>(i), m_values[i]);
+            reader.read(i, m_values[i]);
             m_target->setValue((*m_columnMap)[i], m_values[i]);
+        }
+        for (std::size_t i = 0; i < m_columnMap->size(); ++i) {
+            const std::string problem = reader.problem(i);
+            if (!problem.empty())
+                m_target->refuseValue((*m_columnMap)[i], problem);
         }
         m_target->post();
     }

@@ -1,12 +1,14 @@
 #include "SourceReader.h"
 
 #include "NameRules.h"
+#include "TypeMapping.h"
 
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/Error.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace convert {
 
@@ -35,11 +37,11 @@ std::string hex(const std::string &bytes)
 // bytes but sorts as a number; TIMESTAMP text is local time, which repeats when clocks go back; TEXT
 // and BLOB sort by their first max_sort_length bytes only. A table keyed on any other type is read as
 // one stream instead.
-bool marksPagesFaithfully(const std::string &type)
+bool marksPagesFaithfully(const std::string &listedType)
 {
-    static const char *const faithful[] = {"tinyint", "smallint", "mediumint", "int", "bigint", "decimal",
-                                           "char(",   "varchar(", "binary(",   "varbinary(", "date", "datetime",
-                                           "time",    "year"};
+    const std::string type = NormalizedType(listedType);
+    static const char *const faithful[] = {"tinyint",  "smallint", "mediumint",  "int",  "bigint",   "decimal", "char(",
+                                           "varchar(", "binary(",  "varbinary(", "date", "datetime", "time",    "year"};
     auto startsWith = [&](const char *prefix) { return type.rfind(prefix, 0) == 0; };
     if (startsWith("timestamp"))
         return false;
@@ -47,6 +49,35 @@ bool marksPagesFaithfully(const std::string &type)
         if (startsWith(prefix))
             return true;
     return false;
+}
+
+bool startsWith(const std::string &text, std::string_view prefix) { return text.rfind(prefix, 0) == 0; }
+
+// Columns holding characters, whose values the character-set check applies to.
+bool holdsText(const std::string &listedType)
+{
+    const std::string type = NormalizedType(listedType);
+    for (std::string_view prefix : {"char(", "varchar(", "enum(", "set("})
+        if (startsWith(type, prefix))
+            return true;
+    for (std::string_view word : {"tinytext", "text", "mediumtext", "longtext", "json"})
+        if (type == word)
+            return true;
+    return false;
+}
+
+// How a column is selected so that its value arrives whole.
+std::string selectExpression(const SourceColumn &column)
+{
+    const std::string type = NormalizedType(column.type);
+    const std::string name = quoteMySqlName(column.name);
+    if (startsWith(type, "float"))
+        return "cast(" + name + " as double) as " + name;
+    if (startsWith(type, "bit("))
+        return "cast(" + name + " as unsigned) as " + name;
+    if (std::find(kSpatialTypes.begin(), kSpatialTypes.end(), type) != kSpatialTypes.end())
+        return "st_aswkb(" + name + ") as " + name;
+    return name;
 }
 
 } // namespace
@@ -77,11 +108,19 @@ std::string mysqlKeyLiteral(const db::Value &value, const std::string &charset)
     throw db::Error("A primary-key value of this table cannot be used to read it in pages: " + value.data);
 }
 
-SourceReader::SourceReader(db::Connection &source, const TableNames &names, std::string charset,
+SourceReader::SourceReader(db::Connection &source, const TableNames &names, std::string checkCharset,
                            std::size_t pageSize)
-    : m_source(source), m_names(names), m_charset(std::move(charset)), m_pageSize(pageSize),
-      m_page(source.createDataSet())
+    : m_source(source), m_names(names), m_checkCharset(std::move(checkCharset)), m_pageSize(pageSize),
+      m_page(source.createDataSet()), m_columns(ListSourceColumns(source, names.source))
 {
+    // A charset holding any bytes has nothing to check.
+    if (m_checkCharset == "binary")
+        m_checkCharset.clear();
+    int nextField = static_cast<int>(m_columns.size());
+    for (const auto &column : m_columns) {
+        m_singleFloat.push_back(startsWith(NormalizedType(column.type), "float"));
+        m_checkField.push_back(!m_checkCharset.empty() && holdsText(column.type) ? nextField++ : -1);
+    }
     findPrimaryKey();
 }
 
@@ -89,30 +128,34 @@ SourceReader::~SourceReader() = default;
 
 void SourceReader::findPrimaryKey()
 {
-    const std::string table = quoteMySqlName(m_names.source);
-    std::vector<std::pair<std::int64_t, std::string>> key;
-    auto index = m_source.createDataSet();
-    index->open("show index from " + table);
-    for (; !index->eof(); index->next())
-        if (index->text("Key_name") == "PRIMARY")
-            key.emplace_back(index->integer("Seq_in_index"), index->text("Column_name"));
-    index->close();
-    std::sort(key.begin(), key.end());
-
-    auto fields = m_source.createDataSet();
-    fields->open("show FIELDS from " + table);
-    for (; !fields->eof(); fields->next()) {
+    std::vector<std::string> key = PrimaryKeyColumns(ListSourceIndexRows(m_source, m_names.source));
+    for (const auto &column : m_columns)
         for (const auto &k : key)
-            if (k.second == fields->text("field") && !marksPagesFaithfully(fields->text("type")))
+            if (k == column.name && !marksPagesFaithfully(column.type))
                 return; // read as a stream instead
+    m_key = std::move(key);
+}
+
+std::string SourceReader::selectList() const
+{
+    std::string list;
+    for (const auto &column : m_columns)
+        list += (list.empty() ? "" : ", ") + selectExpression(column);
+    // Each check compares the value with its round trip through the chosen set, byte for byte: a
+    // character the set cannot hold comes back as '?'.
+    for (std::size_t i = 0; i < m_columns.size(); ++i) {
+        if (m_checkField[i] < 0)
+            continue;
+        const std::string name = quoteMySqlName(m_columns[i].name);
+        list += ", cast(convert(convert(" + name + " using " + m_checkCharset +
+                ") using utf8mb4) as binary) = " + "cast(convert(" + name + " using utf8mb4) as binary)";
     }
-    for (const auto &k : key)
-        m_key.push_back(k.second);
+    return list;
 }
 
 std::string SourceReader::pageQuery() const
 {
-    std::string sql = "select * from " + quoteMySqlName(m_names.source);
+    std::string sql = "select " + selectList() + " from " + quoteMySqlName(m_names.source);
     if (!keyed())
         return sql;
     if (!m_lastKey.empty()) {
@@ -120,7 +163,7 @@ std::string SourceReader::pageQuery() const
         // server start in the index.
         std::vector<std::string> literals;
         for (const auto &v : m_lastKey)
-            literals.push_back(mysqlKeyLiteral(v, m_charset));
+            literals.push_back(mysqlKeyLiteral(v, "utf8mb4"));
         std::string after;
         for (std::size_t i = 0; i < m_key.size(); ++i) {
             std::string term;
@@ -144,13 +187,7 @@ bool SourceReader::nextPage()
         return false;
     if (!m_started) {
         m_started = true;
-        m_page->open(pageQuery(), db::FetchMode::Streamed);
-        if (keyed()) {
-            m_keyFields.clear();
-            for (const auto &k : m_key)
-                m_keyFields.push_back(m_page->fieldIndex(k));
-        }
-        m_taken = 0;
+        openPage();
         return true;
     }
     // A page that ended short was the last one.
@@ -159,12 +196,20 @@ bool SourceReader::nextPage()
         m_page->close();
         return false;
     }
-    if (keyed()) {
-        m_page->close();
-        m_page->open(pageQuery(), db::FetchMode::Streamed);
-    }
+    if (keyed())
+        openPage();
     m_taken = 0;
     return true;
+}
+
+void SourceReader::openPage()
+{
+    m_page->close();
+    m_page->open(pageQuery(), db::FetchMode::Streamed);
+    if (keyed() && m_keyFields.empty())
+        for (const auto &k : m_key)
+            m_keyFields.push_back(m_page->fieldIndex(k));
+    m_taken = 0;
 }
 
 bool SourceReader::pageHasRow() const { return m_taken < m_pageSize && !m_page->eof(); }
@@ -178,6 +223,42 @@ void SourceReader::next()
     }
     m_page->next();
     ++m_taken;
+}
+
+} // namespace convert
+
+namespace convert {
+
+void SourceReader::read(std::size_t column, db::Value &into) const
+{
+    m_page->read(static_cast<int>(column), into);
+    if (m_singleFloat[column] && into.kind == db::ValueKind::Float)
+        into.data = singlePrecisionText(into.data);
+}
+
+std::string SourceReader::problem(std::size_t column) const
+{
+    const int field = m_checkField[column];
+    if (field < 0)
+        return {};
+    const db::Value fits = m_page->value(field);
+    if (fits.isNull() || fits.data != "0")
+        return {};
+    return "the value holds a character that the character set " + m_checkCharset + " cannot hold";
+}
+
+std::string singlePrecisionText(const std::string &doubleText)
+{
+    double wide = 0;
+    const char *end = doubleText.data() + doubleText.size();
+    auto [ptr, ec] = std::from_chars(doubleText.data(), end, wide);
+    if (ec != std::errc() || ptr != end)
+        return doubleText;
+    char digits[64];
+    auto [last, error] = std::to_chars(digits, digits + sizeof digits, static_cast<float>(wide));
+    if (error != std::errc())
+        return doubleText;
+    return std::string(digits, last);
 }
 
 } // namespace convert

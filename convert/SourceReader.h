@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SourceListing.h"
 #include "TableNames.h"
 
 #include "db/Value.h"
@@ -21,35 +22,53 @@ namespace convert {
 // and rows cannot be skipped or repeated when the server's order shifts. A table without one, or with a
 // key on a type whose comparisons do not follow its sort order, is read in a single streamed query cut
 // into pages as the rows arrive. Either way one row is held at a time.
+//
+// Every column the table lists is read by name, INVISIBLE ones included, and in a form that keeps its
+// value: FLOAT through a double (MySQL prints a FLOAT with six digits), BIT as an unsigned number,
+// spatial values as well-known binary. The session stays in utf8mb4, so names and key values never pass
+// through a narrower character set.
 class SourceReader {
 public:
-    // charset: the connection's character set, which the key values arrive in.
-    SourceReader(db::Connection &source, const TableNames &names, std::string charset, std::size_t pageSize);
+    // checkCharset: a MySQL character set that every text value must be representable in, or empty for
+    // none; a value that is not is reported by problem(), never turned into '?'.
+    SourceReader(db::Connection &source, const TableNames &names, std::string checkCharset, std::size_t pageSize);
     ~SourceReader();
+
+    // The table's columns, in the order read() takes them.
+    const std::vector<SourceColumn> &columns() const noexcept { return m_columns; }
 
     // Opens the next page; false when the table has no more. The first call always opens one.
     bool nextPage();
-    db::DataSet &page() { return *m_page; }
     // Whether the current page may give another row.
     bool pageHasRow() const;
     // Moves to the next row of the page, remembering where a next page must start.
     void next();
 
+    // Column `column` of the current row as it is to arrive, into storage the caller keeps.
+    void read(std::size_t column, db::Value &into) const;
+    // Why the current row's value of that column cannot be moved as it is, or empty.
+    std::string problem(std::size_t column) const;
+
     bool keyed() const noexcept { return !m_key.empty(); }
 
 private:
     void findPrimaryKey();
+    std::string selectList() const;
     std::string pageQuery() const;
+    void openPage();
 
     db::Connection &m_source;
     const TableNames &m_names;
-    std::string m_charset;
+    std::string m_checkCharset;
     std::size_t m_pageSize;
     std::unique_ptr<db::DataSet> m_page;
-    std::vector<std::string> m_key;      // primary-key columns in key order; empty for a streamed read
-    std::vector<int> m_keyFields;        // their positions in the page's result
-    std::vector<db::Value> m_lastKey;    // key of the last row taken
-    std::size_t m_taken = 0;             // rows taken from the current page
+    std::vector<SourceColumn> m_columns;
+    std::vector<char> m_singleFloat;  // per column: a FLOAT, read as a double and given back in single precision
+    std::vector<int> m_checkField;    // per column: result position of its character-set check, or -1
+    std::vector<std::string> m_key;   // primary-key columns in key order; empty for a streamed read
+    std::vector<int> m_keyFields;     // their positions in the page's result
+    std::vector<db::Value> m_lastKey; // key of the last row taken
+    std::size_t m_taken = 0;          // rows taken from the current page
     bool m_started = false;
     bool m_done = false;
 };
@@ -57,5 +76,9 @@ private:
 // The SQL literal for a key value that reads back as the same value: numbers as their digits, text as
 // hexadecimal in the connection's character set, so no value can change the statement.
 std::string mysqlKeyLiteral(const db::Value &value, const std::string &charset);
+
+// The shortest decimal text that reads back as the same single-precision value as the double text
+// given (the double being a FLOAT widened exactly); text that is no number comes back unchanged.
+std::string singlePrecisionText(const std::string &doubleText);
 
 } // namespace convert

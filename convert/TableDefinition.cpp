@@ -1,28 +1,68 @@
 #include "TableDefinition.h"
 
 #include "NameRules.h"
+#include "SourceListing.h"
 #include "TypeMapping.h"
 
 #include "db/DataSet.h"
 
 namespace convert {
 
-std::string BuildTableDefinition(db::DataSet &catalog, const TableNames &names, const ConversionOptions &options)
+namespace {
+
+constexpr long long kVarchar2Bytes = 4000;
+// A UTF-8 character takes at most 4 bytes: columns of up to this many characters always fit.
+constexpr long long kAlwaysFits = kVarchar2Bytes / 4;
+
+// The longest value, in UTF-8 bytes, of each column that could outgrow a VARCHAR2; one read of the table
+// for all of them. Columns that cannot outgrow it get 0.
+std::vector<long long> longestValues(db::DataSet &catalog, const std::string &table,
+                                     const std::vector<SourceColumn> &columns)
 {
-    if (catalog.isOpen())
-        catalog.close();
-    catalog.open("show FIELDS from " + quoteMySqlName(names.source));
+    std::vector<long long> longest(columns.size(), 0);
+    std::vector<std::size_t> measured;
+    std::string sql;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (MappedCharacterLength(columns[i].type) <= kAlwaysFits)
+            continue;
+        sql += (measured.empty() ? "select " : ", ");
+        sql += "max(length(convert(" + quoteMySqlName(columns[i].name) + " using utf8mb4)))";
+        measured.push_back(i);
+    }
+    if (measured.empty())
+        return longest;
+    catalog.close();
+    catalog.open(sql + " from " + quoteMySqlName(table));
+    for (std::size_t k = 0; k < measured.size(); ++k) {
+        const db::Value value = catalog.value(static_cast<int>(k));
+        longest[measured[k]] = value.isNull() ? 0 : value.toInteger();
+    }
+    catalog.close();
+    return longest;
+}
+
+} // namespace
+
+std::string BuildTableDefinition(db::DataSet &catalog, const TableNames &names, const ConversionOptions &options,
+                                 std::vector<std::string> *notes)
+{
+    const std::vector<SourceColumn> columns = ListSourceColumns(catalog, names.source);
+    const std::vector<long long> longest = longestValues(catalog, names.source, columns);
 
     std::string statement = "Create table " + quoteOracleName(names.target) + " (";
-    while (!catalog.eof()) {
-        std::string column = cutToBytes(catalog.text("field"));
-        // Read though unused: a listing without them is not one we understand.
-        (void)catalog.value("null");
-        (void)catalog.value("default");
-        std::string type = catalog.text("type");
-        std::string clause = BuildColumnClause(column, type, options.uppercaseNames, options.blobToText);
-        catalog.next();
-        if (!catalog.eof())
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const std::string column = cutToBytes(columns[i].name);
+        std::string clause;
+        if (longest[i] > kVarchar2Bytes) {
+            clause = BuildColumnClause(column, "longtext", options.uppercaseNames, options.blobToText);
+            if (notes)
+                notes->push_back("Column \"" + columns[i].name + "\" becomes CLOB: its longest value is " +
+                                 std::to_string(longest[i]) + " bytes, more than the " +
+                                 std::to_string(kVarchar2Bytes) + " bytes an Oracle VARCHAR2 holds");
+        } else {
+            clause = BuildColumnClause(column, columns[i].type, options.uppercaseNames, options.blobToText);
+        }
+        if (i + 1 < columns.size())
             clause += " , ";
         statement += "\r\n";
         statement += clause;

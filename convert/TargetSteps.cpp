@@ -33,13 +33,13 @@ StepResult DropTargetTable(db::Connection &oracleData, const std::string &target
     return result;
 }
 
-StepResult CreateTargetTable(db::Connection &oracleData, db::Connection &catalog, const TableNames &names,
-                             const ConversionOptions &options)
+CreateResult CreateTargetTable(db::Connection &oracleData, db::Connection &catalog, const TableNames &names,
+                               const ConversionOptions &options)
 {
-    StepResult result;
+    CreateResult result;
     try {
         auto listing = catalog.createDataSet();
-        const std::string statement = BuildTableDefinition(*listing, names, options);
+        const std::string statement = BuildTableDefinition(*listing, names, options, &result.notes);
         listing->close();
         oracleData.execute(statement);
     } catch (const std::exception &e) {

@@ -5,6 +5,7 @@
 #include "TableNames.h"
 
 #include <string>
+#include <vector>
 
 namespace db {
 class Connection;
@@ -20,9 +21,13 @@ bool TargetTableExists(db::Connection &oracleConn, const std::string &table, con
 // drop table "T" on the definition connection; errors become the step's failure message.
 StepResult DropTargetTable(db::Connection &oracleData, const std::string &target);
 
+struct CreateResult : StepResult {
+    std::vector<std::string> notes; // what the definition chose that the user should know (a column made CLOB)
+};
+
 // Builds the create statement from the MySQL column listing (catalog connection) and executes it on the
 // definition connection; errors of either side become the step's failure message.
-StepResult CreateTargetTable(db::Connection &oracleData, db::Connection &catalog, const TableNames &names,
-                             const ConversionOptions &options);
+CreateResult CreateTargetTable(db::Connection &oracleData, db::Connection &catalog, const TableNames &names,
+                               const ConversionOptions &options);
 
 } // namespace convert

@@ -1,8 +1,10 @@
 #include "OciInsertPlan.h"
 
+#include "OracleNames.h"
+
 namespace db {
 
-std::string quoteOciName(const std::string &name) { return "\"" + name + "\""; }
+std::string quoteOciName(const std::string &name) { return quoteOracleName(name); }
 
 OciInsertPlan OciInsertPlan::build(const std::string &table, const std::vector<ColumnInfo> &columns,
                                    const std::vector<OciLobForm> &lobForms)

@@ -30,7 +30,7 @@ struct OciInsertPlan {
                                const std::vector<OciLobForm> &lobForms);
 };
 
-// "name" with the double quotes Oracle needs to keep its case.
+// "name" with the double quotes Oracle needs to keep its case; refuses a name holding a double quote.
 std::string quoteOciName(const std::string &name);
 
 } // namespace db

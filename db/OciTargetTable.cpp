@@ -62,8 +62,6 @@ void OciTargetTable::requireOpen() const
 void OciTargetTable::open(const std::string &table)
 {
     close();
-    if (table.find('"') != std::string::npos)
-        throw Error("The table name " + table + " contains a double quote, which an Oracle name cannot hold");
     OciStatement statement(m_session, "select * from " + quoteOciName(table) + " where 1=0");
     statement.execute(0, oci::DESCRIBE_ONLY);
     for (auto &column : statement.describe())
@@ -164,6 +162,15 @@ void OciTargetTable::post()
     if (!m_pending.hasOpenRow())
         throw Error(name() + ": no row has been appended");
     m_pending.post();
+}
+
+void OciTargetTable::refuseValue(std::size_t index, std::string_view reason)
+{
+    requireOpen();
+    if (!m_pending.hasOpenRow())
+        throw Error(name() + ": no row has been appended");
+    m_pending.set(index, OciPendingRows::Kind::Rejected,
+                  "Column " + quoteOciName(m_columns.at(index).name) + ": " + std::string(reason));
 }
 
 std::string OciTargetTable::insertStatement() const

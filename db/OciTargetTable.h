@@ -35,6 +35,7 @@ public:
     void append() override;
     void setValue(std::string_view column, const Value &value) override;
     void setValue(std::size_t column, const Value &value) override;
+    void refuseValue(std::size_t column, std::string_view reason) override;
     void post() override;
     std::size_t pendingCount() const override { return m_pending.count(); }
 

@@ -12,8 +12,8 @@ namespace db {
 // What the target server says about one column of the table rows are written to.
 struct ColumnInfo {
     std::string name;
-    int type = 0;      // the server's describe type code (Oracle: 1 VARCHAR2, 2 NUMBER, 12 DATE, 112 CLOB, 113 BLOB)
-    int size = 0;      // bytes
+    int type = 0; // the server's describe type code (Oracle: 1 VARCHAR2, 2 NUMBER, 12 DATE, 112 CLOB, 113 BLOB)
+    int size = 0; // bytes
     int precision = 0;
     int scale = 0;
     bool nullable = true;
@@ -59,6 +59,9 @@ public:
     virtual void setValue(std::size_t column, const Value &value) { setValue(columns().at(column).name, value); }
     // Position of a column in columns(), found without regard to ASCII case; throws like setValue.
     std::size_t columnIndex(std::string_view column) const;
+    // Refuses the appended row for its value in this column, with the reason: the next apply reports the
+    // row as rejected ("Column "NAME": reason") and never sends it.
+    virtual void refuseValue(std::size_t column, std::string_view reason) = 0;
     virtual void post() = 0;
     virtual std::size_t pendingCount() const = 0;
 

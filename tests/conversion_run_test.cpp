@@ -224,15 +224,17 @@ TEST_F(ConversionRunTest, StopDuringTheLastTableLeavesTheRequestSet)
 
 TEST_F(ConversionRunTest, FailedStepsAreLoggedAndTheRunGoesOn)
 {
-    // bit(1) maps to no Oracle type: the create is refused, the keys and rows then fail on the missing
-    // table, and the next table converts.
-    EngineRig rig({"create table flags (id int primary key, f bit(1))", "insert into flags values (1, 1)",
+    // Two column names that agree in their first 30 bytes: Oracle refuses the create, the keys and rows
+    // then fail on the missing table, and the next table converts.
+    EngineRig rig({"create table flags (id int primary key, a_column_name_that_is_longer_than_thirty int,"
+                   " a_column_name_that_is_longer_than_thirty_too int)",
+                   "insert into flags values (1, 1, 2)",
                    "create table fine (id int)", "insert into fine values (7)"});
     rig.run({"flags", "fine"});
     const auto &lines = rig.log().lines();
     ASSERT_GE(lines.size(), 8u);
     EXPECT_EQ(lines[0], "Create table FLAGS... ");
-    EXPECT_EQ(lines[1].rfind("ORA-00902", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[1].rfind("ORA-00957", 0), 0u) << lines[1];
     EXPECT_EQ(lines[2], "");
     EXPECT_EQ(lines[3].rfind("PRIMARYFLAGS1: ORA-00942", 0), 0u) << lines[3];
     EXPECT_EQ(lines[4], "");

@@ -33,8 +33,8 @@ Copy copyTable(EngineRig &rig, const std::string &source, const ConversionOption
             extra();
     };
     auto profile = rig.mysql().profile();
-    convert::CopyContext context{rig.rowSource(), profile, rig.oracleInsert(), options, rig.log(), progress,
-                                 rig.stopRequested()};
+    convert::CopyContext context{rig.rowSource(), profile,  rig.oracleInsert(), options,
+                                 rig.log(),       progress, rig.stopRequested()};
     rig.log().append("Insert table " + w + "... ");
     copy.result = convert::CopyTableRows(context, names);
     return copy;
@@ -147,9 +147,9 @@ TEST_F(RowCopyValuesTest, ARefusedRowIsLeftOutAndReported)
 {
     EngineRig rig({"create table notes (id int primary key, note varchar(5))",
                    "insert into notes select seq, 'ok' from seq_1_to_250",
-                   // Five characters, ten bytes: MySQL counts characters, VARCHAR2(5) bytes.
                    "update notes set note = 'ééééé' where id = 120"});
-    createInOracle(rig, "notes");
+    // A table kept from before, whose column counts bytes: five characters are ten bytes there.
+    rig.oracleData().execute("create table \"NOTES\" (\"ID\" number, \"NOTE\" varchar2(5))");
     Copy copy = copyTable(rig, "notes");
     EXPECT_FALSE(copy.result.success);
     EXPECT_EQ(copy.result.message, "1 rows rejected");
@@ -173,8 +173,7 @@ TEST_F(RowCopyValuesTest, ATimeOutsideOneDayIsARefusedRow)
     ASSERT_EQ(copy.result.rejected.size(), 2u);
     EXPECT_EQ(copy.result.rejected[0].row, 2u);
     EXPECT_EQ(copy.result.rejected[1].row, 3u);
-    EXPECT_NE(copy.result.rejected[0].message.find("25:30:00"), std::string::npos)
-        << copy.result.rejected[0].message;
+    EXPECT_NE(copy.result.rejected[0].message.find("25:30:00"), std::string::npos) << copy.result.rejected[0].message;
     EXPECT_EQ(rig.oracleRows("select count(*) from \"SHIFTS\"").at(0).at(0).data, "2");
 }
 
@@ -279,8 +278,7 @@ TEST_F(RowCopyValuesTest, RefusedRowsKeepTheirPlaceAmongLargeObjectRowsWrittenOn
                    "update mix set body = repeat('é', 700000) where id in (3, 150)",
                    "update mix set note = 'toolong' where id in (4, 149, 151)",
                    "update mix set pic = x'00ff00' where id = 5", "update mix set body = '' where id = 6"});
-    rig.oracleData().execute(
-        "create table \"MIX\" (\"ID\" number, \"NOTE\" varchar2(5), \"BODY\" CLOB, \"PIC\" CLOB)");
+    rig.oracleData().execute("create table \"MIX\" (\"ID\" number, \"NOTE\" varchar2(5), \"BODY\" CLOB, \"PIC\" CLOB)");
     ConversionOptions options;
     options.blobToText = true;
     Copy copy = copyTable(rig, "mix", options);
@@ -306,17 +304,17 @@ TEST_F(RowCopyValuesTest, NumbersOracleWouldRoundAreRefusedRows)
     const std::string digits38 = "12345678901234567890123456789012345678";
     EngineRig rig({"create table nums (id int, big decimal(65,0), frac decimal(65,30), f double)"});
     rig.mysql().execute("insert into nums values (1, " + digits38 + ", 0.5, 1.5e125)");
-    rig.mysql().execute("insert into nums values (2, " + digits38 + "9, null, null)");        // 39 digits
+    rig.mysql().execute("insert into nums values (2, " + digits38 + "9, null, null)"); // 39 digits
     rig.mysql().execute("insert into nums values (3, null, 1234567890.123456789012345678901234567891, null)");
-    rig.mysql().execute("insert into nums values (4, null, null, 1e-300)");                   // underflows
+    rig.mysql().execute("insert into nums values (4, null, null, 1e-300)"); // underflows
     rig.mysql().execute("insert into nums values (5, " + digits38 + "000000, -0.000001, -2.5e-130)");
     createInOracle(rig, "nums");
     Copy copy = copyTable(rig, "nums");
     EXPECT_EQ(copy.result.message, "3 rows rejected");
     ASSERT_EQ(copy.result.rejected.size(), 3u);
     EXPECT_EQ(copy.result.rejected[0].row, 2u);
-    EXPECT_EQ(copy.result.rejected[0].message, "Column \"BIG\": the number " + digits38 +
-                                                   "9 has 39 significant digits; an Oracle NUMBER keeps 38");
+    EXPECT_EQ(copy.result.rejected[0].message,
+              "Column \"BIG\": the number " + digits38 + "9 has 39 significant digits; an Oracle NUMBER keeps 38");
     EXPECT_EQ(copy.result.rejected[1].row, 3u);
     EXPECT_EQ(copy.result.rejected[2].row, 4u);
     EXPECT_NE(copy.result.rejected[2].message.find("outside the range"), std::string::npos);

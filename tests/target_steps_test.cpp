@@ -103,9 +103,9 @@ TEST_F(TargetSteps, CreateFromARealMySqlTable)
     auto created = convert::CreateTargetTable(*m_oracleData, *catalog, namesFor("orders"), {});
     ASSERT_TRUE(created.success) << created.message;
     EXPECT_TRUE(exists("ORDERS"));
-    EXPECT_EQ(columnsOf("ORDERS"), (std::vector<std::pair<std::string, int>>{
-                                       {"ID", 2}, {"NAME", 1}, {"PRICE", 2}, {"NOTE", 112}, {"PIC", 113}, {"BORN", 12},
-                                       {"AT", 12}}));
+    EXPECT_EQ(columnsOf("ORDERS"),
+              (std::vector<std::pair<std::string, int>>{
+                  {"ID", 2}, {"NAME", 1}, {"PRICE", 2}, {"NOTE", 112}, {"PIC", 113}, {"BORN", 12}, {"AT", 12}}));
 
     // Uppercase names off: table and columns keep their case in Oracle, and only that case exists.
     convert::ConversionOptions keepCase;
@@ -125,14 +125,15 @@ TEST_F(TargetSteps, CreateFromARealMySqlTable)
 TEST_F(TargetSteps, CreateReportsTheMessageOfWhicheverSideFailed)
 {
     MORVANE_REQUIRE_SANDBOX();
-    testsupport::ScratchDatabase scratch({"create table flags (id int, b bit(1))", "create table `we\"ird` (id int)",
-                                          "create table `odd``col` (`a\"b` int)"});
+    testsupport::ScratchDatabase scratch({"create table flags (id int, a_column_name_that_is_longer_than_thirty int,"
+                                          " a_column_name_that_is_longer_than_thirty_too int)",
+                                          "create table `we\"ird` (id int)", "create table `odd``col` (`a\"b` int)"});
     auto catalog = testsupport::connectSandbox(scratch.name());
 
-    // A bit column maps to no type: Oracle refuses the statement and says why.
+    // Two names that agree in their first 30 bytes: Oracle refuses the statement and says why.
     auto created = convert::CreateTargetTable(*m_oracleData, *catalog, namesFor("flags"), {});
     EXPECT_FALSE(created.success);
-    EXPECT_EQ(created.message, "ORA-00902: invalid datatype");
+    EXPECT_EQ(created.message, "ORA-00957: duplicate column name");
     EXPECT_FALSE(exists("FLAGS"));
 
     // No such table in MySQL: the server's text, and nothing reaches Oracle.
