@@ -89,8 +89,9 @@ TEST_F(ColumnFamilies, BitSpatialJsonAndMariaDbTypesKeepTheirValues)
     rig.run({"odd"});
     EXPECT_EQ(lines(rig).at(0), "Create table ODD...Done");
 
-    auto o = rig.oracleRows("select \"B64\", \"B1\", \"G\", \"P\", \"J\", \"U\", \"A6\", \"A4\", \"E\", \"S\", \"C\", \"T\""
-                            " from \"ODD\" order by \"ID\"");
+    auto o =
+        rig.oracleRows("select \"B64\", \"B1\", \"G\", \"P\", \"J\", \"U\", \"A6\", \"A4\", \"E\", \"S\", \"C\", \"T\""
+                       " from \"ODD\" order by \"ID\"");
     auto m = rig.mysqlRows("select b64 + 0, b1 + 0, st_aswkb(g), st_aswkb(p), j, u, a6, a4, e, s, c, t from odd"
                            " order by id");
     ASSERT_EQ(o.size(), 2u);
