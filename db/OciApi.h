@@ -53,11 +53,11 @@ inline constexpr ub1 SQLCS_IMPLICIT = 1, SQLCS_NCHAR = 2;
 inline constexpr ub2 CHARSET_AL32UTF8 = 873, CHARSET_UTF16 = 1000;
 
 // Attributes (ids repeat across handle types).
-inline constexpr ub4 ATTR_DATA_SIZE = 1, ATTR_DATA_TYPE = 2, ATTR_NAME = 4, ATTR_PRECISION = 5, ATTR_SCALE = 6,
-                     ATTR_IS_NULL = 7, ATTR_ROW_COUNT = 9, ATTR_PREFETCH_ROWS = 11, ATTR_PARAM_COUNT = 18,
-                     ATTR_STMT_TYPE = 24, ATTR_NUM_DML_ERRORS = 73, ATTR_DML_ROW_OFFSET = 74,
-                     ATTR_ROWS_FETCHED = 197, ATTR_CHAR_USED = 285, ATTR_CHAR_SIZE = 286,
-                     ATTR_MAX_IDENTIFIER_LEN = 500;
+inline constexpr ub4 ATTR_DATA_SIZE = 1, ATTR_DATA_TYPE = 2, ATTR_NAME = 4, ATTR_PRECISION = 5,
+                     ATTR_SCALE = 6, ATTR_IS_NULL = 7, ATTR_FSPRECISION = 16, ATTR_ROW_COUNT = 9,
+                     ATTR_PREFETCH_ROWS = 11, ATTR_PARAM_COUNT = 18, ATTR_STMT_TYPE = 24,
+                     ATTR_NUM_DML_ERRORS = 73, ATTR_DML_ROW_OFFSET = 74, ATTR_ROWS_FETCHED = 197,
+                     ATTR_CHAR_USED = 285, ATTR_CHAR_SIZE = 286, ATTR_MAX_IDENTIFIER_LEN = 500;
 
 // Statement types.
 inline constexpr ub2 STMT_UNKNOWN = 0, STMT_SELECT = 1, STMT_UPDATE = 2, STMT_DELETE = 3, STMT_INSERT = 4,

@@ -42,10 +42,12 @@ void OciConnection::open()
     m_trimChar = equalsIgnoreCase(p.parameterOr("Trim Char", "False"), "True");
     auto session = std::make_shared<OciSession>(p.parameterOr("Database", ""), p.parameterOr("User_Name", ""),
                                                 p.parameterOr("Password", ""));
-    // Numbers travel as text with a '.' and dates as ISO text whatever the territory of the client,
-    // so both formats are pinned for the session.
+    // Numbers travel as text with a '.', dates and timestamps as ISO text whatever the territory of the
+    // client, so these formats are pinned for the session. Timestamps are bound as text through this
+    // format (FF reads up to nine digits) and read back through it.
     OciStatement(session, "ALTER SESSION SET NLS_NUMERIC_CHARACTERS='.,'").execute(1);
     OciStatement(session, "ALTER SESSION SET NLS_DATE_FORMAT='YYYY-MM-DD HH24:MI:SS'").execute(1);
+    OciStatement(session, "ALTER SESSION SET NLS_TIMESTAMP_FORMAT='YYYY-MM-DD HH24:MI:SS.FF'").execute(1);
     const std::string isolation = p.parameterOr("Oracle TransIsolation", "ReadCommited");
     if (equalsIgnoreCase(isolation, "Serializable") || equalsIgnoreCase(isolation, "RepeatableRead"))
         OciStatement(session, "ALTER SESSION SET ISOLATION_LEVEL=SERIALIZABLE").execute(1);

@@ -1,7 +1,7 @@
 #include "OciDataSet.h"
 
 #include "Error.h"
-#include "OciDate.h"
+#include "OciDateTime.h"
 #include "OciLibrary.h"
 #include "OciMarkers.h"
 #include "OciSession.h"
@@ -119,6 +119,12 @@ void OciDataSet::defineColumns()
             column.defineType = oci::SQLT_ODT;
             column.kind = ValueKind::DateTime;
             column.capacity = sizeof(oci::OCIDate);
+            break;
+        case oci::TYPE_TIMESTAMP:
+            // Text by the session's pinned NLS_TIMESTAMP_FORMAT: "YYYY-MM-DD HH24:MI:SS.FF".
+            column.defineType = oci::SQLT_CHR;
+            column.kind = ValueKind::DateTime;
+            column.capacity = 64;
             break;
         case oci::TYPE_RAW:
             column.defineType = oci::SQLT_BIN;
@@ -243,6 +249,8 @@ Value OciDataSet::cell(const Column &column, std::size_t row) const
             text.insert(0, "0");
         else if (text.size() > 1 && text[0] == '-' && text[1] == '.')
             text.insert(1, "0");
+    } else if (column.info.type == oci::TYPE_TIMESTAMP && !text.empty() && text.back() == '.') {
+        text.pop_back(); // a TIMESTAMP(0) has no fractions to follow the point
     } else if (m_trimChar && column.info.type == oci::TYPE_CHAR) {
         while (!text.empty() && text.back() == ' ')
             text.pop_back();

@@ -13,7 +13,8 @@ class OciSession;
 
 // A query on an Oracle session, fetched an array of rows at a time into column-wise buffers. Values
 // come typed: VARCHAR2/CHAR as Text, NUMBER as Decimal text, DATE as DateTime "YYYY-MM-DD HH:MM:SS",
-// CLOB as Text and BLOB as Binary (both read whole), NULL as Null.
+// TIMESTAMP as DateTime with its fractions, RAW as Binary, CLOB as Text and BLOB as Binary (both read
+// whole), NULL as Null.
 class OciDataSet : public DataSet {
 public:
     // rowsetSize: rows asked of the server per fetch at least (the profile's RowsetSize).

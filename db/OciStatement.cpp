@@ -103,6 +103,15 @@ std::vector<OciColumn> OciStatement::describe() const
             column.nullable = nullable != 0;
         if (lib.attrGet(raw, oci::DTYPE_PARAM, &charSize, nullptr, oci::ATTR_CHAR_SIZE, err) == oci::SUCCESS)
             column.charSize = charSize;
+        if (type == oci::TYPE_TIMESTAMP) {
+            // The digits of its fractions of a second; not knowing them, assume all nine are kept.
+            ub1 digits = 9;
+            if (lib.attrGet(raw, oci::DTYPE_PARAM, &digits, nullptr, oci::ATTR_FSPRECISION, err) !=
+                    oci::SUCCESS ||
+                digits > 9)
+                digits = 9;
+            column.scale = digits;
+        }
         columns.push_back(std::move(column));
     }
     return columns;

@@ -3,7 +3,7 @@
 
 #include "ConnectionProfile.h"
 #include "Error.h"
-#include "OciDate.h"
+#include "OciDateTime.h"
 #include "OciDiagnostics.h"
 #include "OciHandle.h"
 #include "OciLibrary.h"
@@ -125,20 +125,8 @@ void OciTargetTable::setValue(std::size_t index, const Value &value)
     using Kind = OciPendingRows::Kind;
     if (value.isNull()) {
         m_pending.set(index, Kind::Null, {});
-    } else if (column.type == oci::TYPE_DATE) {
-        const auto converted = OciDateConversion::from(value);
-        switch (converted.outcome) {
-        case OciDateConversion::Outcome::Date:
-            m_pending.set(index, Kind::Bytes,
-                          std::string_view(reinterpret_cast<const char *>(&converted.date), sizeof converted.date));
-            break;
-        case OciDateConversion::Outcome::Null:
-            m_pending.set(index, Kind::Null, {});
-            break;
-        case OciDateConversion::Outcome::Invalid:
-            m_pending.set(index, Kind::Rejected, "Column " + quoteOciName(column.name) + ": " + converted.problem);
-            break;
-        }
+    } else if (column.type == oci::TYPE_DATE || column.type == oci::TYPE_TIMESTAMP) {
+        setMoment(index, value);
     } else if (!column.isLob() && tooLongToBind(column, value.data.size())) {
         m_pending.set(index, Kind::Rejected,
                       "Column " + quoteOciName(column.name) + ": a value of " + std::to_string(value.data.size()) +
@@ -153,6 +141,41 @@ void OciTargetTable::setValue(std::size_t index, const Value &value)
     } else {
         // Numbers stay the exact decimal text they came as; Oracle converts them without rounding.
         m_pending.set(index, Kind::Bytes, value.data);
+    }
+}
+
+void OciTargetTable::setMoment(std::size_t index, const Value &value) {
+    using Kind = OciPendingRows::Kind;
+    const ColumnInfo &column = m_columns[index];
+    const auto converted = OciDateTimeConversion::from(value);
+    if (converted.outcome == OciDateTimeConversion::Outcome::Null) {
+        m_pending.set(index, Kind::Null, {});
+        return;
+    }
+    if (converted.outcome == OciDateTimeConversion::Outcome::Invalid) {
+        m_pending.set(index, Kind::Rejected,
+                      "Column " + quoteOciName(column.name) + ": " + converted.problem);
+        return;
+    }
+    // Oracle would round fractions the column does not keep without a word: the row is refused instead.
+    const bool isDate = column.type == oci::TYPE_DATE;
+    const int digits = isDate ? 0 : column.scale;
+    if (converted.moment.hasFractionBeyond(digits)) {
+        m_pending.set(index, Kind::Rejected,
+                      "Column " + quoteOciName(column.name) + ": '" + value.data +
+                          "' has fractions of a second that " +
+                          (isDate ? std::string("an Oracle DATE does not keep")
+                                  : "a TIMESTAMP(" + std::to_string(digits) + ") does not keep"));
+        return;
+    }
+    if (isDate) {
+        const oci::OCIDate date = converted.moment.toOciDate();
+        m_pending.set(index, Kind::Bytes,
+                      std::string_view(reinterpret_cast<const char *>(&date), sizeof date));
+    } else {
+        // Text in the form the session's NLS_TIMESTAMP_FORMAT was pinned to at logon.
+        char text[OciDateTime::kTimestampTextSize];
+        m_pending.set(index, Kind::Bytes, std::string_view(text, converted.moment.timestampText(text)));
     }
 }
 

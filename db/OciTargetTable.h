@@ -16,7 +16,8 @@ namespace db {
 class OciSession;
 
 // The append-and-apply target over an Oracle session. Values are converted for their column when
-// they are set (numbers as exact text, dates as OCIDate, large objects as bytes), so a value a column
+// they are set (numbers as exact text, dates as OCIDate, timestamps as text, raw values and large
+// objects as bytes), so a value a column
 // cannot take is known before anything is sent: its row is reported as rejected and never sent.
 //
 // An apply goes in one transaction. Rows whose large objects are small enough go in array executes
@@ -56,6 +57,8 @@ private:
     };
 
     void requireOpen() const;
+    // A DATE or TIMESTAMP cell: an OCIDate, or text by the pinned timestamp format.
+    void setMoment(std::size_t index, const Value &value);
     std::size_t shapeOf(std::size_t row);
     OciStatement &statementOf(Shape &shape);
     // Gathers into m_chunk the unsent rows of this shape from begin on, as many as the array budget

@@ -12,10 +12,11 @@ namespace db {
 // What the target server says about one column of the table rows are written to.
 struct ColumnInfo {
     std::string name;
-    int type = 0; // the server's describe type code (Oracle: 1 VARCHAR2, 2 NUMBER, 12 DATE, 112 CLOB, 113 BLOB)
+    int type = 0; // the server's describe type code (Oracle: 1 VARCHAR2, 2 NUMBER, 12 DATE, 23 RAW, 112 CLOB,
+                  // 113 BLOB, 187 TIMESTAMP)
     int size = 0; // bytes
     int precision = 0;
-    int scale = 0;
+    int scale = 0; // NUMBER: digits after the point; TIMESTAMP: digits of the fractions of a second
     bool nullable = true;
     bool isLob() const noexcept { return type == 112 || type == 113; }
     bool isClob() const noexcept { return type == 112; }

@@ -70,6 +70,8 @@ std::optional<RowSource> DictionaryViews::source(Session &session, const TableNa
             src.columns.push_back({c, number(), true});
         src.columns.push_back({"NULLABLE", text(1), true});
         src.columns.push_back({"COLUMN_ID", number(), true});
+        src.columns.push_back({"CHAR_LENGTH", number(), true});
+        src.columns.push_back({"CHAR_USED", text(1), true});
         if (withRows)
             for (const auto &t : catalog.tableNames(owner)) {
                 const TableMeta *meta = catalog.findTable(owner, t);
@@ -77,11 +79,17 @@ std::optional<RowSource> DictionaryViews::source(Session &session, const TableNa
                     continue;
                 for (std::size_t i = 0; i < meta->columns.size(); ++i) {
                     const auto &c = meta->columns[i];
-                    bool isNumber = c.type.base == ColumnType::Base::Number;
-                    withOwner({str(t), str(c.name), str(c.type.word()), num(c.type.dataSize()),
-                               isNumber && c.type.hasPrecision ? num(c.type.precision) : SqlValue(),
-                               isNumber && c.type.hasPrecision ? num(c.type.scale) : SqlValue(), str(c.nullable ? "Y" : "N"),
-                               num(static_cast<std::int64_t>(i + 1))});
+                    const bool isNumber = c.type.base == ColumnType::Base::Number && c.type.hasPrecision;
+                    const bool isText = c.type.base == ColumnType::Base::Varchar2;
+                    // A TIMESTAMP's precision shows as its scale, as in Oracle's dictionary.
+                    SqlValue scale = isNumber                                     ? num(c.type.scale)
+                                     : c.type.base == ColumnType::Base::Timestamp ? num(c.type.precision)
+                                                                                  : SqlValue();
+                    withOwner({str(t), str(c.name), str(c.type.dictionaryName()), num(c.type.dataSize()),
+                               isNumber ? num(c.type.precision) : SqlValue(), scale,
+                               str(c.nullable ? "Y" : "N"), num(static_cast<std::int64_t>(i + 1)),
+                               num(isText ? c.type.length : 0),
+                               isText ? str(c.type.charSemantics ? "C" : "B") : SqlValue()});
                 }
             }
     } else if (base == "INDEXES") {

@@ -221,12 +221,24 @@ SqlValue Evaluator::call(const Expr &e) const
     if (fn == "TO_CHAR") {
         if (args.size() > 1 && args[0].type() == SqlType::Date && !args[1].isNull())
             return SqlValue::text(args[0].oraDate().format(args[1].toText(m_nls)));
+        if (args.size() > 1 && args[0].type() == SqlType::Timestamp && !args[1].isNull())
+            return SqlValue::text(args[0].oraDate().format(args[1].toText(m_nls), args[0].fractionDigits()));
         std::string s = args[0].toText(m_nls);
         return s.empty() ? SqlValue() : SqlValue::text(s);
+    }
+    if (fn == "TO_TIMESTAMP") {
+        // A timestamp made from text keeps all nine digits it may have been given.
+        if (args[0].type() == SqlType::Date || args[0].type() == SqlType::Timestamp)
+            return SqlValue::timestamp(args[0].oraDate(), 9);
+        std::string format =
+            args.size() > 1 && !args[1].isNull() ? args[1].toText(m_nls) : m_nls.timestampFormat;
+        return SqlValue::timestamp(OraDate::parse(args[0].toText(m_nls), format, true), 9);
     }
     if (fn == "TO_DATE") {
         if (args[0].type() == SqlType::Date)
             return args[0];
+        if (args[0].type() == SqlType::Timestamp)
+            return SqlValue::date(args[0].oraDate().withoutFraction());
         std::string format = args.size() > 1 && !args[1].isNull() ? args[1].toText(m_nls) : m_nls.dateFormat;
         return SqlValue::date(OraDate::parse(args[0].toText(m_nls), format));
     }

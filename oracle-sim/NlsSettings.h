@@ -10,6 +10,7 @@ struct NlsSettings {
     char decimalChar = '.';
     char groupChar = ',';
     std::string dateFormat = "DD-MON-RR";
+    std::string timestampFormat = "DD-MON-RR HH.MI.SSXFF AM";
 };
 
 } // namespace oraclesim

@@ -283,7 +283,10 @@ OCI_EXPORT sword OCIAttrGet(const void *trgthndlp, ub4 trghndltyp, void *attribu
             case oci::ATTR_SCALE: return put(static_cast<sb1>(c.scale));
             case oci::ATTR_IS_NULL: return put(static_cast<ub1>(c.nullable ? 1 : 0));
             case oci::ATTR_CHAR_SIZE: return put(static_cast<ub2>(c.charSize));
-            case oci::ATTR_CHAR_USED: return put(static_cast<ub1>(0));
+            case oci::ATTR_CHAR_USED:
+                return put(static_cast<ub1>(c.charUsed ? 1 : 0));
+            case oci::ATTR_FSPRECISION:
+                return put(static_cast<ub1>(c.fsPrecision));
             default: throw OraError::of(24315);
             }
         }

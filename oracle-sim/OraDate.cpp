@@ -40,10 +40,11 @@ bool startsWithNoCase(std::string_view text, std::size_t pos, std::string_view w
     return true;
 }
 
-// The format elements we understand, longest first so that "HH24" wins over "HH".
-const std::array<std::string_view, 17> elements = {"SYYYY", "YYYY", "RRRR", "MONTH", "HH24", "HH12", "YYY", "MON",
-                                                   "A.M.",  "P.M.", "YY",   "RR",    "MM",   "DD",   "HH",   "MI",
-                                                   "SS"};
+// The format elements we understand, longest first so that "HH24" wins over "HH" and "FF6" over "FF".
+const std::array<std::string_view, 27> elements = {"SYYYY", "YYYY", "RRRR", "MONTH", "HH24", "HH12", "A.M.",
+                                                   "P.M.",  "FF1",  "FF2",  "FF3",   "FF4",  "FF5",  "FF6",
+                                                   "FF7",   "FF8",  "FF9",  "YYY",   "MON",  "YY",   "RR",
+                                                   "MM",    "DD",   "HH",   "MI",    "SS",   "FF"};
 
 std::string_view elementAt(std::string_view format, std::size_t pos)
 {
@@ -52,7 +53,37 @@ std::string_view elementAt(std::string_view format, std::size_t pos)
             return e;
     if (startsWithNoCase(format, pos, "AM") || startsWithNoCase(format, pos, "PM"))
         return "AM";
+    if (startsWithNoCase(format, pos, "X"))
+        return "X";
     return {};
+}
+
+bool isFraction(std::string_view element) {
+    return element.size() >= 2 && element.substr(0, 2) == "FF";
+}
+
+// Digits an FF element stands for: its own number, or the precision of the value for a bare FF.
+int fractionDigitsOf(std::string_view element, int precision) {
+    return element.size() == 3 ? element[2] - '0' : precision;
+}
+
+void addOneSecond(OraDate &d) {
+    if (++d.second < 60)
+        return;
+    d.second = 0;
+    if (++d.minute < 60)
+        return;
+    d.minute = 0;
+    if (++d.hour < 24)
+        return;
+    d.hour = 0;
+    if (++d.day <= daysIn(d.year, d.month))
+        return;
+    d.day = 1;
+    if (++d.month <= 12)
+        return;
+    d.month = 1;
+    d.year = d.year == -1 ? 1 : d.year + 1;
 }
 
 int currentYear()
@@ -65,8 +96,7 @@ int currentYear()
 
 } // namespace
 
-OraDate OraDate::checked(int year, int month, int day, int hour, int minute, int second)
-{
+OraDate OraDate::checked(int year, int month, int day, int hour, int minute, int second, int nanos) {
     if (year == 0 || year < -4713 || year > 9999)
         throw OraError::of(1841);
     if (month < 1 || month > 12)
@@ -79,12 +109,34 @@ OraDate OraDate::checked(int year, int month, int day, int hour, int minute, int
         throw OraError::of(1851);
     if (second < 0 || second > 59)
         throw OraError::of(1852);
-    return OraDate{year, month, day, hour, minute, second};
+    if (nanos < 0 || nanos > 999999999)
+        throw OraError::of(1880);
+    return OraDate{year, month, day, hour, minute, second, nanos};
 }
 
-OraDate OraDate::parse(std::string_view text, std::string_view format)
-{
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+OraDate OraDate::roundedTo(int digits) const {
+    static const int scale[] = {1000000000, 100000000, 10000000, 1000000, 100000, 10000, 1000, 100, 10, 1};
+    const int unit = scale[digits < 0 ? 0 : (digits > 9 ? 9 : digits)];
+    OraDate d = *this;
+    d.nanos = (nanos + unit / 2) / unit * unit;
+    if (d.nanos >= 1000000000) {
+        d.nanos = 0;
+        addOneSecond(d);
+        // UNVERIFIED: the error Oracle gives when rounding passes 9999-12-31 23:59:59.
+        if (d.year > 9999)
+            throw OraError::of(1841);
+    }
+    return d;
+}
+
+OraDate OraDate::withoutFraction() const {
+    OraDate d = *this;
+    d.nanos = 0;
+    return d;
+}
+
+OraDate OraDate::parse(std::string_view text, std::string_view format, bool timestamp) {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, nanos = 0;
     bool haveYear = false, pm = false, twelveHour = false;
     std::size_t t = 0, f = 0;
     auto skipSeparators = [&] {
@@ -138,8 +190,21 @@ OraDate OraDate::parse(std::string_view text, std::string_view format)
             ++f;
             continue;
         }
+        if ((isFraction(el) || el == "X") && !timestamp)
+            throw OraError::of(1821);
         f += el == "AM" ? 2 : el.size();
-        if (el == "YYYY" || el == "SYYYY" || el == "RRRR") {
+        if (el == "X") {
+            // The radix character before the fractions: any separator of the input stands for it.
+            if (t < text.size() && !std::isalnum(static_cast<unsigned char>(text[t])))
+                ++t;
+        } else if (isFraction(el)) {
+            // At most nine digits (or as many as FFn names); a tenth is left over, and the input
+            // then does not end with the format (ORA-01830). UNVERIFIED for FFn.
+            auto [v, digits] = readNumber(el.size() == 3 ? el[2] - '0' : 9);
+            nanos = v;
+            for (int i = digits; i < 9; ++i)
+                nanos *= 10;
+        } else if (el == "YYYY" || el == "SYYYY" || el == "RRRR") {
             auto [v, digits] = readNumber(4, el == "SYYYY");
             year = v;
             if (el == "RRRR" && digits <= 2)
@@ -236,11 +301,10 @@ OraDate OraDate::parse(std::string_view text, std::string_view format)
     }
     if (day == 0)
         day = 1;
-    return checked(year, month, day, hour, minute, second);
+    return checked(year, month, day, hour, minute, second, nanos);
 }
 
-std::string OraDate::format(std::string_view fmt) const
-{
+std::string OraDate::format(std::string_view fmt, int fractionDigits) const {
     std::string out;
     char buf[16];
     std::size_t f = 0;
@@ -258,12 +322,24 @@ std::string OraDate::format(std::string_view fmt) const
             out += fmt[f++];
             continue;
         }
+        if ((isFraction(el) || el == "X") && fractionDigits < 0)
+            throw OraError::of(1821);
         // Month names follow the case of the element: MON, Mon or mon.
         bool lowerFirst = std::islower(static_cast<unsigned char>(fmt[f])) != 0;
         bool lowerRest = f + 1 < fmt.size() && std::islower(static_cast<unsigned char>(fmt[f + 1])) != 0;
         f += el == "AM" ? 2 : el.size();
         int absYear = year < 0 ? -year : year;
-        if (el == "YYYY" || el == "RRRR") {
+        if (el == "X") {
+            // A TIMESTAMP(0) shows neither the radix character nor fractions ("05.57.12 AM").
+            std::string_view next = elementAt(fmt, f);
+            if (!isFraction(next) || fractionDigitsOf(next, fractionDigits) > 0)
+                out += '.';
+        } else if (isFraction(el)) {
+            // Fractions are cut to the digits asked for, not rounded. UNVERIFIED for FFn below the
+            // value's precision.
+            std::snprintf(buf, sizeof buf, "%09d", nanos);
+            out.append(buf, static_cast<std::size_t>(fractionDigitsOf(el, fractionDigits)));
+        } else if (el == "YYYY" || el == "RRRR") {
             std::snprintf(buf, sizeof buf, "%04d", absYear);
             out += buf;
         } else if (el == "SYYYY") {
@@ -320,12 +396,19 @@ std::string OraDate::toStorage() const
     return buf;
 }
 
+std::string OraDate::toTimestampStorage() const {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, ".%09d", nanos);
+    return toStorage() + buf;
+}
+
 OraDate OraDate::fromStorage(std::string_view text)
 {
     OraDate d;
     bool negative = !text.empty() && text[0] == '-';
     std::string s(negative ? text.substr(1) : text);
-    if (std::sscanf(s.c_str(), "%d-%d-%d %d:%d:%d", &d.year, &d.month, &d.day, &d.hour, &d.minute, &d.second) < 3)
+    if (std::sscanf(s.c_str(), "%d-%d-%d %d:%d:%d.%d", &d.year, &d.month, &d.day, &d.hour, &d.minute,
+                    &d.second, &d.nanos) < 3)
         return {};
     if (negative)
         d.year = -d.year;
@@ -334,7 +417,9 @@ OraDate OraDate::fromStorage(std::string_view text)
 
 int OraDate::compare(const OraDate &other) const
 {
-    auto key = [](const OraDate &d) { return std::tie(d.year, d.month, d.day, d.hour, d.minute, d.second); };
+    auto key = [](const OraDate &d) {
+        return std::tie(d.year, d.month, d.day, d.hour, d.minute, d.second, d.nanos);
+    };
     return key(*this) < key(other) ? -1 : (key(other) < key(*this) ? 1 : 0);
 }
 

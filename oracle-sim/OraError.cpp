@@ -88,6 +88,7 @@ const std::unordered_map<int, const char *> &messages()
         {1851, "minutes must be between 0 and 59"},
         {1852, "seconds must be between 0 and 59"},
         {1858, "a non-numeric character was found where a numeric was expected"},
+        {1880, "the fractional seconds must be between 0 and 999999999"},
         {1861, "literal does not match format string"},
         {2260, "table can have only one primary key"},
         {2264, "name already used by an existing constraint"},
@@ -107,6 +108,7 @@ const std::unordered_map<int, const char *> &messages()
         {24374, "define not done before fetch or execute and fetch"},
         {24381, "error(s) in array DML"},
         {24801, "illegal parameter value in OCI lob function"},
+        {30088, "datetime/interval precision is out of range"},
         {38902, "errors exceeding specified number"},
     };
     return table;

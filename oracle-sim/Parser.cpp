@@ -259,8 +259,25 @@ ColumnType Parser::columnType()
         expectSymbol(")", 907);
         if (type.length == 0)
             throw OraError::of(1723);
-        if (type.length < 0 || type.length > 4000)
+        // The limit holds for characters too: VARCHAR2(4001 CHAR) is refused like VARCHAR2(4001).
+        if (type.length < 0 || type.length > ColumnType::maxVarchar2Bytes)
             throw OraError::of(910);
+    } else if (type.base == ColumnType::Base::Raw) {
+        expectSymbol("(", 906);
+        type.length = integer(910);
+        expectSymbol(")", 907);
+        if (type.length == 0)
+            throw OraError::of(1723);
+        if (type.length < 0 || type.length > ColumnType::maxRawBytes)
+            throw OraError::of(910);
+    } else if (type.base == ColumnType::Base::Timestamp) {
+        type.precision = ColumnType::defaultTimestampPrecision;
+        if (acceptSymbol("(")) {
+            type.precision = integer(30088);
+            expectSymbol(")", 907);
+            if (type.precision < 0 || type.precision > 9)
+                throw OraError::of(30088);
+        }
     } else if (type.base == ColumnType::Base::Number && acceptSymbol("(")) {
         type.hasPrecision = true;
         type.precision = integer(1727);
@@ -616,9 +633,10 @@ Expr Parser::call(const Token &fn, std::size_t begin)
     static const struct {
         const char *name;
         int minArgs, maxArgs;
-    } functions[] = {{"UPPER", 1, 1},      {"LOWER", 1, 1},      {"LENGTH", 1, 1},    {"TO_CHAR", 1, 2},
-                     {"TO_DATE", 1, 2},    {"TO_NUMBER", 1, 1},  {"NVL", 2, 2},       {"EMPTY_CLOB", 0, 0},
-                     {"EMPTY_BLOB", 0, 0}, {"COUNT", 1, 1},      {"TRIM", 1, 1},      {"SUBSTR", 2, 3}};
+    } functions[] = {{"UPPER", 1, 1},      {"LOWER", 1, 1},      {"LENGTH", 1, 1},       {"TO_CHAR", 1, 2},
+                     {"TO_DATE", 1, 2},    {"TO_NUMBER", 1, 1},  {"TO_TIMESTAMP", 1, 2}, {"NVL", 2, 2},
+                     {"EMPTY_CLOB", 0, 0}, {"EMPTY_BLOB", 0, 0}, {"COUNT", 1, 1},        {"TRIM", 1, 1},
+                     {"SUBSTR", 2, 3}};
     int minArgs = -1, maxArgs = -1;
     for (const auto &f : functions)
         if (fn.text == f.name) {

@@ -43,6 +43,11 @@ ResultColumn describeExpr(const Expr &e, const std::vector<SourceColumn> &column
             t.base = ColumnType::Base::Date;
             return ResultColumn::of(name, t, true);
         }
+        if (e.name == "TO_TIMESTAMP") {
+            t.base = ColumnType::Base::Timestamp;
+            t.precision = 9;
+            return ResultColumn::of(name, t, true);
+        }
         if (e.name == "EMPTY_CLOB") {
             t.base = ColumnType::Base::Clob;
             return ResultColumn::of(name, t, true);

@@ -36,6 +36,14 @@ SqlValue SqlValue::date(OraDate d)
     return v;
 }
 
+SqlValue SqlValue::timestamp(OraDate d, int precision) {
+    SqlValue v;
+    v.m_type = SqlType::Timestamp;
+    v.m_date = d;
+    v.m_precision = precision;
+    return v;
+}
+
 SqlValue SqlValue::clob(std::string bytes, LobRef ref)
 {
     SqlValue v;
@@ -59,6 +67,8 @@ const char *SqlValue::typeWord() const noexcept
     switch (m_type) {
     case SqlType::Number: return "NUMBER";
     case SqlType::Date: return "DATE";
+    case SqlType::Timestamp:
+        return "TIMESTAMP";
     case SqlType::Raw: return "BINARY";
     case SqlType::Clob: return "CLOB";
     case SqlType::Blob: return "BLOB";
@@ -83,6 +93,8 @@ std::string SqlValue::toText(const NlsSettings &nls) const
     switch (m_type) {
     case SqlType::Number: return m_number.toText(nls.decimalChar);
     case SqlType::Date: return m_date.format(nls.dateFormat);
+    case SqlType::Timestamp:
+        return m_date.format(nls.timestampFormat, m_precision);
     case SqlType::Raw:
     case SqlType::Blob: return hexEncode(m_bytes);
     default: return m_bytes;
@@ -108,8 +120,23 @@ OraDate SqlValue::toDate(const NlsSettings &nls) const
 {
     switch (m_type) {
     case SqlType::Date: return m_date;
+    // UNVERIFIED: a TIMESTAMP assigned to a DATE loses its fractions by truncation.
+    case SqlType::Timestamp:
+        return m_date.withoutFraction();
     case SqlType::Text: return OraDate::parse(m_bytes, nls.dateFormat);
     default: throw OraError::of(932, "DATE", typeWord());
+    }
+}
+
+OraDate SqlValue::toTimestamp(const NlsSettings &nls) const {
+    switch (m_type) {
+    case SqlType::Date:
+    case SqlType::Timestamp:
+        return m_date;
+    case SqlType::Text:
+        return OraDate::parse(m_bytes, nls.timestampFormat, true);
+    default:
+        throw OraError::of(932, "TIMESTAMP", typeWord());
     }
 }
 
@@ -152,6 +179,8 @@ int SqlValue::compare(const SqlValue &other, const NlsSettings &nls) const
         throw OraError::of(932, "-", isLob() ? typeWord() : other.typeWord());
     if (m_type == SqlType::Number || other.m_type == SqlType::Number)
         return toNumber(nls).compare(other.toNumber(nls));
+    if (m_type == SqlType::Timestamp || other.m_type == SqlType::Timestamp)
+        return toTimestamp(nls).compare(other.toTimestamp(nls));
     if (m_type == SqlType::Date || other.m_type == SqlType::Date)
         return toDate(nls).compare(other.toDate(nls));
     const std::string a = m_type == SqlType::Raw ? hexEncode(m_bytes) : m_bytes;

@@ -10,7 +10,7 @@
 
 namespace oraclesim {
 
-enum class SqlType { Null, Text, Raw, Number, Date, Clob, Blob };
+enum class SqlType { Null, Text, Raw, Number, Date, Timestamp, Clob, Blob };
 
 // Where a LOB value lives, so that a locator can write back into it. tableId 0: not from a table.
 struct LobRef {
@@ -27,6 +27,8 @@ public:
     static SqlValue raw(std::string bytes);
     static SqlValue number(Decimal d);
     static SqlValue date(OraDate d);
+    // A TIMESTAMP of the given precision (0..9): what a bare FF prints.
+    static SqlValue timestamp(OraDate d, int precision);
     static SqlValue clob(std::string bytes, LobRef ref = {});
     static SqlValue blob(std::string bytes, LobRef ref = {});
 
@@ -36,6 +38,7 @@ public:
     const std::string &bytes() const noexcept { return m_bytes; }
     const Decimal &decimal() const noexcept { return m_number; }
     const OraDate &oraDate() const noexcept { return m_date; }
+    int fractionDigits() const noexcept { return m_precision; }
     const LobRef &lobRef() const noexcept { return m_lob; }
 
     // A bind of more than 4000 bytes, which Oracle takes only into LOB (and LONG) columns.
@@ -46,10 +49,12 @@ public:
     std::string toText(const NlsSettings &nls) const;
     Decimal toNumber(const NlsSettings &nls) const;
     OraDate toDate(const NlsSettings &nls) const;
+    // Text is read by NLS_TIMESTAMP_FORMAT; a DATE has no fractions.
+    OraDate toTimestamp(const NlsSettings &nls) const;
     std::string toRaw() const; // BLOB/RAW bytes; text is read as hex digits (ORA-01465)
 
-    // Compares two non-NULL values the way a WHERE clause does: numbers and dates by value, where one
-    // side is a number or date the other side is converted to it; text byte by byte.
+    // Compares two non-NULL values the way a WHERE clause does: numbers, dates and timestamps by value,
+    // where one side is of such a type the other side is converted to it; text byte by byte.
     int compare(const SqlValue &other, const NlsSettings &nls) const;
 
     // The type word Oracle prints in ORA-00932.
@@ -62,6 +67,7 @@ private:
     std::string m_bytes;
     Decimal m_number;
     OraDate m_date;
+    int m_precision = 0;
     LobRef m_lob;
     bool m_longBind = false;
 };

@@ -135,6 +135,8 @@ void StatementHandle::applySessionSettings(Session &session, const AlterSession 
     for (const auto &[name, value] : settings.settings) {
         if (name == "NLS_DATE_FORMAT") {
             session.nls().dateFormat = value;
+        } else if (name == "NLS_TIMESTAMP_FORMAT") {
+            session.nls().timestampFormat = value;
         } else if (name == "NLS_NUMERIC_CHARACTERS") {
             if (value.size() != 2 || value[0] == value[1])
                 throw OraError(12705, "ORA-12705: Cannot access NLS data files or invalid environment specified");

@@ -11,6 +11,11 @@ void StoredValue::bind(sqlite3_stmt *stmt, int index, const SqlValue &value)
         sqlite3_bind_text64(stmt, index, s.data(), s.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
         return;
     }
+    case SqlType::Timestamp: {
+        std::string s = value.oraDate().toTimestampStorage();
+        sqlite3_bind_text64(stmt, index, s.data(), s.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        return;
+    }
     case SqlType::Date: {
         std::string s = value.oraDate().toStorage();
         sqlite3_bind_text64(stmt, index, s.data(), s.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
@@ -38,6 +43,10 @@ SqlValue StoredValue::read(sqlite3_stmt *stmt, int column, const ColumnType &typ
         return SqlValue::number(d ? *d : Decimal());
     }
     case ColumnType::Base::Date: return SqlValue::date(OraDate::fromStorage(bytes));
+    case ColumnType::Base::Timestamp:
+        return SqlValue::timestamp(OraDate::fromStorage(bytes), type.precision);
+    case ColumnType::Base::Raw:
+        return SqlValue::raw(std::move(bytes));
     case ColumnType::Base::Clob: return SqlValue::clob(std::move(bytes), ref);
     case ColumnType::Base::Blob: return SqlValue::blob(std::move(bytes), ref);
     default: return SqlValue::text(std::move(bytes));

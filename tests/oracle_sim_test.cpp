@@ -4,6 +4,7 @@
 
 #include "db/OciApi.h"
 #include "support/OracleSim.h"
+#include "support/RawOci.h"
 
 #include <gtest/gtest.h>
 
@@ -17,180 +18,19 @@
 
 namespace {
 
-struct Api {
-    oci::EnvNlsCreate envNlsCreate;
-    oci::HandleAlloc handleAlloc;
-    oci::HandleFree handleFree;
-    oci::DescriptorAlloc descriptorAlloc;
-    oci::DescriptorFree descriptorFree;
-    oci::ErrorGet errorGet;
-    oci::Logon2 logon2;
-    oci::Logoff logoff;
-    oci::StmtPrepare2 stmtPrepare2;
-    oci::StmtRelease stmtRelease;
-    oci::StmtExecute stmtExecute;
-    oci::StmtFetch2 stmtFetch2;
-    oci::ParamGet paramGet;
-    oci::AttrGet attrGet;
-    oci::AttrSet attrSet;
-    oci::DefineByPos defineByPos;
-    oci::BindByPos bindByPos;
-    oci::BindByPos2 bindByPos2;
-    oci::BindArrayOfStruct bindArrayOfStruct;
-    oci::LobWrite2 lobWrite2;
-    oci::LobRead2 lobRead2;
-    oci::LobGetLength2 lobGetLength2;
-    oci::TransCommit transCommit;
-    oci::TransRollback transRollback;
-    oci::ClientVersion clientVersion;
-};
+using testsupport::oraText;
+using Conn = testsupport::RawConn;
 
-const Api &api()
-{
-    static Api a = [] {
-        std::string path = std::string(MORVANE_BINARY_DIR) + "/oracle-sim/libclntsh.so";
-        void *lib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!lib)
-            throw std::runtime_error(dlerror());
-        auto sym = [&](const char *name) {
-            void *p = dlsym(lib, name);
-            if (!p)
-                throw std::runtime_error(std::string("missing ") + name);
-            return p;
-        };
-        Api r;
-#define RESOLVE(field, name) r.field = reinterpret_cast<decltype(r.field)>(sym(name))
-        RESOLVE(envNlsCreate, "OCIEnvNlsCreate");
-        RESOLVE(handleAlloc, "OCIHandleAlloc");
-        RESOLVE(handleFree, "OCIHandleFree");
-        RESOLVE(descriptorAlloc, "OCIDescriptorAlloc");
-        RESOLVE(descriptorFree, "OCIDescriptorFree");
-        RESOLVE(errorGet, "OCIErrorGet");
-        RESOLVE(logon2, "OCILogon2");
-        RESOLVE(logoff, "OCILogoff");
-        RESOLVE(stmtPrepare2, "OCIStmtPrepare2");
-        RESOLVE(stmtRelease, "OCIStmtRelease");
-        RESOLVE(stmtExecute, "OCIStmtExecute");
-        RESOLVE(stmtFetch2, "OCIStmtFetch2");
-        RESOLVE(paramGet, "OCIParamGet");
-        RESOLVE(attrGet, "OCIAttrGet");
-        RESOLVE(attrSet, "OCIAttrSet");
-        RESOLVE(defineByPos, "OCIDefineByPos");
-        RESOLVE(bindByPos, "OCIBindByPos");
-        RESOLVE(bindByPos2, "OCIBindByPos2");
-        RESOLVE(bindArrayOfStruct, "OCIBindArrayOfStruct");
-        RESOLVE(lobWrite2, "OCILobWrite2");
-        RESOLVE(lobRead2, "OCILobRead2");
-        RESOLVE(lobGetLength2, "OCILobGetLength2");
-        RESOLVE(transCommit, "OCITransCommit");
-        RESOLVE(transRollback, "OCITransRollback");
-        RESOLVE(clientVersion, "OCIClientVersion");
-#undef RESOLVE
-        return r;
-    }();
-    return a;
+const testsupport::RawOciApi &api() {
+    return testsupport::rawOci();
 }
-
-const OraText *text(const std::string &s) { return reinterpret_cast<const OraText *>(s.data()); }
-
+const OraText *text(const std::string &s) {
+    return oraText(s);
+}
 std::string errorText(void *handle, ub4 type = oci::HTYPE_ERROR, ub4 record = 1)
 {
-    char buf[3072] = {};
-    sb4 code = 0;
-    if (api().errorGet(handle, record, nullptr, &code, reinterpret_cast<OraText *>(buf), sizeof buf, type) !=
-        oci::SUCCESS)
-        return {};
-    std::string s = buf;
-    while (!s.empty() && s.back() == '\n')
-        s.pop_back();
-    return s;
+    return testsupport::rawErrorText(handle, type, record);
 }
-
-// One logged-on session with its own environment and error handle.
-class Conn {
-public:
-    Conn(const std::string &user, const std::string &password, const std::string &service)
-    {
-        api().envNlsCreate(&m_env, oci::THREADED, nullptr, nullptr, nullptr, nullptr, 0, nullptr, 873, 873);
-        api().handleAlloc(m_env, reinterpret_cast<void **>(&m_err), oci::HTYPE_ERROR, 0, nullptr);
-        m_status = api().logon2(m_env, m_err, &m_svc, text(user), static_cast<ub4>(user.size()), text(password),
-                                static_cast<ub4>(password.size()), text(service), static_cast<ub4>(service.size()),
-                                oci::DEFAULT);
-    }
-    ~Conn()
-    {
-        if (m_svc)
-            api().logoff(m_svc, m_err);
-        api().handleFree(m_err, oci::HTYPE_ERROR);
-        api().handleFree(m_env, oci::HTYPE_ENV);
-    }
-    Conn(const Conn &) = delete;
-    Conn &operator=(const Conn &) = delete;
-
-    sword logonStatus() const { return m_status; }
-    OCIEnv *env() const { return m_env; }
-    OCIError *err() const { return m_err; }
-    OCISvcCtx *svc() const { return m_svc; }
-    std::string error() const { return errorText(m_err); }
-
-    OCIStmt *prepare(const std::string &sql)
-    {
-        OCIStmt *st = nullptr;
-        EXPECT_EQ(api().stmtPrepare2(m_svc, &st, m_err, text(sql), static_cast<ub4>(sql.size()), nullptr, 0,
-                                     oci::NTV_SYNTAX, oci::DEFAULT),
-                  oci::SUCCESS);
-        return st;
-    }
-    void release(OCIStmt *st) { api().stmtRelease(st, m_err, nullptr, 0, oci::DEFAULT); }
-
-    // Runs a statement without binds; returns "" on success, else the error text.
-    std::string exec(const std::string &sql, ub4 mode = oci::DEFAULT)
-    {
-        OCIStmt *st = prepare(sql);
-        sword rc = api().stmtExecute(m_svc, st, m_err, 1, 0, nullptr, nullptr, mode);
-        release(st);
-        return rc == oci::SUCCESS ? std::string() : error();
-    }
-
-    // Runs a query and returns its rows as text ("NULL" for NULL), each row's fields joined by '|'.
-    std::vector<std::string> rows(const std::string &sql)
-    {
-        std::vector<std::string> out;
-        OCIStmt *st = prepare(sql);
-        if (api().stmtExecute(m_svc, st, m_err, 0, 0, nullptr, nullptr, oci::DEFAULT) != oci::SUCCESS) {
-            out.push_back("error: " + error());
-            release(st);
-            return out;
-        }
-        ub4 count = 0;
-        api().attrGet(st, oci::HTYPE_STMT, &count, nullptr, oci::ATTR_PARAM_COUNT, m_err);
-        std::vector<std::vector<char>> bufs(count, std::vector<char>(8001));
-        std::vector<sb2> inds(count);
-        for (ub4 i = 0; i < count; ++i)
-            api().defineByPos(st, nullptr, m_err, i + 1, bufs[i].data(), 8001, oci::SQLT_STR, &inds[i], nullptr,
-                              nullptr, oci::DEFAULT);
-        while (api().stmtFetch2(st, m_err, 1, oci::FETCH_NEXT, 0, oci::DEFAULT) == oci::SUCCESS) {
-            std::string row;
-            for (ub4 i = 0; i < count; ++i)
-                row += (i ? "|" : "") + (inds[i] == oci::IND_NULL ? std::string("NULL") : std::string(bufs[i].data()));
-            out.push_back(row);
-        }
-        release(st);
-        return out;
-    }
-
-    std::string single(const std::string &sql)
-    {
-        auto r = rows(sql);
-        return r.empty() ? "<no rows>" : r.front();
-    }
-
-private:
-    OCIEnv *m_env = nullptr;
-    OCIError *m_err = nullptr;
-    OCISvcCtx *m_svc = nullptr;
-    sword m_status = oci::ERROR;
-};
 
 class OracleSimTest : public ::testing::Test {
 protected:

@@ -1,0 +1,143 @@
+#include "support/RawOci.h"
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <stdexcept>
+
+namespace testsupport {
+
+const RawOciApi &rawOci() {
+    static RawOciApi a = [] {
+        std::string path = std::string(MORVANE_BINARY_DIR) + "/oracle-sim/libclntsh.so";
+        void *lib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!lib)
+            throw std::runtime_error(dlerror());
+        auto sym = [&](const char *name) {
+            void *p = dlsym(lib, name);
+            if (!p)
+                throw std::runtime_error(std::string("missing ") + name);
+            return p;
+        };
+        RawOciApi r;
+#define RESOLVE(field, name) r.field = reinterpret_cast<decltype(r.field)>(sym(name))
+        RESOLVE(envNlsCreate, "OCIEnvNlsCreate");
+        RESOLVE(handleAlloc, "OCIHandleAlloc");
+        RESOLVE(handleFree, "OCIHandleFree");
+        RESOLVE(descriptorAlloc, "OCIDescriptorAlloc");
+        RESOLVE(descriptorFree, "OCIDescriptorFree");
+        RESOLVE(errorGet, "OCIErrorGet");
+        RESOLVE(logon2, "OCILogon2");
+        RESOLVE(logoff, "OCILogoff");
+        RESOLVE(stmtPrepare2, "OCIStmtPrepare2");
+        RESOLVE(stmtRelease, "OCIStmtRelease");
+        RESOLVE(stmtExecute, "OCIStmtExecute");
+        RESOLVE(stmtFetch2, "OCIStmtFetch2");
+        RESOLVE(paramGet, "OCIParamGet");
+        RESOLVE(attrGet, "OCIAttrGet");
+        RESOLVE(attrSet, "OCIAttrSet");
+        RESOLVE(defineByPos, "OCIDefineByPos");
+        RESOLVE(bindByPos, "OCIBindByPos");
+        RESOLVE(bindByPos2, "OCIBindByPos2");
+        RESOLVE(bindArrayOfStruct, "OCIBindArrayOfStruct");
+        RESOLVE(lobWrite2, "OCILobWrite2");
+        RESOLVE(lobRead2, "OCILobRead2");
+        RESOLVE(lobGetLength2, "OCILobGetLength2");
+        RESOLVE(transCommit, "OCITransCommit");
+        RESOLVE(transRollback, "OCITransRollback");
+        RESOLVE(clientVersion, "OCIClientVersion");
+#undef RESOLVE
+        return r;
+    }();
+    return a;
+}
+
+const OraText *oraText(const std::string &s) {
+    return reinterpret_cast<const OraText *>(s.data());
+}
+
+std::string rawErrorText(void *handle, ub4 type, ub4 record) {
+    char buf[3072] = {};
+    sb4 code = 0;
+    if (rawOci().errorGet(handle, record, nullptr, &code, reinterpret_cast<OraText *>(buf), sizeof buf,
+                          type) != oci::SUCCESS)
+        return {};
+    std::string s = buf;
+    while (!s.empty() && s.back() == '\n')
+        s.pop_back();
+    return s;
+}
+
+RawConn::RawConn(const std::string &user, const std::string &password, const std::string &service) {
+    const auto &api = rawOci();
+    api.envNlsCreate(&m_env, oci::THREADED, nullptr, nullptr, nullptr, nullptr, 0, nullptr, 873, 873);
+    api.handleAlloc(m_env, reinterpret_cast<void **>(&m_err), oci::HTYPE_ERROR, 0, nullptr);
+    m_status = api.logon2(m_env, m_err, &m_svc, oraText(user), static_cast<ub4>(user.size()),
+                          oraText(password), static_cast<ub4>(password.size()), oraText(service),
+                          static_cast<ub4>(service.size()), oci::DEFAULT);
+}
+
+RawConn::~RawConn() {
+    const auto &api = rawOci();
+    if (m_svc)
+        api.logoff(m_svc, m_err);
+    api.handleFree(m_err, oci::HTYPE_ERROR);
+    api.handleFree(m_env, oci::HTYPE_ENV);
+}
+
+OCIStmt *RawConn::prepare(const std::string &sql) {
+    OCIStmt *st = nullptr;
+    EXPECT_EQ(rawOci().stmtPrepare2(m_svc, &st, m_err, oraText(sql), static_cast<ub4>(sql.size()), nullptr, 0,
+                                    oci::NTV_SYNTAX, oci::DEFAULT),
+              oci::SUCCESS);
+    return st;
+}
+
+void RawConn::release(OCIStmt *st) {
+    rawOci().stmtRelease(st, m_err, nullptr, 0, oci::DEFAULT);
+}
+
+std::string RawConn::exec(const std::string &sql, ub4 mode) {
+    OCIStmt *st = prepare(sql);
+    sword rc = rawOci().stmtExecute(m_svc, st, m_err, 1, 0, nullptr, nullptr, mode);
+    release(st);
+    return rc == oci::SUCCESS ? std::string() : error();
+}
+
+std::vector<std::string> RawConn::rows(const std::string &sql) {
+    const auto &api = rawOci();
+    std::vector<std::string> out;
+    OCIStmt *st = prepare(sql);
+    if (api.stmtExecute(m_svc, st, m_err, 0, 0, nullptr, nullptr, oci::DEFAULT) != oci::SUCCESS) {
+        out.push_back("error: " + error());
+        release(st);
+        return out;
+    }
+    ub4 count = 0;
+    api.attrGet(st, oci::HTYPE_STMT, &count, nullptr, oci::ATTR_PARAM_COUNT, m_err);
+    std::vector<std::vector<char>> bufs(count, std::vector<char>(8001));
+    std::vector<sb2> inds(count);
+    for (ub4 i = 0; i < count; ++i)
+        api.defineByPos(st, nullptr, m_err, i + 1, bufs[i].data(), 8001, oci::SQLT_STR, &inds[i], nullptr,
+                        nullptr, oci::DEFAULT);
+    sword rc;
+    while ((rc = api.stmtFetch2(st, m_err, 1, oci::FETCH_NEXT, 0, oci::DEFAULT)) == oci::SUCCESS) {
+        std::string row;
+        for (ub4 i = 0; i < count; ++i)
+            row += (i ? "|" : "") +
+                   (inds[i] == oci::IND_NULL ? std::string("NULL") : std::string(bufs[i].data()));
+        out.push_back(row);
+    }
+    if (rc != oci::NO_DATA)
+        out.push_back("error: " + error());
+    release(st);
+    return out;
+}
+
+std::string RawConn::single(const std::string &sql) {
+    auto r = rows(sql);
+    return r.empty() ? "<no rows>" : r.front();
+}
+
+} // namespace testsupport

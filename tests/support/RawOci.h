@@ -1,0 +1,80 @@
+#pragma once
+
+// The Oracle client library driven through its raw C entry points (dlopen), the way any OCI client
+// would, for tests of the stand-in itself: what it accepts and refuses must be what Oracle does,
+// whatever our driver happens to send.
+
+#include "db/OciApi.h"
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+struct RawOciApi {
+    oci::EnvNlsCreate envNlsCreate;
+    oci::HandleAlloc handleAlloc;
+    oci::HandleFree handleFree;
+    oci::DescriptorAlloc descriptorAlloc;
+    oci::DescriptorFree descriptorFree;
+    oci::ErrorGet errorGet;
+    oci::Logon2 logon2;
+    oci::Logoff logoff;
+    oci::StmtPrepare2 stmtPrepare2;
+    oci::StmtRelease stmtRelease;
+    oci::StmtExecute stmtExecute;
+    oci::StmtFetch2 stmtFetch2;
+    oci::ParamGet paramGet;
+    oci::AttrGet attrGet;
+    oci::AttrSet attrSet;
+    oci::DefineByPos defineByPos;
+    oci::BindByPos bindByPos;
+    oci::BindByPos2 bindByPos2;
+    oci::BindArrayOfStruct bindArrayOfStruct;
+    oci::LobWrite2 lobWrite2;
+    oci::LobRead2 lobRead2;
+    oci::LobGetLength2 lobGetLength2;
+    oci::TransCommit transCommit;
+    oci::TransRollback transRollback;
+    oci::ClientVersion clientVersion;
+};
+
+// The stand-in library of this build, loaded once.
+const RawOciApi &rawOci();
+
+const OraText *oraText(const std::string &s);
+
+// The first (or record-th) error record of a handle, without its line end; empty when there is none.
+std::string rawErrorText(void *handle, ub4 type = oci::HTYPE_ERROR, ub4 record = 1);
+
+// One logged-on session with its own environment and error handle.
+class RawConn {
+public:
+    RawConn(const std::string &user, const std::string &password, const std::string &service);
+    ~RawConn();
+    RawConn(const RawConn &) = delete;
+    RawConn &operator=(const RawConn &) = delete;
+
+    sword logonStatus() const { return m_status; }
+    OCIEnv *env() const { return m_env; }
+    OCIError *err() const { return m_err; }
+    OCISvcCtx *svc() const { return m_svc; }
+    std::string error() const { return rawErrorText(m_err); }
+
+    OCIStmt *prepare(const std::string &sql);
+    void release(OCIStmt *st);
+
+    // Runs a statement without binds; returns "" on success, else the error text.
+    std::string exec(const std::string &sql, ub4 mode = oci::DEFAULT);
+    // Runs a query and returns its rows as text ("NULL" for NULL), each row's fields joined by '|'.
+    std::vector<std::string> rows(const std::string &sql);
+    std::string single(const std::string &sql);
+
+private:
+    OCIEnv *m_env = nullptr;
+    OCIError *m_err = nullptr;
+    OCISvcCtx *m_svc = nullptr;
+    sword m_status = oci::ERROR;
+};
+
+} // namespace testsupport
