@@ -31,6 +31,8 @@ std::string hex(const std::string &bytes)
     return out;
 }
 
+bool startsWith(const std::string &text, std::string_view prefix) { return text.rfind(prefix, 0) == 0; }
+
 // Whether a key column of this type can mark where a page ends: its value must read back as the value
 // stored, and "col > literal" must agree with the order ORDER BY gives. Floats do not read back exactly;
 // ENUM and SET sort by their place in the list but compare as text; BIT compares as a string of its
@@ -42,16 +44,13 @@ bool marksPagesFaithfully(const std::string &listedType)
     const std::string type = NormalizedType(listedType);
     static const char *const faithful[] = {"tinyint",  "smallint", "mediumint",  "int",  "bigint",   "decimal", "char(",
                                            "varchar(", "binary(",  "varbinary(", "date", "datetime", "time",    "year"};
-    auto startsWith = [&](const char *prefix) { return type.rfind(prefix, 0) == 0; };
-    if (startsWith("timestamp"))
+    if (startsWith(type, "timestamp"))
         return false;
     for (const char *prefix : faithful)
-        if (startsWith(prefix))
+        if (startsWith(type, prefix))
             return true;
     return false;
 }
-
-bool startsWith(const std::string &text, std::string_view prefix) { return text.rfind(prefix, 0) == 0; }
 
 // Columns holding characters, whose values the character-set check applies to.
 bool holdsText(const std::string &listedType)
@@ -224,10 +223,6 @@ void SourceReader::next()
     m_page->next();
     ++m_taken;
 }
-
-} // namespace convert
-
-namespace convert {
 
 void SourceReader::read(std::size_t column, db::Value &into) const
 {

@@ -74,8 +74,8 @@ std::string charColumn(long long characters)
 
 // The mapped type: every test is exact in case, in this order; the first family that matches wins.
 // The odd leading blanks (" number" but "CLOB") are deliberate: the statements users compare against
-// carry them. The families after the date row exist in MySQL and MariaDB but have no clause of their own
-// in the original table, which left them without a type and Oracle refusing the whole table.
+// carry them. The families after the date row are those of newer servers; without a type of their own
+// Oracle would refuse the whole table.
 std::string mapType(std::string_view rawType, bool blobToText)
 {
     const std::string normalized = normalize(rawType);
