@@ -14,6 +14,8 @@ struct ConversionOptions {
     bool skipIndexes = false; // also skips the primary key
     bool uppercaseNames = true;
     bool blobToText = false;
+    // After each table's copy, read it back from Oracle and compare it with what was read from MySQL.
+    bool verify = false;
     // Item index of the character-set box (0 "Default", -1 free text) and its text. Only an index
     // above 0 sends a character-set statement.
     int charsetIndex = 0;

@@ -114,12 +114,16 @@ void ConversionRun::convertTable(const std::string &entry)
     CopyResult copied = CopyTableRows(context, names);
     if (copied.success) {
         log.replaceLast(log.lastLine() + "...Done");
+        if (copied.verification)
+            log.append(copied.verification->logLine(T));
     } else {
         for (const auto &row : copied.rejected)
             log.append("Row " + std::to_string(row.row) + ": " + row.message);
         if (copied.rejectedCount > copied.rejected.size())
             log.append("... and " + std::to_string(copied.rejectedCount - copied.rejected.size()) + " more");
         log.append(copied.message);
+        if (copied.verification)
+            log.append(copied.verification->logLine(T));
     }
     log.append("");
 }

@@ -36,9 +36,16 @@ public:
         m_target = m_ctx.oracleInsert.createTargetTable("oracleinsertdata");
         m_target->setApplyMode(m_ctx.applyMode);
         m_target->open(m_names.target);
+        if (m_ctx.options.verify)
+            m_written.emplace(m_target->columns(), keyPositions(reader.primaryKey()));
         while (reader.nextPage())
             copyPage(reader);
         m_ctx.log.replaceLast(rowCounterLine(m_names.target, m_result.rows));
+        if (m_written)
+            m_result.verification =
+                VerifyAgainstDigest(m_ctx.oracleInsert, m_names.target, m_target->columns(), m_written->written(),
+                                    {m_ctx.rowSource, m_names, checkedCharset(), reader.primaryKey(),
+                                     &m_written->refusedKeys()});
         if (m_result.rejectedCount > 0)
             m_result.fail(std::to_string(m_result.rejectedCount) + " rows rejected");
     }
@@ -100,6 +107,21 @@ private:
                 m_target->refuseValue((*m_columnMap)[i], problem);
         }
         m_target->post();
+        if (m_written) {
+            m_written->row().beginRow();
+            for (std::size_t i = 0; i < m_columnMap->size(); ++i)
+                m_written->row().set((*m_columnMap)[i], m_values[i]);
+            m_written->rowAppended();
+        }
+    }
+
+    // Target positions of the primary-key columns, for naming rows in a verification.
+    std::vector<std::size_t> keyPositions(const std::vector<std::string> &key) const
+    {
+        std::vector<std::size_t> positions;
+        for (const auto &column : key)
+            positions.push_back(m_target->columnIndex(cutToBytes(column)));
+        return positions;
     }
 
     void progressPoint()
@@ -117,6 +139,8 @@ private:
         const std::size_t base = m_applied;
         m_applied += m_target->pendingCount();
         const db::ApplyResult applied = m_target->apply();
+        if (m_written)
+            m_written->applied(applied.rejected);
         for (const auto &rejected : applied.rejected) {
             ++m_result.rejectedCount;
             if (m_result.rejected.size() < kRejectedRowsShown)
@@ -131,6 +155,7 @@ private:
     std::optional<std::vector<std::size_t>> m_columnMap; // source position -> target position
     std::vector<db::Value> m_values;                     // the row being moved, storage kept across rows
     std::size_t m_applied = 0; // rows handed to applies so far: the table position of the next pending row
+    std::optional<WrittenRowsDigest> m_written; // what went in, when the copy is to be verified
 };
 
 } // namespace

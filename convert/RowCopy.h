@@ -4,11 +4,13 @@
 #include "LogSink.h"
 #include "StepResult.h"
 #include "TableNames.h"
+#include "TableVerify.h"
 
 #include "db/TargetTable.h"
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,7 @@ struct CopyResult : StepResult {
     std::size_t rows = 0;          // rows read from MySQL and handed to Oracle
     std::size_t rejectedCount = 0; // rows Oracle refused; the others are written
     std::vector<RejectedRowReport> rejected; // the first kRejectedRowsShown of them
+    std::optional<VerifyResult> verification; // when the options ask for it and every row was read
 };
 
 // Everything the row copy works with besides the table's names.

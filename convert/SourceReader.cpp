@@ -127,12 +127,12 @@ SourceReader::~SourceReader() = default;
 
 void SourceReader::findPrimaryKey()
 {
-    std::vector<std::string> key = PrimaryKeyColumns(ListSourceIndexRows(m_source, m_names.source));
+    m_primaryKey = PrimaryKeyColumns(ListSourceIndexRows(m_source, m_names.source));
     for (const auto &column : m_columns)
-        for (const auto &k : key)
+        for (const auto &k : m_primaryKey)
             if (k == column.name && !marksPagesFaithfully(column.type))
                 return; // read as a stream instead
-    m_key = std::move(key);
+    m_key = m_primaryKey;
 }
 
 std::string SourceReader::selectList() const

@@ -50,6 +50,8 @@ public:
     std::string problem(std::size_t column) const;
 
     bool keyed() const noexcept { return !m_key.empty(); }
+    // The table's primary-key columns in key order, whether or not they mark the pages; empty when none.
+    const std::vector<std::string> &primaryKey() const noexcept { return m_primaryKey; }
 
 private:
     void findPrimaryKey();
@@ -65,6 +67,7 @@ private:
     std::vector<SourceColumn> m_columns;
     std::vector<char> m_singleFloat;  // per column: a FLOAT, read as a double and given back in single precision
     std::vector<int> m_checkField;    // per column: result position of its character-set check, or -1
+    std::vector<std::string> m_primaryKey;
     std::vector<std::string> m_key;   // primary-key columns in key order; empty for a streamed read
     std::vector<int> m_keyFields;     // their positions in the page's result
     std::vector<db::Value> m_lastKey; // key of the last row taken

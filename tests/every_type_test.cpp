@@ -210,7 +210,9 @@ TEST(EveryType, EveryValueArrivesAsMySqlHoldsIt)
     MORVANE_REQUIRE_SANDBOX();
     const std::size_t rows = rowsFromEnvironment();
     EngineRig rig(setup(rows));
-    rig.run({"every_type"});
+    convert::ConversionOptions options;
+    options.verify = true;
+    rig.run({"every_type"}, options);
     const auto &lines = rig.log().lines();
     ASSERT_EQ(lines.at(0), "Create table EVERY_TYPE...Done") << testing::PrintToString(lines);
 
@@ -223,8 +225,11 @@ TEST(EveryType, EveryValueArrivesAsMySqlHoldsIt)
     const auto oracle = rig.oracleRows(oracleSelect + " from \"EVERY_TYPE\" order by \"ID\"");
     std::cout << "rows in MySQL " << mysql.size() << ", rows in Oracle " << oracle.size() << ", rows refused "
               << (mysql.size() - oracle.size()) << "\n";
-    EXPECT_EQ(lines.at(lines.size() - 5), "Insert table EVERY_TYPE " + std::to_string(rows) + " Rows ...Done")
+    EXPECT_EQ(lines.at(lines.size() - 6), "Insert table EVERY_TYPE " + std::to_string(rows) + " Rows ...Done")
         << testing::PrintToString(lines);
+    // The run's own verification agrees with the comparison below.
+    EXPECT_EQ(lines.at(lines.size() - 5),
+              "Verify table EVERY_TYPE: " + std::to_string(rows) + " rows, the same in MySQL and Oracle");
     ASSERT_EQ(oracle.size(), mysql.size());
 
     std::size_t mismatches = 0;
