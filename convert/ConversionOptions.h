@@ -16,6 +16,9 @@ struct ConversionOptions {
     bool blobToText = false;
     // After each table's copy, read it back from Oracle and compare it with what was read from MySQL.
     bool verify = false;
+    // A table Oracle already holds is kept and its copy continues after the largest key there, as the
+    // Merge policy does for a table with a key of numbers or dates; a table that cannot continue fails.
+    bool resume = false;
     // Item index of the character-set box (0 "Default", -1 free text) and its text. Only an index
     // above 0 sends a character-set statement.
     int charsetIndex = 0;

@@ -66,7 +66,8 @@ void ConversionRun::convertTable(const std::string &entry)
     names.target = targetNameFor(names.working);
     const std::string &T = names.target;
     const bool exists = TargetTableExists(m_connections.oracleConn, T, m_connections.oracleUser);
-    const auto policy = m_options.policy;
+    // Resuming keeps what an earlier run wrote, whatever the policy says.
+    const auto policy = exists && m_options.resume ? ExistingTablePolicy::Merge : m_options.policy;
 
     if (exists && policy == ExistingTablePolicy::Overwrite) {
         log.append("Drop table " + T + "... ");
@@ -111,9 +112,12 @@ void ConversionRun::convertTable(const std::string &entry)
     log.append("Insert table " + T + "... ");
     CopyContext context{m_connections.rowSource, m_connections.rowProfile, m_connections.oracleInsert, m_options,
                         log, m_hooks.progressPoint, m_hooks.stopRequested};
+    context.continueAfterTarget = exists && policy == ExistingTablePolicy::Merge;
     CopyResult copied = CopyTableRows(context, names);
     if (copied.success) {
         log.replaceLast(log.lastLine() + "...Done");
+        for (const auto &note : copied.notes)
+            log.append(note);
         if (copied.verification)
             log.append(copied.verification->logLine(T));
     } else {
@@ -122,6 +126,8 @@ void ConversionRun::convertTable(const std::string &entry)
         if (copied.rejectedCount > copied.rejected.size())
             log.append("... and " + std::to_string(copied.rejectedCount - copied.rejected.size()) + " more");
         log.append(copied.message);
+        for (const auto &note : copied.notes)
+            log.append(note);
         if (copied.verification)
             log.append(copied.verification->logLine(T));
     }

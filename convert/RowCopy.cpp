@@ -3,6 +3,8 @@
 #include "NameRules.h"
 #include "SourceCharsets.h"
 #include "SourceReader.h"
+#include "TypeMapping.h"
+#include "ValueCanon.h"
 
 #include "db/Connection.h"
 #include "db/DataSet.h"
@@ -38,14 +40,20 @@ public:
         m_target->open(m_names.target);
         if (m_ctx.options.verify)
             m_written.emplace(m_target->columns(), keyPositions(reader.primaryKey()));
+        if (m_ctx.continueAfterTarget)
+            continueAfterTarget(reader);
         while (reader.nextPage())
             copyPage(reader);
         m_ctx.log.replaceLast(rowCounterLine(m_names.target, m_result.rows));
-        if (m_written)
+        if (m_written) {
+            const VerifySource source{m_ctx.rowSource, m_names, checkedCharset(), reader.primaryKey(),
+                                      &m_written->refusedKeys()};
+            // A continued copy wrote only the rest of the table: the whole of it is compared.
             m_result.verification =
-                VerifyAgainstDigest(m_ctx.oracleInsert, m_names.target, m_target->columns(), m_written->written(),
-                                    {m_ctx.rowSource, m_names, checkedCharset(), reader.primaryKey(),
-                                     &m_written->refusedKeys()});
+                m_continued ? VerifyTable(m_ctx.oracleInsert, m_names.target, m_target->columns(), source)
+                            : VerifyAgainstDigest(m_ctx.oracleInsert, m_names.target, m_target->columns(),
+                                                  m_written->written(), source);
+        }
         if (m_result.rejectedCount > 0)
             m_result.fail(std::to_string(m_result.rejectedCount) + " rows rejected");
     }
@@ -115,6 +123,69 @@ private:
         }
     }
 
+    // A table kept from an earlier run holds a prefix of the table in key order (the copy reads in that
+    // order and commits as it goes): the copy goes on after the largest key there, so nothing is read
+    // twice and nothing is added twice. That needs a key whose order Oracle and MySQL agree on.
+    void continueAfterTarget(SourceReader &reader)
+    {
+        const std::string table = quoteOracleName(m_names.target);
+        const std::string held = m_ctx.oracleInsert.query("select count(*) from " + table).at(0).at(0).data;
+        if (held == "0")
+            return;
+        if (!reader.keyed() || !orderedAlikeInOracle(reader)) {
+            const std::string why = "Table " + m_names.target + " cannot continue after the " + held +
+                                    " rows Oracle holds: it has no primary key of numbers or dates";
+            if (m_ctx.options.resume)
+                throw db::Error(why + "; convert it again with Overwrite");
+            m_result.notes.push_back(why + ", so every MySQL row is added to them");
+            return;
+        }
+        const std::vector<std::size_t> key = keyPositions(reader.primaryKey());
+        std::string sql = "select ";
+        std::string order;
+        for (std::size_t i = 0; i < key.size(); ++i) {
+            const std::string column = quoteOracleName(m_target->columns()[key[i]].name, "column");
+            sql += (i ? ", " : "") + column;
+            order += (i ? ", " : "") + column + " desc";
+        }
+        auto largest = m_ctx.oracleInsert.createDataSet();
+        largest->open(sql + " from " + table + " order by " + order);
+        std::vector<db::Value> after;
+        std::string text;
+        for (std::size_t i = 0; i < key.size(); ++i) {
+            db::Value value = largest->value(static_cast<int>(i));
+            if (value.isNull())
+                throw db::Error("Table " + m_names.target + " holds a row without a key: it cannot continue");
+            if (m_target->columns()[key[i]].type == 2)
+                value = db::Value::of(db::ValueKind::Decimal, canonicalNumber(value.data));
+            text += (i ? ", " : "") + reader.primaryKey()[i] + "=" + value.data;
+            after.push_back(std::move(value));
+        }
+        largest->close();
+        reader.startAfter(std::move(after));
+        m_continued = true;
+        m_result.notes.push_back("Continued after key " + text + ": " + held + " rows were already in Oracle");
+    }
+
+    // Whether every key column is a number or a date, whose order Oracle and MySQL agree on.
+    static bool orderedAlikeInOracle(const SourceReader &reader)
+    {
+        for (const auto &name : reader.primaryKey()) {
+            for (const auto &column : reader.columns()) {
+                if (column.name != name)
+                    continue;
+                const std::string type = NormalizedType(column.type);
+                bool alike = false;
+                for (std::string_view prefix :
+                     {"tinyint", "smallint", "mediumint", "int", "bigint", "decimal", "year", "date"})
+                    alike = alike || type.rfind(prefix, 0) == 0;
+                if (!alike)
+                    return false;
+            }
+        }
+        return true;
+    }
+
     // Target positions of the primary-key columns, for naming rows in a verification.
     std::vector<std::size_t> keyPositions(const std::vector<std::string> &key) const
     {
@@ -156,6 +227,7 @@ private:
     std::vector<db::Value> m_values;                     // the row being moved, storage kept across rows
     std::size_t m_applied = 0; // rows handed to applies so far: the table position of the next pending row
     std::optional<WrittenRowsDigest> m_written; // what went in, when the copy is to be verified
+    bool m_continued = false;                   // the copy started after the rows a kept table held
 };
 
 } // namespace

@@ -35,6 +35,7 @@ struct CopyResult : StepResult {
     std::size_t rejectedCount = 0; // rows Oracle refused; the others are written
     std::vector<RejectedRowReport> rejected; // the first kRejectedRowsShown of them
     std::optional<VerifyResult> verification; // when the options ask for it and every row was read
+    std::vector<std::string> notes;           // where the copy started, when not at the first row
 };
 
 // Everything the row copy works with besides the table's names.
@@ -47,6 +48,8 @@ struct CopyContext {
     const std::function<void()> &progressPoint;
     bool &stopRequested;
     db::ApplyMode applyMode = db::ApplyMode::Array;
+    // The target is a table kept from before: continue after the largest key it holds, when the key allows.
+    bool continueAfterTarget = false;
 };
 
 // Copies every row of one MySQL table into its Oracle table, in pages of kPageSize rows, applying the

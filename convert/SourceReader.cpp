@@ -180,6 +180,13 @@ std::string SourceReader::pageQuery() const
     return sql;
 }
 
+void SourceReader::startAfter(std::vector<db::Value> key)
+{
+    if (!keyed() || m_started || key.size() != m_key.size())
+        throw db::Error("The table " + m_names.source + " cannot be read from a key onwards");
+    m_lastKey = std::move(key);
+}
+
 bool SourceReader::nextPage()
 {
     if (m_done)

@@ -37,6 +37,10 @@ public:
     // The table's columns, in the order read() takes them.
     const std::vector<SourceColumn> &columns() const noexcept { return m_columns; }
 
+    // Starts the reading after this key (values of the primary-key columns in key order) instead of at the
+    // first row; only before the first page of a keyed read.
+    void startAfter(std::vector<db::Value> key);
+
     // Opens the next page; false when the table has no more. The first call always opens one.
     bool nextPage();
     // Whether the current page may give another row.

@@ -92,7 +92,8 @@ VerifyResult VerifyAgainstDigest(db::Connection &oracle, const std::string &targ
 // The digest of an Oracle table's committed rows.
 TableDigest DigestTarget(db::Connection &oracle, const std::string &target, const std::vector<db::ColumnInfo> &columns);
 
-// Reads MySQL through the copy's own reader and digests its rows as they would arrive in these columns.
+// Reads MySQL through the copy's own reader and digests its rows as they would arrive in these columns,
+// leaving out those the copy refused (refusedKeys, and values outside the checked character set).
 TableDigest DigestSource(const VerifySource &source, const std::vector<db::ColumnInfo> &columns);
 
 // A verification on its own, after the fact: both sides read whole and compared.

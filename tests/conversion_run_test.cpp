@@ -70,31 +70,48 @@ TEST_F(ConversionRunTest, OverwriteDropsAndRecreates)
     EXPECT_EQ(oracleCount(rig, "ORDERS"), "3");
 }
 
-TEST_F(ConversionRunTest, MergeAddsRowsToTheKeptTable)
+TEST_F(ConversionRunTest, MergeAddsEveryRowToAKeptTableWithoutAKeyAndSaysSo)
 {
-    EngineRig rig(kOrders);
-    ConversionOptions first;
-    first.skipIndexes = true;
-    rig.run({"orders"}, first);
+    EngineRig rig({"create table notes (id int, note varchar(20))", "insert into notes values (1,'one'),(2,null),(3,'x')"});
+    rig.run({"notes"});
     rig.log().clear();
-    rig.run({"orders"}, policy(ExistingTablePolicy::Merge));
-    EXPECT_EQ(rig.log().lines(), withCompletion({"Insert table ORDERS 3 Rows ...Done", ""}));
-    EXPECT_EQ(oracleCount(rig, "ORDERS"), "6");
+    rig.run({"notes"}, policy(ExistingTablePolicy::Merge));
+    EXPECT_EQ(rig.log().lines(),
+              withCompletion({"Insert table NOTES 3 Rows ...Done",
+                              "Table NOTES cannot continue after the 3 rows Oracle holds: it has no primary key of "
+                              "numbers or dates, so every MySQL row is added to them",
+                              ""}));
+    EXPECT_EQ(oracleCount(rig, "NOTES"), "6");
 }
 
-TEST_F(ConversionRunTest, MergeIntoAKeyedTableReportsTheDuplicates)
+TEST_F(ConversionRunTest, MergeIntoAKeyedTableContinuesAfterItsLargestKey)
 {
     EngineRig rig(kOrders);
     rig.run({"orders"});
+    rig.mysql().execute("insert into orders values (4, 'four'), (5, 'five')");
     rig.log().clear();
     rig.run({"orders"}, policy(ExistingTablePolicy::Merge));
+    EXPECT_EQ(rig.log().lines(),
+              withCompletion({"Insert table ORDERS 2 Rows ...Done",
+                              "Continued after key id=3: 3 rows were already in Oracle", ""}));
+    EXPECT_EQ(oracleCount(rig, "ORDERS"), "5");
+}
+
+TEST_F(ConversionRunTest, MergeIntoATextKeyedTableReportsTheDuplicates)
+{
+    // Oracle and MySQL order text differently, so the copy cannot continue after a key: every row is
+    // offered again and the key refuses those already there.
+    EngineRig rig({"create table codes (code varchar(5) primary key)", "insert into codes values ('a'),('b'),('c')"});
+    rig.run({"codes"});
+    rig.log().clear();
+    rig.run({"codes"}, policy(ExistingTablePolicy::Merge));
     const auto &lines = rig.log().lines();
-    ASSERT_GE(lines.size(), 6u);
-    EXPECT_EQ(lines[0], "Insert table ORDERS 3 Rows ");
+    ASSERT_GE(lines.size(), 7u);
+    EXPECT_EQ(lines[0], "Insert table CODES 3 Rows ");
     EXPECT_EQ(lines[1].rfind("Row 1: ORA-00001: unique constraint", 0), 0u) << lines[1];
     EXPECT_EQ(lines[4], "3 rows rejected");
-    EXPECT_EQ(lines[5], "");
-    EXPECT_EQ(oracleCount(rig, "ORDERS"), "3");
+    EXPECT_EQ(lines[5].rfind("Table CODES cannot continue after the 3 rows Oracle holds", 0), 0u) << lines[5];
+    EXPECT_EQ(oracleCount(rig, "CODES"), "3");
 }
 
 TEST_F(ConversionRunTest, SkipLeavesTheTableAlone)

@@ -1,0 +1,76 @@
+// Resuming a copy that stopped: the table kept, the copy continued after the largest key Oracle holds,
+// reading only the rows not yet there, never adding a row twice; a table that cannot continue says so.
+#include "support/EngineRig.h"
+
+#include <gtest/gtest.h>
+
+using testsupport::EngineRig;
+
+namespace {
+
+class ResumeTest : public ::testing::Test {
+protected:
+    void SetUp() override { MORVANE_REQUIRE_SANDBOX(); }
+
+    static convert::ConversionOptions resuming()
+    {
+        convert::ConversionOptions options;
+        options.resume = true;
+        options.verify = true;
+        return options;
+    }
+
+    static std::string count(EngineRig &rig, const std::string &sql) { return rig.oracleRows(sql).at(0).at(0).data; }
+};
+
+} // namespace
+
+TEST_F(ResumeTest, AStoppedCopyFinishesWithoutDuplicatesReadingOnlyWhatIsMissing)
+{
+    EngineRig rig({"create table events (day date, seq int, what varchar(20), primary key (day, seq))",
+                   "insert into events select '2024-01-01' + interval (seq div 100) day, seq % 100, concat('e', seq)"
+                   " from seq_1_to_20000"});
+    // Stop at the progress point after about half the rows.
+    std::size_t points = 0;
+    rig.run({"events"}, {}, [&] {
+        if (++points == 100)
+            rig.stopRequested() = true;
+    });
+    const std::string held = count(rig, "select count(*) from \"EVENTS\"");
+    ASSERT_EQ(held, "9901");
+
+    rig.log().clear();
+    rig.run({"events"}, resuming());
+    const auto &lines = rig.log().lines();
+    ASSERT_GE(lines.size(), 3u);
+    // Only the rows not yet in Oracle were read and written.
+    EXPECT_EQ(lines[0], "Insert table EVENTS 10099 Rows ...Done");
+    EXPECT_EQ(lines[1], "Continued after key day=2024-04-09 00:00:00, seq=1: 9901 rows were already in Oracle");
+    EXPECT_EQ(lines[2], "Verify table EVENTS: 20000 rows, the same in MySQL and Oracle");
+    EXPECT_EQ(count(rig, "select count(*) from \"EVENTS\""), "20000");
+}
+
+TEST_F(ResumeTest, ATableWithoutAUsableKeyCannotResumeAndIsLeftAlone)
+{
+    EngineRig rig({"create table loose (n int, note varchar(5))", "insert into loose select seq, 'x' from seq_1_to_300",
+                   "create table named (code varchar(5) primary key)", "insert into named values ('a'), ('b')"});
+    rig.run({"loose", "named"});
+    rig.log().clear();
+    rig.run({"loose", "named"}, resuming());
+    const auto &lines = rig.log().lines();
+    ASSERT_GE(lines.size(), 6u);
+    EXPECT_EQ(lines[0], "Insert table LOOSE... ");
+    EXPECT_EQ(lines[1], "Table LOOSE cannot continue after the 300 rows Oracle holds: it has no primary key of "
+                        "numbers or dates; convert it again with Overwrite");
+    EXPECT_EQ(lines[4].rfind("Table NAMED cannot continue after the 2 rows Oracle holds", 0), 0u) << lines[4];
+    EXPECT_EQ(count(rig, "select count(*) from \"LOOSE\""), "300");
+    EXPECT_EQ(count(rig, "select count(*) from \"NAMED\""), "2");
+}
+
+TEST_F(ResumeTest, AnEmptyOrMissingTableIsCopiedWhole)
+{
+    EngineRig rig({"create table fresh (id int primary key)", "insert into fresh select seq from seq_1_to_250"});
+    rig.run({"fresh"}, resuming());
+    EXPECT_EQ(rig.log().lines().at(2), "Insert table FRESH 250 Rows ...Done");
+    EXPECT_EQ(count(rig, "select count(*) from \"FRESH\""), "250");
+}
