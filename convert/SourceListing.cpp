@@ -35,7 +35,8 @@ std::vector<SourceIndexRow> ListSourceIndexRows(db::Connection &connection, cons
     std::vector<SourceIndexRow> rows;
     for (; !listing->eof(); listing->next())
         rows.push_back({listing->text("Table"), listing->text("Key_name"), listing->text("Column_name"),
-                        listing->integer("Seq_in_index")});
+                        listing->integer("Seq_in_index"), listing->text("Non_unique") == "0",
+                        listing->text("Index_type"), !listing->value("Sub_part").isNull()});
     listing->close();
     return rows;
 }

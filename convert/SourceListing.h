@@ -33,6 +33,9 @@ struct SourceIndexRow {
     std::string keyName; // "PRIMARY" for the primary key
     std::string column;
     std::int64_t seqInIndex = 0; // the column's place in its key, from 1
+    bool unique = false;         // Non_unique = 0
+    std::string indexType;       // "BTREE", "HASH", "FULLTEXT", "SPATIAL"
+    bool prefix = false;         // only the column's first Sub_part characters are indexed
 };
 
 // The rows of "show index" for the table, in the server's order. Throws the server's error.
