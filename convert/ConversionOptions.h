@@ -19,6 +19,9 @@ struct ConversionOptions {
     // A table Oracle already holds is kept and its copy continues after the largest key there, as the
     // Merge policy does for a table with a key of numbers or dates; a table that cannot continue fails.
     bool resume = false;
+    // NOT NULL, defaults, unique keys, identity columns, foreign keys, CHECK constraints and comments are
+    // carried to Oracle as well.
+    bool keepSchema = false;
     // Item index of the character-set box (0 "Default", -1 free text) and its text. Only an index
     // above 0 sends a character-set statement.
     int charsetIndex = 0;

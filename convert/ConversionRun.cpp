@@ -98,7 +98,9 @@ void ConversionRun::convertTable(const std::string &entry)
             // A key Oracle refused is named with Oracle's reason; the table itself is usable.
             for (const auto &failure : keys.failures)
                 log.append(failure.name + ": " + failure.message);
-            if (!keys.failures.empty())
+            for (const auto &note : keys.notes)
+                log.append(note);
+            if (!keys.failures.empty() || !keys.notes.empty())
                 log.append("");
         }
     }

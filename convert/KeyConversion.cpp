@@ -30,12 +30,13 @@ public:
         });
     }
 
-    void startIndex(const std::string &keyName, const std::string &column)
+    void startIndex(const std::string &keyName, const std::string &column, bool unique)
     {
         m_current.name = oracleName("idx_" + keyName + m_names.working, m_options);
         guarded([&] {
-            m_current.sql = "create index " + quoteOracleName(m_current.name, "index") + " on " +
-                            quoteOracleName(m_names.target) + " (" + columnName(column);
+            m_current.sql = std::string(unique ? "create unique index " : "create index ") +
+                            quoteOracleName(m_current.name, "index") + " on " + quoteOracleName(m_names.target) + " (" +
+                            columnName(column);
         });
     }
 
@@ -77,23 +78,40 @@ private:
     KeyStatement m_current;
 };
 
+// Full-text and spatial keys index what Oracle keeps in large objects or geometries: a plain index
+// would be refused, so none is sent and the log says what serves instead.
+std::string unbuiltKeyNote(const SourceIndexRow &row)
+{
+    if (row.indexType == "FULLTEXT")
+        return "Key " + row.keyName + " is a FULLTEXT key and is not created: in Oracle an Oracle Text index " +
+               "(CREATE INDEX ... INDEXTYPE IS CTXSYS.CONTEXT) serves full-text search";
+    return "Key " + row.keyName + " is a SPATIAL key and is not created: in Oracle a spatial index " +
+           "(INDEXTYPE IS MDSYS.SPATIAL_INDEX) on an SDO_GEOMETRY column serves it";
+}
+
 } // namespace
 
 std::vector<KeyStatement> BuildKeyStatements(db::Connection &catalog, const TableNames &names,
-                                             const ConversionOptions &options)
+                                             const ConversionOptions &options, std::vector<std::string> *notes)
 {
     std::vector<KeyStatement> statements;
     KeyBuilder builder(names, options);
     long long rowNumber = 1;
+    bool skipping = false; // the rows of a key Oracle has no plain index for
     for (const SourceIndexRow &row : ListSourceIndexRows(catalog, names.source)) {
         if (rowNumber > 1 && row.seqInIndex == 1 && builder.pending())
             statements.push_back(builder.finish());
         if (row.seqInIndex == 1) {
-            if (row.keyName == "PRIMARY")
+            skipping = row.indexType == "FULLTEXT" || row.indexType == "SPATIAL";
+            if (skipping) {
+                if (notes)
+                    notes->push_back(unbuiltKeyNote(row));
+            } else if (row.keyName == "PRIMARY") {
                 builder.startPrimary(row.table, rowNumber, row.column);
-            else
-                builder.startIndex(row.keyName, row.column);
-        } else if (row.seqInIndex > 1 && builder.pending()) {
+            } else {
+                builder.startIndex(row.keyName, row.column, row.unique && options.keepSchema);
+            }
+        } else if (row.seqInIndex > 1 && builder.pending() && !skipping) {
             builder.addColumn(row.column);
         }
         ++rowNumber;
@@ -107,7 +125,7 @@ KeyResult ConvertKeys(db::Connection &oracleData, db::Connection &catalog, const
                       const ConversionOptions &options)
 {
     KeyResult result;
-    for (const auto &statement : BuildKeyStatements(catalog, names, options)) {
+    for (const auto &statement : BuildKeyStatements(catalog, names, options, &result.notes)) {
         if (!statement.error.empty()) {
             result.fail(statement.error);
             result.failures.push_back({statement.name, statement.error});

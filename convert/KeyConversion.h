@@ -21,6 +21,7 @@ struct KeyFailure {
 
 struct KeyResult : StepResult {
     std::vector<KeyFailure> failures; // in the order the statements ran
+    std::vector<std::string> notes;   // keys not sent, and why
 };
 
 // The statement of one key, built from its rows of "show index".
@@ -37,8 +38,10 @@ struct KeyStatement {
 KeyResult ConvertKeys(db::Connection &oracleData, db::Connection &catalog, const TableNames &names,
                       const ConversionOptions &options);
 
-// The statements ConvertKeys would run, without running them (listing errors thrown).
+// The statements ConvertKeys would run, without running them (listing errors thrown). Full-text and
+// spatial keys get no statement; notes, when given, says so for each.
 std::vector<KeyStatement> BuildKeyStatements(db::Connection &catalog, const TableNames &names,
-                                             const ConversionOptions &options);
+                                             const ConversionOptions &options,
+                                             std::vector<std::string> *notes = nullptr);
 
 } // namespace convert

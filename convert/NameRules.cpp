@@ -32,4 +32,16 @@ std::string quoteMySqlName(std::string_view name)
     return out;
 }
 
+std::string quoteOracleText(std::string_view text)
+{
+    std::string out = "'";
+    for (char c : text) {
+        if (c == '\'')
+            out += '\'';
+        out += c;
+    }
+    out += '\'';
+    return out;
+}
+
 } // namespace convert

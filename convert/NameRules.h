@@ -22,4 +22,7 @@ std::string quoteMySqlName(std::string_view name);
 // Oracle identifier quoting: the data-access layer's one rule, which refuses a name holding '"'.
 using db::quoteOracleName;
 
+// An Oracle string literal: 'text', a quote inside doubled.
+std::string quoteOracleText(std::string_view text);
+
 } // namespace convert

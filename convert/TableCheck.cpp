@@ -214,18 +214,21 @@ private:
         if (m_options.skipIndexes)
             return;
         guarded("the key statements", [&] {
-            for (const auto &key : BuildKeyStatements(m_c.catalog, m_report.names, m_options)) {
+            std::vector<std::string> notes;
+            for (const auto &key : BuildKeyStatements(m_c.catalog, m_report.names, m_options, &notes)) {
                 if (key.error.empty())
                     line("sends: " + key.sql);
                 else
                     problem(key.name + ": " + key.error);
             }
+            for (const auto &note : notes)
+                line(note);
         });
         checkKeys();
     }
 
-    // Keys Oracle refuses: full-text and spatial ones, keys on columns that become large objects, and a
-    // second key on a column list already indexed.
+    // Keys Oracle refuses: keys on columns that become large objects, and a second key on a column list
+    // already indexed.
     void checkKeys()
     {
         std::map<std::string, std::string> types;
@@ -234,12 +237,12 @@ private:
         std::map<std::string, std::vector<std::string>> keys;
         std::vector<std::string> order;
         for (const auto &row : m_indexes) {
+            // Full-text and spatial keys are not sent; the key statements said so already.
+            if (row.indexType == "FULLTEXT" || row.indexType == "SPATIAL")
+                continue;
             if (!keys.count(row.keyName))
                 order.push_back(row.keyName);
             keys[row.keyName].push_back(row.column);
-            if (row.seqInIndex == 1 && (row.indexType == "FULLTEXT" || row.indexType == "SPATIAL"))
-                problem("key " + row.keyName + " is a " + row.indexType +
-                        " key, which Oracle does not build as a plain index (use Oracle Text or Oracle Spatial)");
             const std::string clause = BuildColumnClause(row.column, types[row.column], false, m_options.blobToText);
             if (clause.find("CLOB") != std::string::npos || clause.find("BLOB") != std::string::npos)
                 problem("key " + row.keyName + " is on column \"" + row.column +

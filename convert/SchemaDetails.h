@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace db {
+class Connection;
+}
+
+namespace convert {
+
+// What MySQL's information schema says of one column beyond its name and type.
+struct ColumnDetails {
+    std::string name;
+    std::string type; // COLUMN_TYPE, as "show FIELDS" gives it
+    bool notNull = false;
+    bool hasDefault = false;
+    std::string defaultText; // COLUMN_DEFAULT as MariaDB writes it: 'text' quoted, numbers bare, expressions
+    bool autoIncrement = false;
+    std::string comment;
+};
+
+struct ForeignKeyDetails {
+    std::string name;
+    std::vector<std::string> columns;
+    std::string referencedTable;
+    std::vector<std::string> referencedColumns;
+    std::string onDelete; // "CASCADE", "SET NULL", "RESTRICT", "NO ACTION", "SET DEFAULT"
+    std::string onUpdate;
+};
+
+struct TableDetails {
+    std::string comment;
+    bool view = false;
+    std::vector<ColumnDetails> columns;
+    std::vector<ForeignKeyDetails> foreignKeys;
+};
+
+// Reads them on the catalog connection, whose current database is the table's. Throws the server's error.
+TableDetails ReadTableDetails(db::Connection &catalog, const std::string &table);
+
+// What the database holds besides tables and views, which a run does not convert: "trigger NAME",
+// "procedure NAME", "function NAME", "event NAME".
+std::vector<std::string> ListObjectsNotConverted(db::Connection &catalog);
+
+} // namespace convert
