@@ -1,6 +1,7 @@
 #include "TableDefinition.h"
 
 #include "NameRules.h"
+#include "SchemaStatements.h"
 #include "SourceListing.h"
 #include "TypeMapping.h"
 
@@ -44,8 +45,9 @@ std::vector<long long> longestValues(db::DataSet &catalog, const std::string &ta
 } // namespace
 
 std::string BuildTableDefinition(db::DataSet &catalog, const TableNames &names, const ConversionOptions &options,
-                                 std::vector<std::string> *notes)
+                                 std::vector<std::string> *notes, const TableDetails *details)
 {
+    std::vector<std::string> ignored;
     const std::vector<SourceColumn> columns = ListSourceColumns(catalog, names.source);
     const std::vector<long long> longest = longestValues(catalog, names.source, columns);
 
@@ -61,6 +63,11 @@ std::string BuildTableDefinition(db::DataSet &catalog, const TableNames &names, 
                                  std::to_string(kVarchar2Bytes) + " bytes an Oracle VARCHAR2 holds");
         } else {
             clause = BuildColumnClause(column, columns[i].type, options.uppercaseNames, options.blobToText);
+        }
+        if (details && i < details->columns.size() && details->columns[i].name == columns[i].name) {
+            const std::string extras = ColumnClauseExtras(details->columns[i], notes ? *notes : ignored);
+            if (!extras.empty())
+                clause += extras + " ";
         }
         if (i + 1 < columns.size())
             clause += " , ";

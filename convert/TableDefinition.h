@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ConversionOptions.h"
+#include "SchemaDetails.h"
 #include "TableNames.h"
 
 #include <string>
@@ -18,7 +19,8 @@ namespace convert {
 // measured first (on the same data set); one that does exceed it becomes a CLOB, and a line saying so
 // goes to notes. Throws the listing's error, a type without an Oracle equivalent, or a name that Oracle
 // cannot take; nothing is sent to Oracle here.
+// With details (when constraints and defaults are kept), a column also carries its default or its identity.
 std::string BuildTableDefinition(db::DataSet &catalog, const TableNames &names, const ConversionOptions &options,
-                                 std::vector<std::string> *notes = nullptr);
+                                 std::vector<std::string> *notes = nullptr, const TableDetails *details = nullptr);
 
 } // namespace convert

@@ -1,6 +1,7 @@
 #include "TargetSteps.h"
 
 #include "NameRules.h"
+#include "SchemaDetails.h"
 #include "TableDefinition.h"
 
 #include "db/Connection.h"
@@ -8,6 +9,7 @@
 #include "db/Error.h"
 
 #include <exception>
+#include <optional>
 
 namespace convert {
 
@@ -38,8 +40,12 @@ CreateResult CreateTargetTable(db::Connection &oracleData, db::Connection &catal
 {
     CreateResult result;
     try {
+        std::optional<TableDetails> details;
+        if (options.keepSchema)
+            details = ReadTableDetails(catalog, names.source);
         auto listing = catalog.createDataSet();
-        const std::string statement = BuildTableDefinition(*listing, names, options, &result.notes);
+        const std::string statement =
+            BuildTableDefinition(*listing, names, options, &result.notes, details ? &*details : nullptr);
         listing->close();
         oracleData.execute(statement);
     } catch (const std::exception &e) {
