@@ -1,11 +1,41 @@
 #include "Catalog.h"
 
+#include "Evaluator.h"
+#include "OraError.h"
+#include "Parser.h"
 #include "SqliteStatement.h"
 
 #include <cstdio>
 #include <sstream>
 
 namespace oraclesim {
+
+namespace {
+
+std::vector<int> positions(const std::string &list)
+{
+    std::vector<int> out;
+    std::istringstream in(list);
+    std::string part;
+    while (std::getline(in, part, ','))
+        out.push_back(std::stoi(part));
+    return out;
+}
+
+std::string textOrEmpty(const SqliteStatement &st, int column)
+{
+    return st.isNull(column) ? std::string() : st.text(column);
+}
+
+} // namespace
+
+std::string Catalog::joinPositions(const std::vector<int> &cols)
+{
+    std::string s;
+    for (int c : cols)
+        s += (s.empty() ? "" : ",") + std::to_string(c);
+    return s;
+}
 
 void Catalog::refresh()
 {
@@ -43,7 +73,8 @@ std::unique_ptr<TableMeta> Catalog::load(const std::string &owner, const std::st
     meta->id = t.integer(0);
     meta->owner = owner;
     meta->name = name;
-    SqliteStatement c(m_db, "SELECT name, type, length, char_semantics, has_precision, precision, scale, nullable "
+    SqliteStatement c(m_db, "SELECT name, type, length, char_semantics, has_precision, precision, scale, nullable, "
+                            "default_text, identity, identity_on_null, identity_sequence "
                             "FROM sim_columns WHERE table_id = ? ORDER BY position");
     c.bind(1, meta->id);
     while (c.step()) {
@@ -56,6 +87,12 @@ std::unique_ptr<TableMeta> Catalog::load(const std::string &owner, const std::st
         col.type.precision = static_cast<int>(c.integer(5));
         col.type.scale = static_cast<int>(c.integer(6));
         col.nullable = c.integer(7) != 0;
+        col.defaultText = textOrEmpty(c, 8);
+        if (!col.defaultText.empty())
+            col.defaultValue = std::make_shared<const Expr>(Parser::parseExpression(col.defaultText));
+        col.identity = textOrEmpty(c, 9);
+        col.identityOnNull = c.integer(10) != 0;
+        col.identitySequence = textOrEmpty(c, 11);
         meta->columns.push_back(col);
     }
     SqliteStatement ix(m_db, "SELECT name, columns, uniqueness, constraint_name, storage_name FROM sim_indexes "
@@ -64,16 +101,59 @@ std::unique_ptr<TableMeta> Catalog::load(const std::string &owner, const std::st
     while (ix.step()) {
         IndexMeta im;
         im.name = ix.text(0);
-        std::istringstream cols(ix.text(1));
-        std::string part;
-        while (std::getline(cols, part, ','))
-            im.columns.push_back(std::stoi(part));
+        im.columns = positions(ix.text(1));
         im.unique = ix.integer(2) != 0;
-        im.constraint = ix.text(3);
-        im.storageName = ix.text(4);
+        im.constraint = textOrEmpty(ix, 3);
+        im.storageName = textOrEmpty(ix, 4);
         meta->indexes.push_back(im);
     }
+    loadConstraints(*meta);
     return meta;
+}
+
+void Catalog::loadConstraints(TableMeta &meta)
+{
+    std::vector<SourceColumn> columns;
+    for (const auto &c : meta.columns)
+        columns.push_back({c.name, c.type, c.nullable});
+    SqliteStatement st(m_db, "SELECT c.name, c.type, c.columns, c.generated, c.ref_table_id, c.ref_constraint, "
+                             "c.ref_columns, c.delete_rule, c.search_condition, c.not_null, t.name "
+                             "FROM sim_constraints c LEFT JOIN sim_tables t ON t.id = c.ref_table_id "
+                             "WHERE c.table_id = ? ORDER BY c.rowid");
+    st.bind(1, meta.id);
+    while (st.step()) {
+        ConstraintMeta cm;
+        cm.name = st.text(0);
+        cm.type = st.text(1).empty() ? 'C' : st.text(1)[0];
+        cm.columns = positions(textOrEmpty(st, 2));
+        cm.generatedName = st.integer(3) != 0;
+        cm.refTableId = st.isNull(4) ? 0 : st.integer(4);
+        cm.refConstraint = textOrEmpty(st, 5);
+        cm.refColumns = positions(textOrEmpty(st, 6));
+        cm.deleteRule = deleteRuleFromName(textOrEmpty(st, 7));
+        cm.condition = textOrEmpty(st, 8);
+        cm.notNull = st.integer(9) != 0;
+        cm.refTable = textOrEmpty(st, 10);
+        if (cm.type == 'C' && !cm.notNull) {
+            Expr check = Parser::parseCondition(cm.condition);
+            Evaluator::resolve(check, columns, meta.name, {});
+            cm.check = std::make_shared<const Expr>(std::move(check));
+        }
+        meta.constraints.push_back(std::move(cm));
+    }
+    SqliteStatement refs(m_db, "SELECT c.name, t.name, c.columns, c.ref_columns, c.delete_rule FROM sim_constraints c "
+                               "JOIN sim_tables t ON t.id = c.table_id WHERE c.type = 'R' AND c.ref_table_id = ? "
+                               "ORDER BY c.rowid");
+    refs.bind(1, meta.id);
+    while (refs.step()) {
+        ReferenceMeta rm;
+        rm.constraint = refs.text(0);
+        rm.childTable = refs.text(1);
+        rm.childColumns = positions(refs.text(2));
+        rm.parentColumns = positions(refs.text(3));
+        rm.deleteRule = deleteRuleFromName(textOrEmpty(refs, 4));
+        meta.referencedBy.push_back(std::move(rm));
+    }
 }
 
 std::vector<std::string> Catalog::tableNames(const std::string &owner)
@@ -89,7 +169,8 @@ std::vector<std::string> Catalog::tableNames(const std::string &owner)
 bool Catalog::objectExists(const std::string &owner, const std::string &name)
 {
     SqliteStatement st(m_db, "SELECT 1 FROM sim_tables WHERE owner = ?1 AND name = ?2 "
-                             "UNION ALL SELECT 1 FROM sim_indexes WHERE owner = ?1 AND name = ?2");
+                             "UNION ALL SELECT 1 FROM sim_indexes WHERE owner = ?1 AND name = ?2 "
+                             "UNION ALL SELECT 1 FROM sim_sequences WHERE owner = ?1 AND name = ?2");
     st.bind(1, owner).bind(2, name);
     return st.step();
 }
@@ -122,13 +203,11 @@ std::vector<Catalog::IndexRow> Catalog::indexesOf(const std::string &owner)
         r.name = st.text(0);
         r.table = st.text(1);
         r.unique = st.integer(3) != 0;
-        r.constraint = st.text(4);
+        r.constraint = textOrEmpty(st, 4);
         const TableMeta *t = findTable(owner, r.table);
-        std::istringstream cols(st.text(2));
-        std::string part;
-        while (std::getline(cols, part, ','))
-            if (t && std::stoi(part) < static_cast<int>(t->columns.size()))
-                r.columns.push_back(t->columns[static_cast<std::size_t>(std::stoi(part))].name);
+        for (int c : positions(st.text(2)))
+            if (t && c < static_cast<int>(t->columns.size()))
+                r.columns.push_back(t->columns[static_cast<std::size_t>(c)].name);
         rows.push_back(std::move(r));
     }
     return rows;

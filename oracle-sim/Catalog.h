@@ -26,7 +26,7 @@ public:
 
     const TableMeta *findTable(const std::string &owner, const std::string &name);
     std::vector<std::string> tableNames(const std::string &owner);
-    // Tables and indexes share one namespace per schema.
+    // Tables, sequences and indexes share one namespace per schema.
     bool objectExists(const std::string &owner, const std::string &name);
     bool constraintExists(const std::string &owner, const std::string &name);
     // The next SYS_Cnnnnnn name for an unnamed constraint.
@@ -39,8 +39,12 @@ public:
     };
     std::vector<IndexRow> indexesOf(const std::string &owner);
 
+    // Column positions as the dictionary stores them: "0,2".
+    static std::string joinPositions(const std::vector<int> &cols);
+
 private:
     std::unique_ptr<TableMeta> load(const std::string &owner, const std::string &name);
+    void loadConstraints(TableMeta &meta);
 
     sqlite3 *m_db;
     std::int64_t m_version = -1;

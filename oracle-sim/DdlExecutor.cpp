@@ -1,7 +1,9 @@
 #include "DdlExecutor.h"
 
+#include "ConstraintDdl.h"
 #include "OraError.h"
 #include "QueryExecutor.h"
+#include "SequenceStore.h"
 #include "Session.h"
 
 #include <algorithm>
@@ -12,49 +14,28 @@ namespace {
 
 constexpr std::size_t maxColumns = 1000;
 
-std::string ownSchema(Session &session, const TableName &name)
+std::string ownSchema(Session &session, const std::string &schema)
 {
-    if (!name.schema.empty() && name.schema != session.user())
+    if (!schema.empty() && schema != session.user())
         throw OraError::of(1031);
     return session.user();
 }
 
-// Column names to table positions, with Oracle's errors for unknown and repeated names.
-std::vector<int> keyColumns(const TableMeta &table, const std::vector<std::string> &names)
+// The identity column of a new table, if it has one: NUMBER only, and only one (ORA-30675, ORA-30669).
+int identityColumn(const CreateTable &ct)
 {
-    std::vector<int> cols;
-    for (const auto &n : names) {
-        int c = table.findColumn(n);
-        if (c < 0)
-            throw OraError::of(904, quotedName(n));
-        if (std::find(cols.begin(), cols.end(), c) != cols.end())
-            throw OraError::of(957);
-        cols.push_back(c);
+    int found = -1;
+    for (std::size_t i = 0; i < ct.columns.size(); ++i) {
+        const ColumnDef &c = ct.columns[i];
+        if (!c.identity)
+            continue;
+        if (c.type.base != ColumnType::Base::Number)
+            throw OraError::of(30675);
+        if (found >= 0)
+            throw OraError::of(30669);
+        found = static_cast<int>(i);
     }
-    return cols;
-}
-
-std::string joinPositions(const std::vector<int> &cols)
-{
-    std::string s;
-    for (int c : cols)
-        s += (s.empty() ? "" : ",") + std::to_string(c);
-    return s;
-}
-
-std::string storageColumns(const std::vector<int> &cols)
-{
-    std::string s;
-    for (int c : cols)
-        s += (s.empty() ? "" : ", ") + TableMeta::storageColumn(c);
-    return s;
-}
-
-std::int64_t ddlVersion(Session &session)
-{
-    SqliteStatement st(session.db(), "SELECT value FROM sim_meta WHERE key = 'ddl_version'");
-    st.step();
-    return st.integer(0);
+    return found;
 }
 
 } // namespace
@@ -76,8 +57,16 @@ void DdlExecutor::run(Session &session, const SqlStatement &statement)
                     dropTable(session, body);
                 else if constexpr (std::is_same_v<T, DropIndex>)
                     dropIndex(session, body);
-                else if constexpr (std::is_same_v<T, AddPrimaryKey>)
-                    addPrimaryKey(session, body);
+                else if constexpr (std::is_same_v<T, AddConstraint>)
+                    ConstraintDdl::add(session, body.table, body.constraint);
+                else if constexpr (std::is_same_v<T, ModifyColumns>)
+                    ConstraintDdl::modify(session, body);
+                else if constexpr (std::is_same_v<T, CreateSequence>)
+                    createSequence(session, body);
+                else if constexpr (std::is_same_v<T, DropSequence>)
+                    dropSequence(session, body);
+                else if constexpr (std::is_same_v<T, Comment>)
+                    comment(session, body);
             },
             statement.body);
         session.catalog().bumpVersion();
@@ -96,7 +85,7 @@ void DdlExecutor::run(Session &session, const SqlStatement &statement)
 
 void DdlExecutor::createTable(Session &session, const CreateTable &ct)
 {
-    std::string owner = ownSchema(session, ct.table);
+    std::string owner = ownSchema(session, ct.table.schema);
     if (session.catalog().objectExists(owner, ct.table.name))
         throw OraError::of(955);
     for (std::size_t i = 0; i < ct.columns.size(); ++i)
@@ -105,16 +94,21 @@ void DdlExecutor::createTable(Session &session, const CreateTable &ct)
                 throw OraError::of(957);
     if (ct.columns.size() > maxColumns)
         throw OraError(1792, "ORA-01792: maximum number of columns in a table or view is 1000");
+    const int identity = identityColumn(ct);
     sqlite3 *db = session.db();
     SqliteStatement t(db, "INSERT INTO sim_tables(owner, name) VALUES (?, ?)");
     t.bind(1, owner).bind(2, ct.table.name);
     t.step();
     std::int64_t id = sqlite3_last_insert_rowid(db);
+    // Identity numbers come from a sequence of the table's own, which the column's default calls.
+    const std::string sequence = "ISEQ$$_" + std::to_string(id);
     std::string create = "CREATE TABLE t_" + std::to_string(id) + " (";
     for (std::size_t i = 0; i < ct.columns.size(); ++i) {
         const ColumnDef &c = ct.columns[i];
+        const bool isIdentity = static_cast<int>(i) == identity;
         SqliteStatement col(db, "INSERT INTO sim_columns(table_id, position, name, type, length, char_semantics, "
-                                "has_precision, precision, scale, nullable) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                                "has_precision, precision, scale, nullable, default_text, identity, identity_on_null, "
+                                "identity_sequence) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, 1, ?, ?, ?, ?)");
         col.bind(1, id)
             .bind(2, static_cast<std::int64_t>(i + 1))
             .bind(3, c.name)
@@ -123,89 +117,51 @@ void DdlExecutor::createTable(Session &session, const CreateTable &ct)
             .bind(6, static_cast<std::int64_t>(c.type.charSemantics))
             .bind(7, static_cast<std::int64_t>(c.type.hasPrecision))
             .bind(8, static_cast<std::int64_t>(c.type.precision))
-            .bind(9, static_cast<std::int64_t>(c.type.scale))
-            .bind(10, static_cast<std::int64_t>(!c.notNull));
+            .bind(9, static_cast<std::int64_t>(c.type.scale));
+        if (isIdentity)
+            col.bind(10, quotedName(owner) + "." + quotedName(sequence) + ".nextval")
+                .bind(11, std::string_view(c.identity->always ? "ALWAYS" : "BY DEFAULT"))
+                .bind(12, static_cast<std::int64_t>(c.identity->onNull))
+                .bind(13, sequence);
+        else if (c.defaultValue)
+            col.bind(10, c.defaultText).bindNull(11).bind(12, std::int64_t{0}).bindNull(13);
+        else
+            col.bindNull(10).bindNull(11).bind(12, std::int64_t{0}).bindNull(13);
         col.step();
         create += (i ? ", " : "") + TableMeta::storageColumn(static_cast<int>(i));
     }
     sqliteExec(db, create + ")");
-    if (!ct.primaryKey.empty()) {
+    if (identity >= 0)
+        SequenceStore::create(db, owner, sequence, ct.columns[static_cast<std::size_t>(identity)].identity->options, id);
+    // NOT NULL first, as Oracle numbers them, then the other constraints in the order written.
+    for (std::size_t i = 0; i < ct.columns.size(); ++i) {
+        const ColumnDef &c = ct.columns[i];
+        if (c.notNull || static_cast<int>(i) == identity) {
+            session.catalog().bumpVersion();
+            ConstraintDdl::addNotNull(session, ct.table, c.name, c.notNullName);
+        }
+    }
+    for (const auto &constraint : ct.constraints) {
         session.catalog().bumpVersion();
-        AddPrimaryKey pk;
-        pk.table = ct.table;
-        pk.columns = ct.primaryKey;
-        addPrimaryKey(session, pk);
+        ConstraintDdl::add(session, ct.table, constraint);
     }
 }
 
 void DdlExecutor::dropTable(Session &session, const DropTable &dt)
 {
     const TableMeta &table = QueryExecutor::findTable(session, dt.table);
+    ConstraintDdl::dropReferences(session, table, dt.cascadeConstraints);
     std::int64_t id = table.id;
     sqlite3 *db = session.db();
     for (const char *sql : {"DELETE FROM sim_columns WHERE table_id = ?", "DELETE FROM sim_indexes WHERE table_id = ?",
-                            "DELETE FROM sim_constraints WHERE table_id = ?", "DELETE FROM sim_tables WHERE id = ?"}) {
+                            "DELETE FROM sim_constraints WHERE table_id = ?", "DELETE FROM sim_comments WHERE table_id = ?",
+                            "DELETE FROM sim_tables WHERE id = ?"}) {
         SqliteStatement st(db, sql);
         st.bind(1, id);
         st.step();
     }
+    SequenceStore::dropForTable(db, id);
     sqliteExec(db, "DROP TABLE t_" + std::to_string(id));
-}
-
-void DdlExecutor::addPrimaryKey(Session &session, const AddPrimaryKey &pk)
-{
-    const TableMeta &table = QueryExecutor::findTable(session, pk.table);
-    std::vector<int> cols = keyColumns(table, pk.columns);
-    for (int c : cols)
-        if (table.columns[static_cast<std::size_t>(c)].type.isLob())
-            throw OraError::of(2329, "LOB");
-    if (table.primaryKey())
-        throw OraError::of(2260);
-    Catalog &catalog = session.catalog();
-    std::string name = pk.constraint.empty() ? catalog.nextSystemConstraintName() : pk.constraint;
-    if (catalog.constraintExists(table.owner, name))
-        throw OraError::of(2264);
-    // An index on exactly these columns already serves the key; otherwise one of the key's name is built.
-    const IndexMeta *existing = nullptr;
-    for (const auto &ix : table.indexes)
-        if (ix.columns == cols)
-            existing = &ix;
-    if (!existing && catalog.objectExists(table.owner, name))
-        throw OraError::of(955);
-
-    sqlite3 *db = session.db();
-    std::string where;
-    for (int c : cols)
-        where += (where.empty() ? "" : " OR ") + TableMeta::storageColumn(c) + " IS NULL";
-    SqliteStatement nulls(db, "SELECT 1 FROM " + table.storageName() + " WHERE " + where + " LIMIT 1");
-    if (nulls.step())
-        throw OraError::of(1449);
-    std::string storage = "u_" + std::to_string(table.id) + "_" + std::to_string(ddlVersion(session));
-    try {
-        sqliteExec(db, "CREATE UNIQUE INDEX " + storage + " ON " + table.storageName() + " (" + storageColumns(cols) + ")");
-    } catch (const SqliteError &e) {
-        if ((e.code() & 0xff) == SQLITE_CONSTRAINT)
-            throw OraError::of(2437, table.owner, name);
-        throw;
-    }
-    for (int c : cols) {
-        SqliteStatement st(db, "UPDATE sim_columns SET nullable = 0 WHERE table_id = ? AND position = ?");
-        st.bind(1, table.id).bind(2, static_cast<std::int64_t>(c + 1));
-        st.step();
-    }
-    SqliteStatement con(db, "INSERT INTO sim_constraints(owner, name, table_id, type) VALUES (?, ?, ?, 'P')");
-    con.bind(1, table.owner).bind(2, name).bind(3, table.id);
-    con.step();
-    if (existing) {
-        SqliteStatement ix(db, "UPDATE sim_indexes SET constraint_name = ?, storage_name = ? WHERE owner = ? AND name = ?");
-        ix.bind(1, name).bind(2, storage).bind(3, table.owner).bind(4, existing->name);
-        ix.step();
-    } else {
-        SqliteStatement ix(db, "INSERT INTO sim_indexes(owner, name, table_id, columns, uniqueness, constraint_name, "
-                               "storage_name) VALUES (?, ?, ?, ?, 1, ?, ?)");
-        ix.bind(1, table.owner).bind(2, name).bind(3, table.id).bind(4, joinPositions(cols)).bind(5, name).bind(6, storage);
-        ix.step();
-    }
 }
 
 void DdlExecutor::createIndex(Session &session, const CreateIndex &ci)
@@ -213,7 +169,7 @@ void DdlExecutor::createIndex(Session &session, const CreateIndex &ci)
     const TableMeta &table = QueryExecutor::findTable(session, ci.table);
     if (session.catalog().objectExists(table.owner, ci.name))
         throw OraError::of(955);
-    std::vector<int> cols = keyColumns(table, ci.columns);
+    std::vector<int> cols = ConstraintDdl::columnPositions(table, ci.columns);
     for (int c : cols)
         if (table.columns[static_cast<std::size_t>(c)].type.isLob())
             throw OraError::of(2327, "LOB");
@@ -223,19 +179,17 @@ void DdlExecutor::createIndex(Session &session, const CreateIndex &ci)
     sqlite3 *db = session.db();
     std::string storage;
     if (ci.unique) {
-        storage = "u_" + std::to_string(table.id) + "_" + std::to_string(ddlVersion(session));
         try {
-            sqliteExec(db, "CREATE UNIQUE INDEX " + storage + " ON " + table.storageName() + " (" +
-                               storageColumns(cols) + ")");
+            storage = ConstraintDdl::createUniqueStorage(session, table, cols, false);
         } catch (const SqliteError &e) {
             if ((e.code() & 0xff) == SQLITE_CONSTRAINT)
-                throw OraError(1452, "ORA-01452: cannot CREATE UNIQUE INDEX; duplicate keys found");
+                throw OraError::of(1452);
             throw;
         }
     }
     SqliteStatement ix(db, "INSERT INTO sim_indexes(owner, name, table_id, columns, uniqueness, constraint_name, "
                            "storage_name) VALUES (?, ?, ?, ?, ?, NULL, ?)");
-    ix.bind(1, table.owner).bind(2, ci.name).bind(3, table.id).bind(4, joinPositions(cols));
+    ix.bind(1, table.owner).bind(2, ci.name).bind(3, table.id).bind(4, Catalog::joinPositions(cols));
     ix.bind(5, static_cast<std::int64_t>(ci.unique));
     if (storage.empty())
         ix.bindNull(6);
@@ -252,7 +206,7 @@ void DdlExecutor::dropIndex(Session &session, const DropIndex &di)
     if (!find.step())
         throw OraError::of(1418);
     if (!find.isNull(0))
-        throw OraError(2429, "ORA-02429: cannot drop index used for enforcement of unique/primary key");
+        throw OraError::of(2429);
     const std::string storage = find.isNull(1) ? std::string() : find.text(1);
     find.reset(); // SQLite drops nothing while a statement still reads
     if (!storage.empty())
@@ -260,6 +214,41 @@ void DdlExecutor::dropIndex(Session &session, const DropIndex &di)
     SqliteStatement del(db, "DELETE FROM sim_indexes WHERE owner = ? AND name = ?");
     del.bind(1, session.user()).bind(2, di.name);
     del.step();
+}
+
+void DdlExecutor::createSequence(Session &session, const CreateSequence &cs)
+{
+    std::string owner = ownSchema(session, cs.schema);
+    if (session.catalog().objectExists(owner, cs.name))
+        throw OraError::of(955);
+    SequenceStore::create(session.db(), owner, cs.name, cs.options);
+}
+
+void DdlExecutor::dropSequence(Session &session, const DropSequence &ds)
+{
+    if (!ds.schema.empty() && ds.schema != session.user())
+        throw OraError::of(2289);
+    SequenceStore::drop(session.db(), session.user(), ds.name);
+}
+
+void DdlExecutor::comment(Session &session, const Comment &c)
+{
+    const TableMeta &table = QueryExecutor::findTable(session, c.table);
+    std::int64_t position = 0; // the table's own comment
+    if (!c.column.empty()) {
+        int col = table.findColumn(c.column);
+        if (col < 0)
+            throw OraError::of(904, quotedName(c.column));
+        position = col + 1;
+    }
+    // An empty comment ('' is NULL) removes the comment.
+    SqliteStatement st(session.db(), c.text.empty()
+                                         ? "DELETE FROM sim_comments WHERE table_id = ?1 AND position = ?2"
+                                         : "INSERT OR REPLACE INTO sim_comments(table_id, position, text) VALUES (?1, ?2, ?3)");
+    st.bind(1, table.id).bind(2, position);
+    if (!c.text.empty())
+        st.bind(3, c.text);
+    st.step();
 }
 
 } // namespace oraclesim

@@ -6,9 +6,9 @@ namespace oraclesim {
 
 class Session;
 
-// CREATE TABLE, CREATE INDEX, DROP TABLE, DROP INDEX and ALTER TABLE ... ADD PRIMARY KEY. As in
-// Oracle, DDL first commits the session's open transaction, then runs and commits on its own; when
-// it fails, only the DDL itself is undone.
+// CREATE and DROP of tables, indexes and sequences, ALTER TABLE and COMMENT. As in Oracle, DDL
+// first commits the session's open transaction, then runs and commits on its own; when it fails,
+// only the DDL itself is undone.
 class DdlExecutor {
 public:
     static void run(Session &session, const SqlStatement &statement);
@@ -18,7 +18,9 @@ private:
     static void createIndex(Session &session, const CreateIndex &ci);
     static void dropTable(Session &session, const DropTable &dt);
     static void dropIndex(Session &session, const DropIndex &di);
-    static void addPrimaryKey(Session &session, const AddPrimaryKey &pk);
+    static void createSequence(Session &session, const CreateSequence &cs);
+    static void dropSequence(Session &session, const DropSequence &ds);
+    static void comment(Session &session, const Comment &c);
 };
 
 } // namespace oraclesim

@@ -9,8 +9,10 @@ namespace oraclesim {
 
 class Session;
 
-// The data dictionary views a client may query (ALL_TABLES, USER_TABLES, their column, index and
-// constraint siblings) and DUAL. A user sees only its own schema: nothing is granted to anyone.
+// The data dictionary views a client may query, in their USER_ and ALL_ forms: TABLES, TAB_COLUMNS,
+// INDEXES, IND_COLUMNS, CONSTRAINTS, CONS_COLUMNS, SEQUENCES, TAB_IDENTITY_COLS, TAB_COMMENTS and
+// COL_COMMENTS (a few columns each), and DUAL. A user sees only its own schema: nothing is granted
+// to anyone.
 class DictionaryViews {
 public:
     static std::optional<RowSource> source(Session &session, const TableName &name, bool withRows);

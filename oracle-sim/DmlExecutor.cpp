@@ -3,6 +3,9 @@
 #include "Evaluator.h"
 #include "OraError.h"
 #include "QueryExecutor.h"
+#include "ReferentialIntegrity.h"
+#include "RowChecks.h"
+#include "SequenceStore.h"
 #include "Session.h"
 #include "StoredValue.h"
 #include "ValueCoercion.h"
@@ -44,6 +47,27 @@ private:
     bool m_open = true;
 };
 
+// ORA-02289 before any row for a sequence the statement names that does not exist.
+void checkSequences(Session &session, const Expr &e)
+{
+    if (e.kind == Expr::Kind::NextVal || e.kind == Expr::Kind::CurrVal) {
+        const std::string owner = e.owner.empty() ? session.user() : e.owner;
+        if (owner != session.user() || !SequenceStore::find(session.db(), owner, e.qualifier))
+            throw OraError::of(2289);
+    }
+    for (const auto &a : e.args)
+        checkSequences(session, a);
+}
+
+bool touches(const std::vector<int> &columns, const std::vector<int> &targets)
+{
+    for (int c : columns)
+        for (int t : targets)
+            if (c == t)
+                return true;
+    return false;
+}
+
 } // namespace
 
 OraError DmlExecutor::uniqueViolation(const TableMeta &table, const std::string &sqliteMessage)
@@ -51,6 +75,9 @@ OraError DmlExecutor::uniqueViolation(const TableMeta &table, const std::string 
     for (const auto &ix : table.indexes) {
         if (ix.storageName.empty())
             continue;
+        // SQLite names an index over expressions (a key whose columns may be NULL) by its name.
+        if (sqliteMessage.find("index '" + ix.storageName + "'") != std::string::npos)
+            return OraError::of(1, table.owner, ix.constraint.empty() ? ix.name : ix.constraint);
         std::string cols;
         for (int c : ix.columns)
             cols += (cols.empty() ? "" : ", ") + table.storageName() + "." + TableMeta::storageColumn(c);
@@ -84,6 +111,12 @@ DmlExecutor::InsertPlan DmlExecutor::planInsert(Session &session, const Insert &
         throw OraError::of(947);
     if (insert.values.size() > plan.targets.size())
         throw OraError::of(913);
+    for (std::size_t i = 0; i < plan.targets.size(); ++i)
+        if (table.columns[static_cast<std::size_t>(plan.targets[i])].identity == "ALWAYS" &&
+            insert.values[i].kind != Expr::Kind::Default)
+            throw OraError::of(32795);
+    for (const auto &v : insert.values)
+        checkSequences(session, v);
     auto cols = sourceColumns(table);
     for (auto e : insert.returning) {
         Evaluator::resolve(e, cols, table.name, {});
@@ -104,14 +137,26 @@ DmlExecutor::InsertResult DmlExecutor::insertRow(Session &session, const InsertP
 {
     const TableMeta &table = *plan.table;
     Evaluator eval(session.nls(), session.user(), binds);
+    SessionSequences sequences(session);
+    eval.setSequences(&sequences);
     Row row(table.columns.size());
+    std::vector<bool> given(table.columns.size(), false);
     for (std::size_t i = 0; i < plan.targets.size(); ++i) {
         int c = plan.targets[i];
+        if (insert.values[i].kind == Expr::Kind::Default)
+            continue;
+        given[static_cast<std::size_t>(c)] = true;
         row[static_cast<std::size_t>(c)] = ValueCoercion::toColumn(table, c, eval.value(insert.values[i]), session.nls());
     }
-    for (std::size_t c = 0; c < table.columns.size(); ++c)
-        if (!table.columns[c].nullable && row[c].isNull())
-            throw OraError::of(1400, table.columnLabel(static_cast<int>(c)));
+    // A column the statement leaves out (or gives DEFAULT) takes its default; an explicit NULL stays
+    // NULL, except in a BY DEFAULT ON NULL identity column. Identity columns default to their sequence.
+    for (std::size_t c = 0; c < table.columns.size(); ++c) {
+        const ColumnMeta &col = table.columns[c];
+        if (col.defaultValue && (!given[c] || (col.identityOnNull && row[c].isNull())))
+            row[c] = ValueCoercion::toColumn(table, static_cast<int>(c), eval.value(*col.defaultValue), session.nls());
+    }
+    RowChecks::check(table, row, session.nls(), session.user(), false);
+    ReferentialIntegrity::checkParents(session, table, row);
 
     session.beginWrite();
     SqliteStatement &st = session.cached(plan.sql);
@@ -149,29 +194,49 @@ std::uint32_t DmlExecutor::update(Session &session, const Update &statement, con
         int c = table.findColumn(name);
         if (c < 0)
             throw OraError::of(904, quotedName(name));
+        if (table.columns[static_cast<std::size_t>(c)].identity == "ALWAYS")
+            throw OraError::of(32796);
         targets.push_back(c);
         Evaluator::resolve(expr, cols, table.name, {});
+        checkSequences(session, expr);
     }
-    if (up.where)
+    if (up.where) {
         Evaluator::resolve(*up.where, cols, table.name, {});
+        if (Evaluator::usesSequence(*up.where))
+            throw OraError::of(2287);
+    }
+    bool foreignKeysChange = false;
+    for (const auto &c : table.constraints)
+        foreignKeysChange = foreignKeysChange || (c.type == 'R' && touches(c.columns, targets));
     session.beginWrite();
     RowSource src = QueryExecutor::loadTable(session, table);
     Evaluator eval(session.nls(), session.user(), binds);
+    SessionSequences sequences(session);
+    eval.setSequences(&sequences);
     Savepoint sp(session.db());
+    ReferentialIntegrity references(session);
     std::uint32_t count = 0;
     for (std::size_t r = 0; r < src.rows.size(); ++r) {
         eval.setRow(&src.rows[r]);
         if (up.where && eval.truth(*up.where) != true)
             continue;
         std::string sql = "UPDATE " + table.storageName() + " SET ";
-        Row values;
+        Row values, after = src.rows[r];
         for (std::size_t i = 0; i < targets.size(); ++i) {
-            SqlValue v = ValueCoercion::toColumn(table, targets[i], eval.value(up.assignments[i].second), session.nls());
-            if (v.isNull() && !table.columns[static_cast<std::size_t>(targets[i])].nullable)
+            const auto &col = table.columns[static_cast<std::size_t>(targets[i])];
+            const Expr &expr = up.assignments[i].second;
+            SqlValue v;
+            if (expr.kind != Expr::Kind::Default)
+                v = ValueCoercion::toColumn(table, targets[i], eval.value(expr), session.nls());
+            else if (col.defaultValue)
+                v = ValueCoercion::toColumn(table, targets[i], eval.value(*col.defaultValue), session.nls());
+            if (v.isNull() && !col.nullable)
                 throw OraError::of(1407, table.columnLabel(targets[i]));
             sql += (i ? ", " : "") + TableMeta::storageColumn(targets[i]) + " = ?";
+            after[static_cast<std::size_t>(targets[i])] = v;
             values.push_back(std::move(v));
         }
+        RowChecks::check(table, after, session.nls(), session.user(), true);
         sql += " WHERE rowid = ?";
         SqliteStatement &st = session.cached(sql);
         for (std::size_t i = 0; i < values.size(); ++i)
@@ -184,8 +249,13 @@ std::uint32_t DmlExecutor::update(Session &session, const Update &statement, con
                 throw uniqueViolation(table, e.what());
             throw oraErrorFrom(e);
         }
+        if (foreignKeysChange)
+            references.childChanged(table, src.rowIds[r]);
+        if (!table.referencedBy.empty())
+            references.keyChanged(table, src.rows[r], after);
         ++count;
     }
+    references.finish();
     sp.release();
     if (count)
         session.markDirty();
@@ -197,23 +267,32 @@ std::uint32_t DmlExecutor::remove(Session &session, const Delete &statement, con
     session.catalog().refresh();
     const TableMeta &table = QueryExecutor::findTable(session, statement.table);
     Delete del = statement;
-    if (del.where)
+    if (del.where) {
         Evaluator::resolve(*del.where, sourceColumns(table), table.name, {});
+        if (Evaluator::usesSequence(*del.where))
+            throw OraError::of(2287);
+    }
     session.beginWrite();
     RowSource src = QueryExecutor::loadTable(session, table);
     Evaluator eval(session.nls(), session.user(), binds);
     Savepoint sp(session.db());
+    ReferentialIntegrity references(session);
     std::uint32_t count = 0;
-    SqliteStatement &st = session.cached("DELETE FROM " + table.storageName() + " WHERE rowid = ?");
+    const std::string sql = "DELETE FROM " + table.storageName() + " WHERE rowid = ?";
     for (std::size_t r = 0; r < src.rows.size(); ++r) {
         eval.setRow(&src.rows[r]);
         if (del.where && eval.truth(*del.where) != true)
             continue;
-        st.reset();
+        SqliteStatement &st = session.cached(sql);
         st.bind(1, src.rowIds[r]);
         st.step();
+        if (sqlite3_changes(session.db()) == 0)
+            continue; // already deleted by a cascade from a row of this same table
+        if (!table.referencedBy.empty())
+            references.rowRemoved(table, src.rows[r]);
         ++count;
     }
+    references.finish();
     sp.release();
     if (count)
         session.markDirty();

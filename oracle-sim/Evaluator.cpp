@@ -1,6 +1,7 @@
 #include "Evaluator.h"
 
 #include "OraError.h"
+#include "OraRegex.h"
 #include "ValueCoercion.h"
 
 #include <cctype>
@@ -32,6 +33,16 @@ bool Evaluator::refersToColumns(const Expr &e)
         return true;
     for (const auto &a : e.args)
         if (refersToColumns(a))
+            return true;
+    return false;
+}
+
+bool Evaluator::usesSequence(const Expr &e)
+{
+    if (e.kind == Expr::Kind::NextVal || e.kind == Expr::Kind::CurrVal)
+        return true;
+    for (const auto &a : e.args)
+        if (usesSequence(a))
             return true;
     return false;
 }
@@ -72,6 +83,16 @@ std::optional<bool> Evaluator::truth(const Expr &e) const
             return std::nullopt;
         return !*a;
     }
+    case Expr::Kind::Call:
+        if (e.name == "REGEXP_LIKE") {
+            SqlValue text = value(e.args[0]), pattern = value(e.args[1]);
+            SqlValue flags = e.args.size() > 2 ? value(e.args[2]) : SqlValue();
+            if (text.isNull() || pattern.isNull())
+                return std::nullopt;
+            return OraRegex::like(text.toText(m_nls), pattern.toText(m_nls),
+                                  flags.isNull() ? std::string() : flags.toText(m_nls));
+        }
+        throw OraError::of(920);
     case Expr::Kind::IsNull: return value(e.args[0]).isNull();
     case Expr::Kind::IsNotNull: return !value(e.args[0]).isNull();
     case Expr::Kind::Compare: {
@@ -127,6 +148,8 @@ SqlValue Evaluator::value(const Expr &e) const
             throw OraError::of(904, quotedName(e.name));
         return (*m_row)[static_cast<std::size_t>(e.column)];
     case Expr::Kind::Call: return call(e);
+    case Expr::Kind::NextVal:
+    case Expr::Kind::CurrVal: return sequenceValue(e);
     case Expr::Kind::CountStar: throw OraError::of(937);
     default: {
         // A condition used as a value: Oracle has no boolean type in SQL.
@@ -135,15 +158,47 @@ SqlValue Evaluator::value(const Expr &e) const
     }
 }
 
+SqlValue Evaluator::sequenceValue(const Expr &e) const
+{
+    if (!m_sequences)
+        throw OraError::of(2287);
+    auto key = std::make_pair(e.owner.empty() ? m_user : e.owner, e.qualifier);
+    if (e.kind == Expr::Kind::CurrVal) {
+        auto it = m_nextValues.find(key);
+        std::int64_t v = it != m_nextValues.end() ? it->second : m_sequences->currentValue(key.first, key.second);
+        return SqlValue::number(Decimal::fromInteger(v));
+    }
+    auto it = m_nextValues.find(key);
+    if (it == m_nextValues.end())
+        it = m_nextValues.emplace(key, m_sequences->nextValue(key.first, key.second)).first;
+    return SqlValue::number(Decimal::fromInteger(it->second));
+}
+
+namespace {
+
+// The server's clock, to the microsecond (what SYSTIMESTAMP shows on Linux).
+OraDate now(bool fractions)
+{
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    std::tm tm{};
+    localtime_r(&ts.tv_sec, &tm);
+    OraDate d{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+    if (fractions)
+        d.nanos = static_cast<int>(ts.tv_nsec / 1000 * 1000);
+    return d;
+}
+
+} // namespace
+
 SqlValue Evaluator::call(const Expr &e) const
 {
     const std::string &fn = e.name;
-    if (fn == "SYSDATE") {
-        std::time_t now = std::time(nullptr);
-        std::tm tm{};
-        localtime_r(&now, &tm);
-        return SqlValue::date(OraDate{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec});
-    }
+    // The stand-in's sessions share the server's time zone, so the CURRENT_ forms equal the SYS ones.
+    if (fn == "SYSDATE" || fn == "CURRENT_DATE")
+        return SqlValue::date(now(false));
+    if (fn == "SYSTIMESTAMP" || fn == "CURRENT_TIMESTAMP")
+        return SqlValue::timestamp(now(true), 6);
     if (fn == "USER")
         return SqlValue::text(m_user);
     if (fn == "EMPTY_CLOB")

@@ -118,6 +118,8 @@ SqlStatement Parser::statement()
         st.body = deleteFrom();
     else if (first.text == "UPDATE")
         st.body = update();
+    else if (first.text == "COMMENT")
+        st.body = comment();
     else if (first.text == "COMMIT" || first.text == "ROLLBACK") {
         next();
         acceptWord("WORK");
@@ -129,8 +131,34 @@ SqlStatement Parser::statement()
         throw OraError::of(900);
     if (peek().kind != Token::Kind::End)
         throw OraError::of(933);
+    if (st.isDdl() && m_binds > 0)
+        throw OraError::of(1027);
     st.bindCount = m_binds;
     return st;
+}
+
+Expr Parser::parseExpression(std::string_view text)
+{
+    Parser p(text, Lexer::tokenize(text, 1 << 20));
+    Expr e = p.concat();
+    if (p.peek().kind != Token::Kind::End)
+        throw OraError::of(933);
+    return e;
+}
+
+Expr Parser::parseCondition(std::string_view text)
+{
+    Parser p(text, Lexer::tokenize(text, 1 << 20));
+    Expr e = p.condition();
+    if (p.peek().kind != Token::Kind::End)
+        throw OraError::of(933);
+    return e;
+}
+
+std::string Parser::text(std::size_t begin) const
+{
+    std::size_t end = m_pos > 0 ? m_tokens[m_pos - 1].end : begin;
+    return end > begin ? std::string(m_sql.substr(begin, end - begin)) : std::string();
 }
 
 std::string Parser::name(NameUse use)
@@ -173,29 +201,8 @@ StatementBody Parser::create()
 {
     next(); // CREATE
     bool unique = acceptWord("UNIQUE");
-    if (!unique && acceptWord("TABLE")) {
-        CreateTable ct;
-        ct.table = tableName();
-        expectSymbol("(", 906);
-        do {
-            if (peek().isWord("PRIMARY")) { // table-level PRIMARY KEY (cols)
-                next();
-                expectWord("KEY", 905);
-                ct.primaryKey = columnList(false);
-                continue;
-            }
-            ct.columns.push_back(columnDef());
-            if (ct.columns.back().primaryKey) {
-                if (!ct.primaryKey.empty())
-                    throw OraError::of(2260);
-                ct.primaryKey.push_back(ct.columns.back().name);
-            }
-        } while (acceptSymbol(","));
-        expectSymbol(")", 907);
-        if (peek().kind != Token::Kind::End)
-            throw OraError::of(922);
-        return ct;
-    }
+    if (!unique && acceptWord("TABLE"))
+        return createTable();
     if (acceptWord("INDEX")) {
         CreateIndex ci;
         ci.unique = unique;
@@ -207,30 +214,278 @@ StatementBody Parser::create()
         ci.columns = columnList(true);
         return ci;
     }
+    if (!unique && acceptWord("SEQUENCE")) {
+        CreateSequence cs;
+        TableName n = tableName();
+        cs.schema = n.schema;
+        cs.name = n.name;
+        cs.options = sequenceOptions(false);
+        return cs;
+    }
     throw OraError::of(901);
 }
 
-ColumnDef Parser::columnDef()
+CreateTable Parser::createTable()
+{
+    CreateTable ct;
+    ct.table = tableName();
+    expectSymbol("(", 906);
+    do {
+        if (startsConstraint())
+            ct.constraints.push_back(constraintDef());
+        else
+            ct.columns.push_back(columnDef(ct.constraints));
+    } while (acceptSymbol(","));
+    expectSymbol(")", 907);
+    if (peek().kind != Token::Kind::End)
+        throw OraError::of(922);
+    return ct;
+}
+
+bool Parser::startsConstraint() const
+{
+    const Token &t = peek();
+    return t.isWord("CONSTRAINT") || t.isWord("UNIQUE") || t.isWord("CHECK") ||
+           ((t.isWord("PRIMARY") || t.isWord("FOREIGN")) && peek(1).isWord("KEY"));
+}
+
+ConstraintDef Parser::constraintDef()
+{
+    ConstraintDef c;
+    if (acceptWord("CONSTRAINT"))
+        c.name = name(NameUse::Constraint);
+    if (acceptWord("PRIMARY")) {
+        expectWord("KEY", 905);
+        c.kind = ConstraintDef::Kind::PrimaryKey;
+        c.columns = columnList(false);
+    } else if (acceptWord("UNIQUE")) {
+        c.kind = ConstraintDef::Kind::Unique;
+        c.columns = columnList(false);
+    } else if (acceptWord("FOREIGN")) {
+        expectWord("KEY", 905);
+        c.kind = ConstraintDef::Kind::ForeignKey;
+        c.columns = columnList(false);
+        expectWord("REFERENCES", 905);
+        references(c);
+    } else if (acceptWord("CHECK")) {
+        checkCondition(c);
+    } else {
+        throw OraError::of(902);
+    }
+    return c;
+}
+
+void Parser::references(ConstraintDef &c)
+{
+    c.kind = ConstraintDef::Kind::ForeignKey;
+    c.refTable = tableName();
+    if (peek().is("("))
+        c.refColumns = columnList(false);
+    if (acceptWord("ON")) {
+        expectWord("DELETE", 905);
+        if (acceptWord("CASCADE")) {
+            c.onDelete = DeleteRule::Cascade;
+        } else {
+            expectWord("SET", 905);
+            expectWord("NULL", 905);
+            c.onDelete = DeleteRule::SetNull;
+        }
+    }
+}
+
+namespace {
+
+// What a CHECK condition may not hold: values that change with the moment or the session
+// (ORA-02436) and sequence numbers (ORA-02287).
+void checkConditionTerms(const Expr &e)
+{
+    if (e.kind == Expr::Kind::NextVal || e.kind == Expr::Kind::CurrVal)
+        throw OraError::of(2287);
+    if (e.kind == Expr::Kind::Call &&
+        (e.name == "SYSDATE" || e.name == "SYSTIMESTAMP" || e.name == "CURRENT_DATE" ||
+         e.name == "CURRENT_TIMESTAMP" || e.name == "USER"))
+        throw OraError::of(2436);
+    for (const auto &a : e.args)
+        checkConditionTerms(a);
+}
+
+bool namesOtherColumn(const Expr &e, const std::string &column)
+{
+    if (e.kind == Expr::Kind::Column && e.name != column)
+        return true;
+    for (const auto &a : e.args)
+        if (namesOtherColumn(a, column))
+            return true;
+    return false;
+}
+
+bool namesAnyColumn(const Expr &e)
+{
+    if (e.kind == Expr::Kind::Column)
+        return true;
+    for (const auto &a : e.args)
+        if (namesAnyColumn(a))
+            return true;
+    return false;
+}
+
+} // namespace
+
+void Parser::checkCondition(ConstraintDef &c)
+{
+    c.kind = ConstraintDef::Kind::Check;
+    expectSymbol("(", 906);
+    std::size_t begin = peek().begin;
+    c.condition = condition();
+    // UNVERIFIED: the condition text is kept exactly as written between the parentheses.
+    c.conditionText = text(begin);
+    expectSymbol(")", 907);
+    checkConditionTerms(c.condition);
+}
+
+ColumnDef Parser::columnDef(std::vector<ConstraintDef> &constraints)
 {
     ColumnDef def;
     def.name = name(NameUse::Column);
     def.type = columnType();
+    if (acceptWord("DEFAULT")) {
+        std::size_t begin = peek().begin;
+        def.defaultValue = concat();
+        def.defaultText = text(begin);
+        if (namesAnyColumn(*def.defaultValue))
+            throw OraError::of(984);
+    }
+    if (peek().isWord("GENERATED")) {
+        if (def.defaultValue)
+            throw OraError::of(30674);
+        def.identity = identityClause();
+    }
     while (true) {
+        std::string constraintName;
+        if (acceptWord("CONSTRAINT"))
+            constraintName = name(NameUse::Constraint);
         if (acceptWord("NOT")) {
             expectWord("NULL", 905);
             def.notNull = true;
-        } else if (acceptWord("NULL")) {
+            def.notNullName = constraintName;
+            continue;
+        }
+        if (acceptWord("NULL")) {
             def.notNull = false;
-        } else if (acceptWord("PRIMARY")) {
+            continue;
+        }
+        ConstraintDef c;
+        c.name = constraintName;
+        c.columns = {def.name};
+        if (acceptWord("PRIMARY")) {
             expectWord("KEY", 905);
-            def.primaryKey = true;
+            c.kind = ConstraintDef::Kind::PrimaryKey;
+        } else if (acceptWord("UNIQUE")) {
+            c.kind = ConstraintDef::Kind::Unique;
+        } else if (acceptWord("REFERENCES")) {
+            references(c);
+            if (c.refColumns.size() > 1)
+                throw OraError::of(2256);
+        } else if (acceptWord("CHECK")) {
+            c.columns.clear();
+            c.inlineCheck = true;
+            checkCondition(c);
+            if (namesOtherColumn(c.condition, def.name))
+                throw OraError::of(2438);
         } else {
+            if (!constraintName.empty())
+                throw OraError::of(902);
             break;
         }
+        constraints.push_back(std::move(c));
     }
     if (!peek().is(",") && !peek().is(")"))
         throw OraError::of(907);
     return def;
+}
+
+IdentityDef Parser::identityClause()
+{
+    expectWord("GENERATED", 905);
+    IdentityDef id;
+    id.always = true;
+    if (acceptWord("BY")) {
+        expectWord("DEFAULT", 905);
+        id.always = false;
+        if (acceptWord("ON")) {
+            expectWord("NULL", 905);
+            id.onNull = true;
+        }
+    } else {
+        acceptWord("ALWAYS");
+    }
+    expectWord("AS", 905);
+    expectWord("IDENTITY", 905);
+    if (acceptSymbol("(")) {
+        id.options = sequenceOptions(true);
+        expectSymbol(")", 907);
+    }
+    return id;
+}
+
+std::int64_t Parser::signedInteger()
+{
+    bool negative = acceptSymbol("-");
+    if (!negative)
+        acceptSymbol("+");
+    const Token &num = peek();
+    if (num.kind != Token::Kind::Number || num.text.find_first_not_of("0123456789") != std::string::npos)
+        throw OraError::of(1722);
+    if (num.text.size() > 18)
+        throw OraError::of(1426);
+    std::int64_t v = std::strtoll(num.text.c_str(), nullptr, 10);
+    next();
+    return negative ? -v : v;
+}
+
+SequenceOptions Parser::sequenceOptions(bool identity)
+{
+    SequenceOptions o;
+    while (true) {
+        if (acceptWord("START")) {
+            expectWord("WITH", 905);
+            if (identity && acceptWord("LIMIT")) {
+                expectWord("VALUE", 905);
+                o.startWithLimit = true;
+            } else {
+                o.startWith = signedInteger();
+            }
+        } else if (acceptWord("INCREMENT")) {
+            expectWord("BY", 905);
+            o.incrementBy = signedInteger();
+            if (o.incrementBy == 0)
+                throw OraError::of(4002);
+        } else if (acceptWord("MINVALUE")) {
+            o.minValue = signedInteger();
+        } else if (acceptWord("NOMINVALUE")) {
+            o.minValue.reset();
+        } else if (acceptWord("MAXVALUE")) {
+            o.maxValue = signedInteger();
+        } else if (acceptWord("NOMAXVALUE")) {
+            o.maxValue.reset();
+        } else if (acceptWord("CACHE")) {
+            o.cache = signedInteger();
+            if (o.cache < 2)
+                throw OraError::of(4010);
+        } else if (acceptWord("NOCACHE")) {
+            o.cache = 0;
+        } else if (acceptWord("CYCLE")) {
+            o.cycle = true;
+        } else if (acceptWord("NOCYCLE")) {
+            o.cycle = false;
+        } else if (acceptWord("ORDER")) {
+            o.order = true;
+        } else if (acceptWord("NOORDER")) {
+            o.order = false;
+        } else {
+            return o;
+        }
+    }
 }
 
 ColumnType Parser::columnType()
@@ -297,13 +552,19 @@ StatementBody Parser::drop()
     next(); // DROP
     if (acceptWord("TABLE")) {
         DropTable dt{tableName()};
-        if (acceptWord("CASCADE"))
+        if (acceptWord("CASCADE")) {
             expectWord("CONSTRAINTS", 905);
+            dt.cascadeConstraints = true;
+        }
         acceptWord("PURGE");
         return dt;
     }
     if (acceptWord("INDEX"))
         return DropIndex{name(NameUse::Index)};
+    if (acceptWord("SEQUENCE")) {
+        TableName n = tableName();
+        return DropSequence{n.schema, n.name};
+    }
     throw OraError::of(950);
 }
 
@@ -327,19 +588,84 @@ StatementBody Parser::alter()
         return as;
     }
     if (acceptWord("TABLE")) {
-        AddPrimaryKey pk;
-        pk.table = tableName();
-        if (!acceptWord("ADD"))
-            throw OraError::of(1735);
-        if (acceptWord("CONSTRAINT"))
-            pk.constraint = name(NameUse::Constraint);
-        if (!acceptWord("PRIMARY"))
-            throw OraError::of(902);
-        expectWord("KEY", 905);
-        pk.columns = columnList(false);
-        return pk;
+        TableName table = tableName();
+        if (acceptWord("ADD")) {
+            AddConstraint ac;
+            ac.table = table;
+            ac.constraint = constraintDef();
+            return ac;
+        }
+        if (acceptWord("MODIFY")) {
+            ModifyColumns mc;
+            mc.table = table;
+            if (acceptSymbol("(")) {
+                do {
+                    mc.changes.push_back(columnChange());
+                } while (acceptSymbol(","));
+                expectSymbol(")", 907);
+            } else {
+                mc.changes.push_back(columnChange());
+            }
+            return mc;
+        }
+        throw OraError::of(1735);
     }
     throw OraError::of(940);
+}
+
+ColumnChange Parser::columnChange()
+{
+    ColumnChange change;
+    change.column = name(NameUse::Column);
+    ColumnType::Base base;
+    if (peek().kind == Token::Kind::Word && ColumnType::fromWord(peek().text, base))
+        change.type = columnType();
+    if (peek().isWord("GENERATED"))
+        change.identity = identityClause();
+    if (acceptWord("CONSTRAINT")) {
+        change.constraintName = name(NameUse::Constraint);
+        if (!peek().isWord("NOT"))
+            throw OraError::of(902);
+    }
+    if (acceptWord("NOT")) {
+        expectWord("NULL", 905);
+        change.notNull = true;
+    } else if (acceptWord("NULL")) {
+        change.notNull = false;
+    }
+    if (!change.type && !change.identity && !change.notNull)
+        throw OraError::of(905);
+    return change;
+}
+
+StatementBody Parser::comment()
+{
+    next(); // COMMENT
+    expectWord("ON", 969);
+    Comment c;
+    if (acceptWord("TABLE")) {
+        c.table = tableName();
+    } else if (acceptWord("COLUMN")) {
+        // [schema.]table.column
+        std::vector<std::string> parts{name(NameUse::Table)};
+        while (parts.size() < 3 && acceptSymbol("."))
+            parts.push_back(name(NameUse::Column));
+        if (parts.size() < 2)
+            throw OraError::of(1747);
+        c.column = parts.back();
+        c.table.name = parts[parts.size() - 2];
+        if (parts.size() == 3)
+            c.table.schema = parts[0];
+    } else {
+        throw OraError::of(905);
+    }
+    expectWord("IS", 905);
+    if (peek().kind != Token::Kind::String)
+        throw OraError::of(1780); // UNVERIFIED: the error for a comment that is not a string literal
+    c.text = next().text;
+    if (c.text.size() > 4000)
+        throw OraError::of(1704);
+    return c;
 }
 
 Insert Parser::insert()
@@ -353,7 +679,7 @@ Insert Parser::insert()
     expectWord("VALUES", 926);
     expectSymbol("(", 906);
     do {
-        ins.values.push_back(concat());
+        ins.values.push_back(valueOrDefault());
     } while (acceptSymbol(","));
     expectSymbol(")", 907);
     if (acceptWord("RETURNING") || acceptWord("RETURN")) {
@@ -436,11 +762,22 @@ Update Parser::update()
     do {
         std::string col = name(NameUse::Column);
         expectSymbol("=", 927);
-        up.assignments.emplace_back(col, concat());
+        up.assignments.emplace_back(col, valueOrDefault());
     } while (acceptSymbol(","));
     if (acceptWord("WHERE"))
         up.where = condition();
     return up;
+}
+
+Expr Parser::valueOrDefault()
+{
+    if (!peek().isWord("DEFAULT"))
+        return concat();
+    next();
+    Expr e;
+    e.kind = Expr::Kind::Default;
+    e.label = "DEFAULT";
+    return e;
 }
 
 Expr Parser::condition()
@@ -481,6 +818,22 @@ Expr Parser::notCondition()
 
 Expr Parser::predicate()
 {
+    if (peek().isWord("REGEXP_LIKE") && peek(1).is("(")) {
+        std::size_t begin = peek().begin;
+        next();
+        next();
+        Expr e;
+        e.kind = Expr::Kind::Call;
+        e.name = "REGEXP_LIKE";
+        do {
+            e.args.push_back(concat());
+        } while (acceptSymbol(","));
+        expectSymbol(")", 907);
+        if (e.args.size() < 2 || e.args.size() > 3)
+            throw OraError::of(909);
+        e.label = label(begin, m_tokens[m_pos - 1].end);
+        return e;
+    }
     Expr left = concat();
     const Token &t = peek();
     static const char *ops[] = {"=", "!=", "<", ">", "<=", ">="};
@@ -501,9 +854,27 @@ Expr Parser::predicate()
         return e;
     }
     bool negated = false;
-    if (peek().isWord("NOT") && peek(1).isWord("IN")) {
+    if (peek().isWord("NOT") && (peek(1).isWord("IN") || peek(1).isWord("BETWEEN"))) {
         next();
         negated = true;
+    }
+    if (acceptWord("BETWEEN")) {
+        // a BETWEEN b AND c is a >= b AND a <= c, unknown included.
+        Expr low, high, both;
+        low.kind = high.kind = Expr::Kind::Compare;
+        low.name = ">=";
+        high.name = "<=";
+        low.args = {left, concat()};
+        expectWord("AND", 905);
+        high.args = {std::move(left), concat()};
+        both.kind = Expr::Kind::And;
+        both.args = {std::move(low), std::move(high)};
+        if (!negated)
+            return both;
+        Expr no;
+        no.kind = Expr::Kind::Not;
+        no.args = {std::move(both)};
+        return no;
     }
     if (acceptWord("IN")) {
         Expr e;
@@ -519,7 +890,8 @@ Expr Parser::predicate()
     // A parenthesised condition or a bare boolean from the grammar above stands by itself.
     if (left.kind == Expr::Kind::And || left.kind == Expr::Kind::Or || left.kind == Expr::Kind::Not ||
         left.kind == Expr::Kind::Compare || left.kind == Expr::Kind::IsNull || left.kind == Expr::Kind::IsNotNull ||
-        left.kind == Expr::Kind::In || left.kind == Expr::Kind::NotIn)
+        left.kind == Expr::Kind::In || left.kind == Expr::Kind::NotIn ||
+        (left.kind == Expr::Kind::Call && left.name == "REGEXP_LIKE"))
         return left;
     throw OraError::of(920);
 }
@@ -605,7 +977,8 @@ Expr Parser::primary()
             next();
             return call(t, t.begin);
         }
-        if (t.kind == Token::Kind::Word && (t.text == "SYSDATE" || t.text == "USER")) {
+        if (t.kind == Token::Kind::Word && (t.text == "SYSDATE" || t.text == "USER" || t.text == "SYSTIMESTAMP" ||
+                                            t.text == "CURRENT_DATE" || t.text == "CURRENT_TIMESTAMP")) {
             next();
             e.kind = Expr::Kind::Call;
             e.name = t.text;
@@ -620,6 +993,17 @@ Expr Parser::primary()
         if (acceptSymbol(".")) {
             e.qualifier = e.name;
             e.name = name(NameUse::Column);
+            if (peek().is(".") && (peek(1).isWord("NEXTVAL") || peek(1).isWord("CURRVAL"))) {
+                next(); // schema.sequence.NEXTVAL
+                e.owner = e.qualifier;
+                e.qualifier = e.name;
+                e.name = next().text;
+            }
+            if (e.name == "NEXTVAL" || e.name == "CURRVAL") {
+                e.kind = e.name == "NEXTVAL" ? Expr::Kind::NextVal : Expr::Kind::CurrVal;
+                e.label = label(t.begin, m_tokens[m_pos - 1].end);
+                return e;
+            }
         }
         e.label = e.name;
         return e;

@@ -16,6 +16,9 @@ public:
     static SqlStatement parse(std::string_view sql, std::size_t maxIdentifier);
     // OCI_ATTR_STMT_TYPE, known from the first word without a full parse, as OCI knows it after prepare.
     static std::uint16_t statementType(std::string_view sql);
+    // A DEFAULT expression and a CHECK condition as the dictionary keeps their text.
+    static Expr parseExpression(std::string_view text);
+    static Expr parseCondition(std::string_view text);
 
 private:
     enum class NameUse { Table, Column, Index, Constraint };
@@ -24,19 +27,30 @@ private:
 
     SqlStatement statement();
     StatementBody create();
+    CreateTable createTable();
     StatementBody drop();
     StatementBody alter();
+    StatementBody comment();
+    ColumnChange columnChange();
     Insert insert();
     Select select();
     Delete deleteFrom();
     Update update();
 
-    ColumnDef columnDef();
+    ColumnDef columnDef(std::vector<ConstraintDef> &constraints);
+    bool startsConstraint() const;
+    ConstraintDef constraintDef();
+    void references(ConstraintDef &c);
+    void checkCondition(ConstraintDef &c);
+    IdentityDef identityClause();
+    SequenceOptions sequenceOptions(bool identity);
+    std::int64_t signedInteger();
     ColumnType columnType();
     std::vector<std::string> columnList(bool allowOrder);
     TableName tableName();
     std::string name(NameUse use);
 
+    Expr valueOrDefault();
     Expr condition();
     Expr andCondition();
     Expr notCondition();
@@ -45,6 +59,8 @@ private:
     Expr primary();
     Expr call(const Token &fn, std::size_t begin);
     std::string label(std::size_t begin, std::size_t end) const;
+    // The statement's text from byte `begin` to the end of the last token read.
+    std::string text(std::size_t begin) const;
 
     const Token &peek(std::size_t ahead = 0) const;
     Token next();

@@ -3,6 +3,7 @@
 #include "DictionaryViews.h"
 #include "Evaluator.h"
 #include "OraError.h"
+#include "SequenceStore.h"
 #include "Session.h"
 #include "StoredValue.h"
 
@@ -34,18 +35,26 @@ ResultColumn describeExpr(const Expr &e, const std::vector<SourceColumn> &column
         c.nullable = e.value.isNull();
         return c;
     case Expr::Kind::CountStar: t.base = ColumnType::Base::Number; return ResultColumn::of(name, t, false);
+    case Expr::Kind::NextVal:
+    case Expr::Kind::CurrVal: t.base = ColumnType::Base::Number; return ResultColumn::of(name, t, false);
     case Expr::Kind::Call:
         if (e.name == "COUNT" || e.name == "LENGTH" || e.name == "TO_NUMBER") {
             t.base = ColumnType::Base::Number;
             return ResultColumn::of(name, t, e.name != "COUNT");
         }
-        if (e.name == "TO_DATE" || e.name == "SYSDATE") {
+        if (e.name == "TO_DATE" || e.name == "SYSDATE" || e.name == "CURRENT_DATE") {
             t.base = ColumnType::Base::Date;
             return ResultColumn::of(name, t, true);
         }
         if (e.name == "TO_TIMESTAMP") {
             t.base = ColumnType::Base::Timestamp;
             t.precision = 9;
+            return ResultColumn::of(name, t, true);
+        }
+        // UNVERIFIED: Oracle describes these as TIMESTAMP WITH TIME ZONE, which the stand-in lacks.
+        if (e.name == "SYSTIMESTAMP" || e.name == "CURRENT_TIMESTAMP") {
+            t.base = ColumnType::Base::Timestamp;
+            t.precision = 6;
             return ResultColumn::of(name, t, true);
         }
         if (e.name == "EMPTY_CLOB") {
@@ -68,6 +77,16 @@ ResultColumn describeExpr(const Expr &e, const std::vector<SourceColumn> &column
         return ResultColumn::of(name, t, true);
     default: t.base = ColumnType::Base::Varchar2; t.length = 4000; return ResultColumn::of(name, t, true);
     }
+}
+
+bool takesNextValue(const Expr &e)
+{
+    if (e.kind == Expr::Kind::NextVal)
+        return true;
+    for (const auto &a : e.args)
+        if (takesNextValue(a))
+            return true;
+    return false;
 }
 
 // Oracle sorts NULL after every value in ascending order, and first in descending order.
@@ -118,6 +137,34 @@ RowSource QueryExecutor::loadTable(Session &session, const TableMeta &table)
 
 ResultSet QueryExecutor::run(Session &session, const Select &query, const std::vector<SqlValue> &binds,
                              bool describeOnly)
+{
+    bool nextValues = false;
+    for (const auto &item : query.items)
+        nextValues = nextValues || (!item.star && takesNextValue(item.expr));
+    bool misplaced = query.where && Evaluator::usesSequence(*query.where);
+    for (const auto &o : query.order)
+        misplaced = misplaced || Evaluator::usesSequence(o.expr);
+    if (misplaced)
+        throw OraError::of(2287);
+    if (!nextValues || describeOnly)
+        return select(session, query, binds, describeOnly);
+    // NEXTVAL writes: the query takes the write lock, and outside a transaction keeps its numbers
+    // at once, as Oracle's sequences do whatever happens to the transaction.
+    const bool open = session.inTransaction();
+    session.beginWrite();
+    try {
+        ResultSet result = select(session, query, binds, describeOnly);
+        if (!open)
+            session.commit();
+        return result;
+    } catch (...) {
+        session.releaseIfClean();
+        throw;
+    }
+}
+
+ResultSet QueryExecutor::select(Session &session, const Select &query, const std::vector<SqlValue> &binds,
+                                bool describeOnly)
 {
     Select sel = query; // resolved per execution: the table may have changed since the last one
     return session.read([&] {
@@ -190,6 +237,8 @@ ResultSet QueryExecutor::run(Session &session, const Select &query, const std::v
             return result;
 
         Evaluator eval(session.nls(), session.user(), binds);
+        SessionSequences sequences(session);
+        eval.setSequences(&sequences);
         // A condition without columns (the "where 1=0" that only asks for the shape) is decided once.
         bool skipRows = false;
         if (sel.where && !Evaluator::refersToColumns(*sel.where))

@@ -20,6 +20,10 @@ public:
     // The table a statement names, in the session's schema; ORA-00942 when there is none.
     static const TableMeta &findTable(Session &session, const TableName &name);
     static RowSource loadTable(Session &session, const TableMeta &table);
+
+private:
+    static ResultSet select(Session &session, const Select &query, const std::vector<SqlValue> &binds,
+                            bool describeOnly);
 };
 
 } // namespace oraclesim

@@ -43,6 +43,55 @@ CREATE TABLE IF NOT EXISTS sim_constraints(owner TEXT NOT NULL, name TEXT NOT NU
     type TEXT NOT NULL, PRIMARY KEY(owner, name));
 )";
 
+// Constraints, defaults, identity columns, sequences and comments, added to the dictionary of
+// files made before they existed as well as to new ones. Primary keys recorded before keep their
+// columns in their index only; they get them in the constraint too.
+const char *const schemaVersion2 = R"(
+ALTER TABLE sim_columns ADD COLUMN default_text TEXT;
+ALTER TABLE sim_columns ADD COLUMN identity TEXT;
+ALTER TABLE sim_columns ADD COLUMN identity_on_null INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE sim_columns ADD COLUMN identity_sequence TEXT;
+ALTER TABLE sim_constraints ADD COLUMN columns TEXT;
+ALTER TABLE sim_constraints ADD COLUMN generated INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE sim_constraints ADD COLUMN ref_table_id INTEGER;
+ALTER TABLE sim_constraints ADD COLUMN ref_constraint TEXT;
+ALTER TABLE sim_constraints ADD COLUMN ref_columns TEXT;
+ALTER TABLE sim_constraints ADD COLUMN delete_rule TEXT;
+ALTER TABLE sim_constraints ADD COLUMN search_condition TEXT;
+ALTER TABLE sim_constraints ADD COLUMN not_null INTEGER NOT NULL DEFAULT 0;
+CREATE TABLE IF NOT EXISTS sim_sequences(owner TEXT NOT NULL, name TEXT NOT NULL, next_value INTEGER NOT NULL,
+    high_water INTEGER NOT NULL, start_value INTEGER NOT NULL, increment INTEGER NOT NULL, min_value INTEGER,
+    max_value INTEGER, cache INTEGER NOT NULL, cycle INTEGER NOT NULL, order_flag INTEGER NOT NULL, table_id INTEGER,
+    PRIMARY KEY(owner, name));
+CREATE TABLE IF NOT EXISTS sim_comments(table_id INTEGER NOT NULL, position INTEGER NOT NULL, text TEXT NOT NULL,
+    PRIMARY KEY(table_id, position));
+UPDATE sim_constraints SET columns = (SELECT i.columns FROM sim_indexes i WHERE i.owner = sim_constraints.owner
+    AND i.constraint_name = sim_constraints.name), generated = (name LIKE 'SYS\_C%' ESCAPE '')
+    WHERE columns IS NULL;
+INSERT OR REPLACE INTO sim_meta(key, value) VALUES ('schema_version', 2);
+)";
+
+std::int64_t storedSchemaVersion(sqlite3 *db)
+{
+    SqliteStatement st(db, "SELECT value FROM sim_meta WHERE key = 'schema_version'");
+    return st.step() ? st.integer(0) : 1;
+}
+
+void upgrade(sqlite3 *db)
+{
+    if (storedSchemaVersion(db) >= 2)
+        return;
+    sqliteExec(db, "BEGIN IMMEDIATE");
+    try {
+        if (storedSchemaVersion(db) < 2) // another connection may have upgraded meanwhile
+            sqliteExec(db, schemaVersion2);
+        sqliteExec(db, "COMMIT");
+    } catch (...) {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
 } // namespace
 
 std::optional<std::string> ServiceStore::resolve(std::string_view connectString)
@@ -104,6 +153,8 @@ sqlite3 *ServiceStore::open(const std::string &path, int busyTimeoutMs)
         check.step();
         if (check.integer(0) == 0)
             sqliteExec(db, std::string("BEGIN IMMEDIATE;") + schema + "COMMIT;");
+        check.reset();
+        upgrade(db);
     } catch (const std::exception &e) {
         sqlite3_close(db);
         throw std::runtime_error(path + ": " + e.what());

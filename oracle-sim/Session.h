@@ -7,7 +7,9 @@
 
 #include <sqlite3.h>
 
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -39,6 +41,7 @@ public:
     // The session now has an uncommitted change.
     void markDirty() noexcept { m_dirty = true; }
     bool hasUncommittedWork() const noexcept { return m_inTransaction && m_dirty; }
+    bool inTransaction() const noexcept { return m_inTransaction; }
     // Ends a transaction that a failed statement opened without changing anything, so that the
     // session never holds the write lock for nothing.
     void releaseIfClean();
@@ -61,6 +64,14 @@ public:
         }
     }
 
+    // CURRVAL: the last NEXTVAL of each sequence in this session.
+    void setCurrentValue(const std::string &sequence, std::int64_t value) { m_currentValues[sequence] = value; }
+    std::optional<std::int64_t> currentValue(const std::string &sequence) const
+    {
+        auto it = m_currentValues.find(sequence);
+        return it == m_currentValues.end() ? std::nullopt : std::optional<std::int64_t>(it->second);
+    }
+
     // Fault injection: the connection is gone (ORA-03113 happened); every later call gets ORA-03114.
     void disconnect();
     void checkConnected() const;
@@ -80,6 +91,7 @@ private:
     bool m_inTransaction = false;
     bool m_dirty = false;
     bool m_connected = true;
+    std::map<std::string, std::int64_t> m_currentValues;
 };
 
 // The Oracle error a SQLite failure shows as: a lock another session did not give up in time is

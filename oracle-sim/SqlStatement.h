@@ -14,13 +14,31 @@ namespace oraclesim {
 // One node of an expression or condition. Conditions are expressions that yield true, false or
 // unknown (SQL's three-valued logic).
 struct Expr {
-    enum class Kind { Literal, Bind, Column, Call, CountStar, And, Or, Not, Compare, IsNull, IsNotNull, In, NotIn };
+    enum class Kind {
+        Literal,
+        Bind,
+        Column,
+        Call,
+        CountStar,
+        And,
+        Or,
+        Not,
+        Compare,
+        IsNull,
+        IsNotNull,
+        In,
+        NotIn,
+        Default, // the DEFAULT keyword in VALUES or SET: the column's default
+        NextVal, // sequence.NEXTVAL: qualifier is the sequence, owner its schema
+        CurrVal
+    };
     Kind kind = Kind::Literal;
     SqlValue value;        // Literal
     int bind = 0;          // Bind: 0-based position among the statement's markers
     int column = -1;       // Column: index in the row source, once resolved
     std::string name;      // Column: the column; Call: the function (upper case); Compare: the operator
     std::string qualifier; // Column: "T" of T.C
+    std::string owner;     // NextVal, CurrVal: the sequence's schema when written
     bool reservedName = false; // Column written as an unquoted reserved word
     std::vector<Expr> args;
     std::string label;     // the name Oracle gives this expression in a select list
@@ -32,17 +50,53 @@ struct TableName {
     std::string name;
 };
 
+// Sequence settings as CREATE SEQUENCE and an identity column's options give them.
+struct SequenceOptions {
+    std::optional<std::int64_t> startWith;
+    bool startWithLimit = false; // START WITH LIMIT VALUE (identity columns, ALTER TABLE only)
+    std::int64_t incrementBy = 1;
+    std::optional<std::int64_t> minValue, maxValue; // nullopt: NOMINVALUE, NOMAXVALUE
+    std::int64_t cache = 20;                        // 0: NOCACHE
+    bool cycle = false;
+    bool order = false;
+};
+
+struct IdentityDef {
+    bool always = false; // GENERATED ALWAYS; otherwise BY DEFAULT
+    bool onNull = false; // BY DEFAULT ON NULL
+    SequenceOptions options;
+};
+
+enum class DeleteRule { NoAction, Cascade, SetNull };
+
+// A PRIMARY KEY, UNIQUE, FOREIGN KEY or CHECK constraint, written with a column or on its own.
+struct ConstraintDef {
+    enum class Kind { PrimaryKey, Unique, ForeignKey, Check };
+    Kind kind = Kind::Check;
+    std::string name; // empty: Oracle names it SYS_Cnnnnnnn
+    std::vector<std::string> columns;
+    TableName refTable;                  // FOREIGN KEY
+    std::vector<std::string> refColumns; // empty: the referenced table's primary key
+    DeleteRule onDelete = DeleteRule::NoAction;
+    std::string conditionText; // CHECK, as written
+    Expr condition;
+    bool inlineCheck = false; // a CHECK written with a column, which may name that column only
+};
+
 struct ColumnDef {
     std::string name;
     ColumnType type;
     bool notNull = false;
-    bool primaryKey = false; // an inline PRIMARY KEY
+    std::string notNullName; // CONSTRAINT name NOT NULL
+    std::optional<Expr> defaultValue;
+    std::string defaultText; // as written, which the dictionary shows
+    std::optional<IdentityDef> identity;
 };
 
 struct CreateTable {
     TableName table;
     std::vector<ColumnDef> columns;
-    std::vector<std::string> primaryKey; // from an inline PRIMARY KEY
+    std::vector<ConstraintDef> constraints; // inline and out of line, in the order written
 };
 
 struct CreateIndex {
@@ -54,16 +108,47 @@ struct CreateIndex {
 
 struct DropTable {
     TableName table;
+    bool cascadeConstraints = false;
 };
 
 struct DropIndex {
     std::string name;
 };
 
-struct AddPrimaryKey {
+struct AddConstraint {
     TableName table;
-    std::string constraint; // empty: Oracle names it SYS_Cnnnnnn
-    std::vector<std::string> columns;
+    ConstraintDef constraint;
+};
+
+// One column of ALTER TABLE ... MODIFY.
+struct ColumnChange {
+    std::string column;
+    std::optional<ColumnType> type; // repeated as it is; a different type is not supported
+    std::optional<bool> notNull;    // NOT NULL or NULL
+    std::string constraintName;     // CONSTRAINT name NOT NULL
+    std::optional<IdentityDef> identity;
+};
+
+struct ModifyColumns {
+    TableName table;
+    std::vector<ColumnChange> changes;
+};
+
+struct CreateSequence {
+    std::string schema;
+    std::string name;
+    SequenceOptions options;
+};
+
+struct DropSequence {
+    std::string schema;
+    std::string name;
+};
+
+struct Comment {
+    TableName table;
+    std::string column; // empty: the table's comment
+    std::string text;   // empty: no comment
 };
 
 struct Insert {
@@ -111,8 +196,9 @@ struct AlterSession {
 struct Commit {};
 struct Rollback {};
 
-using StatementBody = std::variant<CreateTable, CreateIndex, DropTable, DropIndex, AddPrimaryKey, Insert, Select,
-                                   Delete, Update, AlterSession, Commit, Rollback>;
+using StatementBody =
+    std::variant<CreateTable, CreateIndex, DropTable, DropIndex, AddConstraint, ModifyColumns, CreateSequence,
+                 DropSequence, Comment, Insert, Select, Delete, Update, AlterSession, Commit, Rollback>;
 
 struct SqlStatement {
     StatementBody body;
@@ -128,7 +214,9 @@ struct SqlStatement {
     {
         return std::holds_alternative<CreateTable>(body) || std::holds_alternative<CreateIndex>(body) ||
                std::holds_alternative<DropTable>(body) || std::holds_alternative<DropIndex>(body) ||
-               std::holds_alternative<AddPrimaryKey>(body);
+               std::holds_alternative<AddConstraint>(body) || std::holds_alternative<ModifyColumns>(body) ||
+               std::holds_alternative<CreateSequence>(body) || std::holds_alternative<DropSequence>(body) ||
+               std::holds_alternative<Comment>(body);
     }
 };
 
