@@ -74,22 +74,22 @@ std::vector<int> ConstraintDdl::columnPositions(const TableMeta &table, const st
     return cols;
 }
 
-std::string ConstraintDdl::newName(Session &session, const TableMeta &table, const std::string &requested)
+std::string ConstraintDdl::newName(Session &session, const std::string &owner, const std::string &requested)
 {
     Catalog &catalog = session.catalog();
     if (requested.empty())
         return catalog.nextSystemConstraintName();
-    if (catalog.constraintExists(table.owner, requested))
+    if (catalog.constraintExists(owner, requested))
         throw OraError::of(2264);
     return requested;
 }
 
-void ConstraintDdl::record(Session &session, const TableMeta &table, const ConstraintMeta &c)
+void ConstraintDdl::record(Session &session, const std::string &owner, std::int64_t tableId, const ConstraintMeta &c)
 {
     SqliteStatement st(session.db(), "INSERT INTO sim_constraints(owner, name, table_id, type, columns, generated, "
                                      "ref_table_id, ref_constraint, ref_columns, delete_rule, search_condition, "
                                      "not_null) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    st.bind(1, table.owner).bind(2, c.name).bind(3, table.id).bind(4, std::string(1, c.type));
+    st.bind(1, owner).bind(2, c.name).bind(3, tableId).bind(4, std::string(1, c.type));
     st.bind(5, Catalog::joinPositions(c.columns)).bind(6, static_cast<std::int64_t>(c.generatedName));
     if (c.type == 'R') {
         st.bind(7, c.refTableId).bind(8, c.refConstraint).bind(9, Catalog::joinPositions(c.refColumns));
@@ -157,7 +157,7 @@ void ConstraintDdl::addKey(Session &session, const TableMeta &table, const Const
         if ((c.type == 'P' || c.type == 'U') && c.columns == cols)
             throw OraError::of(2261);
     Catalog &catalog = session.catalog();
-    std::string name = newName(session, table, def.name);
+    std::string name = newName(session, table.owner, def.name);
     // An index on exactly these columns already serves the key; otherwise one of the key's name is built.
     const IndexMeta *existing = nullptr;
     for (const auto &ix : table.indexes)
@@ -193,7 +193,7 @@ void ConstraintDdl::addKey(Session &session, const TableMeta &table, const Const
     cm.type = primary ? 'P' : 'U';
     cm.columns = cols;
     cm.generatedName = def.name.empty();
-    record(session, table, cm);
+    record(session, table.owner, table.id, cm);
     if (existing) {
         SqliteStatement ix(db, "UPDATE sim_indexes SET constraint_name = ?, storage_name = ? WHERE owner = ? AND name = ?");
         ix.bind(1, name).bind(2, storage).bind(3, table.owner).bind(4, existing->name);
@@ -252,7 +252,7 @@ void ConstraintDdl::addForeignKey(Session &session, const TableMeta &table, cons
     if (orphans.step())
         throw OraError::of(2298, table.owner, def.name);
     ConstraintMeta cm;
-    cm.name = newName(session, table, def.name);
+    cm.name = newName(session, table.owner, def.name);
     cm.type = 'R';
     cm.columns = cols;
     cm.generatedName = def.name.empty();
@@ -260,7 +260,7 @@ void ConstraintDdl::addForeignKey(Session &session, const TableMeta &table, cons
     cm.refConstraint = key->name;
     cm.refColumns = refCols;
     cm.deleteRule = def.onDelete;
-    record(session, table, cm);
+    record(session, table.owner, table.id, cm);
 }
 
 void ConstraintDdl::addCheck(Session &session, const TableMeta &table, const ConstraintDef &def)
@@ -280,19 +280,35 @@ void ConstraintDdl::addCheck(Session &session, const TableMeta &table, const Con
     std::set<int> used;
     collectColumns(condition, used);
     ConstraintMeta cm;
-    cm.name = newName(session, table, def.name);
+    cm.name = newName(session, table.owner, def.name);
     cm.type = 'C';
     cm.columns.assign(used.begin(), used.end());
     cm.generatedName = def.name.empty();
     cm.condition = def.conditionText;
-    record(session, table, cm);
+    record(session, table.owner, table.id, cm);
 }
 
-void ConstraintDdl::addNotNull(Session &session, const TableName &tableName, const std::string &column,
-                               const std::string &name)
+namespace {
+
+ConstraintMeta notNullConstraint(int column, const std::string &columnName, bool generatedName)
 {
-    const TableMeta &table = QueryExecutor::findTable(session, tableName);
-    setNotNull(session, table, table.findColumn(column), name);
+    ConstraintMeta cm;
+    cm.type = 'C';
+    cm.columns = {column};
+    cm.generatedName = generatedName;
+    cm.notNull = true;
+    cm.condition = quotedName(columnName) + " IS NOT NULL";
+    return cm;
+}
+
+} // namespace
+
+void ConstraintDdl::recordNotNull(Session &session, const std::string &owner, std::int64_t tableId, int column,
+                                  const std::string &columnName, const std::string &name)
+{
+    ConstraintMeta cm = notNullConstraint(column, columnName, name.empty());
+    cm.name = newName(session, owner, name);
+    record(session, owner, tableId, cm);
 }
 
 void ConstraintDdl::setNotNull(Session &session, const TableMeta &table, int column, const std::string &name)
@@ -308,14 +324,7 @@ void ConstraintDdl::setNotNull(Session &session, const TableMeta &table, int col
     if (nulls.step())
         throw OraError::of(2296, table.owner, name);
     setNullable(session, table, column, false);
-    ConstraintMeta cm;
-    cm.name = newName(session, table, name);
-    cm.type = 'C';
-    cm.columns = {column};
-    cm.generatedName = name.empty();
-    cm.notNull = true;
-    cm.condition = quotedName(table.columns[static_cast<std::size_t>(column)].name) + " IS NOT NULL";
-    record(session, table, cm);
+    recordNotNull(session, table.owner, table.id, column, table.columns[static_cast<std::size_t>(column)].name, name);
 }
 
 void ConstraintDdl::dropNotNull(Session &session, const TableMeta &table, int column)

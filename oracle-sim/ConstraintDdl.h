@@ -17,9 +17,10 @@ class ConstraintDdl {
 public:
     static void add(Session &session, const TableName &table, const ConstraintDef &def);
     static void modify(Session &session, const ModifyColumns &mc);
-    // A column's NOT NULL constraint, named SYS_Cnnnnnnn unless `name` is given.
-    static void addNotNull(Session &session, const TableName &table, const std::string &column,
-                           const std::string &name);
+    // The NOT NULL constraint of a column of a table being created (no rows to check), named
+    // SYS_Cnnnnnnn unless `name` is given. The caller has made the column NOT NULL.
+    static void recordNotNull(Session &session, const std::string &owner, std::int64_t tableId, int column,
+                              const std::string &columnName, const std::string &name);
 
     // Column names to positions: ORA-00904 for an unknown one, ORA-00957 for a repeated one.
     static std::vector<int> columnPositions(const TableMeta &table, const std::vector<std::string> &names);
@@ -40,8 +41,9 @@ private:
     static void dropNotNull(Session &session, const TableMeta &table, int column);
     static void modifyIdentity(Session &session, const TableMeta &table, int column, const IdentityDef &identity);
     // The name the new constraint gets: SYS_Cnnnnnnn when none is given; ORA-02264 when taken.
-    static std::string newName(Session &session, const TableMeta &table, const std::string &requested);
-    static void record(Session &session, const TableMeta &table, const ConstraintMeta &constraint);
+    static std::string newName(Session &session, const std::string &owner, const std::string &requested);
+    static void record(Session &session, const std::string &owner, std::int64_t tableId,
+                       const ConstraintMeta &constraint);
 };
 
 } // namespace oraclesim

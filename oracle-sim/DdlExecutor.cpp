@@ -108,7 +108,7 @@ void DdlExecutor::createTable(Session &session, const CreateTable &ct)
         const bool isIdentity = static_cast<int>(i) == identity;
         SqliteStatement col(db, "INSERT INTO sim_columns(table_id, position, name, type, length, char_semantics, "
                                 "has_precision, precision, scale, nullable, default_text, identity, identity_on_null, "
-                                "identity_sequence) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, 1, ?, ?, ?, ?)");
+                                "identity_sequence) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
         col.bind(1, id)
             .bind(2, static_cast<std::int64_t>(i + 1))
             .bind(3, c.name)
@@ -117,29 +117,28 @@ void DdlExecutor::createTable(Session &session, const CreateTable &ct)
             .bind(6, static_cast<std::int64_t>(c.type.charSemantics))
             .bind(7, static_cast<std::int64_t>(c.type.hasPrecision))
             .bind(8, static_cast<std::int64_t>(c.type.precision))
-            .bind(9, static_cast<std::int64_t>(c.type.scale));
+            .bind(9, static_cast<std::int64_t>(c.type.scale))
+            .bind(10, static_cast<std::int64_t>(!c.notNull && !isIdentity));
         if (isIdentity)
-            col.bind(10, quotedName(owner) + "." + quotedName(sequence) + ".nextval")
-                .bind(11, std::string_view(c.identity->always ? "ALWAYS" : "BY DEFAULT"))
-                .bind(12, static_cast<std::int64_t>(c.identity->onNull))
-                .bind(13, sequence);
+            col.bind(11, quotedName(owner) + "." + quotedName(sequence) + ".nextval")
+                .bind(12, std::string_view(c.identity->always ? "ALWAYS" : "BY DEFAULT"))
+                .bind(13, static_cast<std::int64_t>(c.identity->onNull))
+                .bind(14, sequence);
         else if (c.defaultValue)
-            col.bind(10, c.defaultText).bindNull(11).bind(12, std::int64_t{0}).bindNull(13);
+            col.bind(11, c.defaultText).bindNull(12).bind(13, std::int64_t{0}).bindNull(14);
         else
-            col.bindNull(10).bindNull(11).bind(12, std::int64_t{0}).bindNull(13);
+            col.bindNull(11).bindNull(12).bind(13, std::int64_t{0}).bindNull(14);
         col.step();
         create += (i ? ", " : "") + TableMeta::storageColumn(static_cast<int>(i));
     }
     sqliteExec(db, create + ")");
     if (identity >= 0)
         SequenceStore::create(db, owner, sequence, ct.columns[static_cast<std::size_t>(identity)].identity->options, id);
-    // NOT NULL first, as Oracle numbers them, then the other constraints in the order written.
+    // NOT NULL first (an identity column is NOT NULL too), then the other constraints in the order written.
     for (std::size_t i = 0; i < ct.columns.size(); ++i) {
         const ColumnDef &c = ct.columns[i];
-        if (c.notNull || static_cast<int>(i) == identity) {
-            session.catalog().bumpVersion();
-            ConstraintDdl::addNotNull(session, ct.table, c.name, c.notNullName);
-        }
+        if (c.notNull || static_cast<int>(i) == identity)
+            ConstraintDdl::recordNotNull(session, owner, id, static_cast<int>(i), c.name, c.notNullName);
     }
     for (const auto &constraint : ct.constraints) {
         session.catalog().bumpVersion();

@@ -66,7 +66,7 @@ CREATE TABLE IF NOT EXISTS sim_sequences(owner TEXT NOT NULL, name TEXT NOT NULL
 CREATE TABLE IF NOT EXISTS sim_comments(table_id INTEGER NOT NULL, position INTEGER NOT NULL, text TEXT NOT NULL,
     PRIMARY KEY(table_id, position));
 UPDATE sim_constraints SET columns = (SELECT i.columns FROM sim_indexes i WHERE i.owner = sim_constraints.owner
-    AND i.constraint_name = sim_constraints.name), generated = (name LIKE 'SYS\_C%' ESCAPE '')
+    AND i.constraint_name = sim_constraints.name), generated = (substr(name, 1, 5) = 'SYS_C')
     WHERE columns IS NULL;
 INSERT OR REPLACE INTO sim_meta(key, value) VALUES ('schema_version', 2);
 )";
