@@ -138,9 +138,15 @@ void ConstraintDdl::add(Session &session, const TableName &tableName, const Cons
     const TableMeta &table = QueryExecutor::findTable(session, tableName);
     switch (def.kind) {
     case ConstraintDef::Kind::PrimaryKey:
-    case ConstraintDef::Kind::Unique: addKey(session, table, def); break;
-    case ConstraintDef::Kind::ForeignKey: addForeignKey(session, table, def); break;
-    case ConstraintDef::Kind::Check: addCheck(session, table, def); break;
+    case ConstraintDef::Kind::Unique:
+        addKey(session, table, def);
+        break;
+    case ConstraintDef::Kind::ForeignKey:
+        addForeignKey(session, table, def);
+        break;
+    case ConstraintDef::Kind::Check:
+        addCheck(session, table, def);
+        break;
     }
 }
 
@@ -195,7 +201,8 @@ void ConstraintDdl::addKey(Session &session, const TableMeta &table, const Const
     cm.generatedName = def.name.empty();
     record(session, table.owner, table.id, cm);
     if (existing) {
-        SqliteStatement ix(db, "UPDATE sim_indexes SET constraint_name = ?, storage_name = ? WHERE owner = ? AND name = ?");
+        SqliteStatement ix(db,
+                           "UPDATE sim_indexes SET constraint_name = ?, storage_name = ? WHERE owner = ? AND name = ?");
         ix.bind(1, name).bind(2, storage).bind(3, table.owner).bind(4, existing->name);
         ix.step();
     } else {
@@ -335,8 +342,7 @@ void ConstraintDdl::dropNotNull(Session &session, const TableMeta &table, int co
     // UNVERIFIED: an identity column's NOT NULL cannot be dropped either, with this error.
     if (col.nullable || inKey || !col.identity.empty())
         throw OraError::of(1451);
-    SqliteStatement st(session.db(),
-                       "DELETE FROM sim_constraints WHERE table_id = ? AND not_null = 1 AND columns = ?");
+    SqliteStatement st(session.db(), "DELETE FROM sim_constraints WHERE table_id = ? AND not_null = 1 AND columns = ?");
     st.bind(1, table.id).bind(2, std::to_string(column));
     st.step();
     setNullable(session, table, column, true);

@@ -133,7 +133,8 @@ void DdlExecutor::createTable(Session &session, const CreateTable &ct)
     }
     sqliteExec(db, create + ")");
     if (identity >= 0)
-        SequenceStore::create(db, owner, sequence, ct.columns[static_cast<std::size_t>(identity)].identity->options, id);
+        SequenceStore::create(db, owner, sequence, ct.columns[static_cast<std::size_t>(identity)].identity->options,
+                              id);
     // NOT NULL first (an identity column is NOT NULL too), then the other constraints in the order written.
     for (std::size_t i = 0; i < ct.columns.size(); ++i) {
         const ColumnDef &c = ct.columns[i];
@@ -153,8 +154,8 @@ void DdlExecutor::dropTable(Session &session, const DropTable &dt)
     std::int64_t id = table.id;
     sqlite3 *db = session.db();
     for (const char *sql : {"DELETE FROM sim_columns WHERE table_id = ?", "DELETE FROM sim_indexes WHERE table_id = ?",
-                            "DELETE FROM sim_constraints WHERE table_id = ?", "DELETE FROM sim_comments WHERE table_id = ?",
-                            "DELETE FROM sim_tables WHERE id = ?"}) {
+                            "DELETE FROM sim_constraints WHERE table_id = ?",
+                            "DELETE FROM sim_comments WHERE table_id = ?", "DELETE FROM sim_tables WHERE id = ?"}) {
         SqliteStatement st(db, sql);
         st.bind(1, id);
         st.step();
@@ -241,9 +242,10 @@ void DdlExecutor::comment(Session &session, const Comment &c)
         position = col + 1;
     }
     // An empty comment ('' is NULL) removes the comment.
-    SqliteStatement st(session.db(), c.text.empty()
-                                         ? "DELETE FROM sim_comments WHERE table_id = ?1 AND position = ?2"
-                                         : "INSERT OR REPLACE INTO sim_comments(table_id, position, text) VALUES (?1, ?2, ?3)");
+    SqliteStatement st(session.db(),
+                       c.text.empty()
+                           ? "DELETE FROM sim_comments WHERE table_id = ?1 AND position = ?2"
+                           : "INSERT OR REPLACE INTO sim_comments(table_id, position, text) VALUES (?1, ?2, ?3)");
     st.bind(1, table.id).bind(2, position);
     if (!c.text.empty())
         st.bind(3, c.text);

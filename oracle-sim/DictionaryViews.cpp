@@ -99,9 +99,9 @@ void constraints(ViewBuilder &v, Catalog &catalog, const std::string &owner, boo
     v.owner("OWNER");
     v.columns({"CONSTRAINT_NAME", "CONSTRAINT_TYPE", "TABLE_NAME", "INDEX_NAME"}, text());
     v.columns({"SEARCH_CONDITION", "SEARCH_CONDITION_VC"}, text(4000)); // the first a LONG in Oracle
-    v.columns({"R_OWNER", "R_CONSTRAINT_NAME", "DELETE_RULE", "STATUS", "DEFERRABLE", "DEFERRED", "VALIDATED",
-               "GENERATED"},
-              text());
+    v.columns(
+        {"R_OWNER", "R_CONSTRAINT_NAME", "DELETE_RULE", "STATUS", "DEFERRABLE", "DEFERRED", "VALIDATED", "GENERATED"},
+        text());
     if (!withRows)
         return;
     for (const TableMeta *t : tablesOf(catalog, owner))
@@ -163,13 +163,11 @@ void identityColumns(ViewBuilder &v, Session &session, bool withRows)
             if (!s)
                 continue;
             // UNVERIFIED: the list as 19c prints it.
-            std::string options = "START WITH: " + std::to_string(s->start) +
-                                  ", INCREMENT BY: " + std::to_string(s->increment) +
-                                  ", MAX_VALUE: " + SequenceStore::maxValueText(*s) +
-                                  ", MIN_VALUE: " + SequenceStore::minValueText(*s) +
-                                  ", CYCLE_FLAG: " + (s->cycle ? "Y" : "N") + ", CACHE_SIZE: " +
-                                  std::to_string(s->cache) + ", ORDER_FLAG: " + (s->order ? "Y" : "N") +
-                                  ", SCALE_FLAG: N, EXTEND_FLAG: N, KEEP_VALUE: N";
+            std::string options =
+                "START WITH: " + std::to_string(s->start) + ", INCREMENT BY: " + std::to_string(s->increment) +
+                ", MAX_VALUE: " + SequenceStore::maxValueText(*s) + ", MIN_VALUE: " + SequenceStore::minValueText(*s) +
+                ", CYCLE_FLAG: " + (s->cycle ? "Y" : "N") + ", CACHE_SIZE: " + std::to_string(s->cache) +
+                ", ORDER_FLAG: " + (s->order ? "Y" : "N") + ", SCALE_FLAG: N, EXTEND_FLAG: N, KEEP_VALUE: N";
             v.row({str(t->name), str(c.name), str(c.identity), str(c.identitySequence), str(options)});
         }
 }

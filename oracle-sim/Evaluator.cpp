@@ -149,7 +149,8 @@ SqlValue Evaluator::value(const Expr &e) const
         return (*m_row)[static_cast<std::size_t>(e.column)];
     case Expr::Kind::Call: return call(e);
     case Expr::Kind::NextVal:
-    case Expr::Kind::CurrVal: return sequenceValue(e);
+    case Expr::Kind::CurrVal:
+        return sequenceValue(e);
     case Expr::Kind::CountStar: throw OraError::of(937);
     default: {
         // A condition used as a value: Oracle has no boolean type in SQL.

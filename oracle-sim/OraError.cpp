@@ -127,7 +127,7 @@ const std::unordered_map<int, const char *> &messages()
         {4002, "INCREMENT must be a non-zero integer"},
         {4004, "MINVALUE must be less than MAXVALUE"},
         {4006, "START WITH cannot be less than MINVALUE"},
-        {4008, "START WITH cannot be more than MAXVALUE"},  // UNVERIFIED wording
+        {4008, "START WITH cannot be more than MAXVALUE"}, // UNVERIFIED wording
         {4010, "the number of values to CACHE must be greater than 1"},
         {8002, "sequence %s.CURRVAL is not yet defined in this session"},
         {8004, "sequence %s.NEXTVAL %s %sVALUE and cannot be instantiated"},
@@ -148,11 +148,11 @@ const std::unordered_map<int, const char *> &messages()
         {24381, "error(s) in array DML"},
         {24801, "illegal parameter value in OCI lob function"},
         {30088, "datetime/interval precision is out of range"},
-        {30669, "table can have only one identity column"},  // UNVERIFIED wording
+        {30669, "table can have only one identity column"}, // UNVERIFIED wording
         {30673, "column to be modified is not an identity column"},
         {30674, "identity column cannot have a default value"},
         {30675, "identity column must be a numeric type"},
-        {32794, "cannot drop a system-generated sequence"},  // UNVERIFIED wording
+        {32794, "cannot drop a system-generated sequence"}, // UNVERIFIED wording
         {32795, "cannot insert into a generated always identity column"},
         {32796, "cannot update a generated always identity column"},
         {38902, "errors exceeding specified number"},

@@ -14,13 +14,20 @@ OraError regexError(const std::regex_error &e)
     switch (e.code()) {
     case std::regex_constants::error_paren:
     case std::regex_constants::error_brace:
-    case std::regex_constants::error_badbrace: return OraError::of(12725);
-    case std::regex_constants::error_brack: return OraError::of(12726);
-    case std::regex_constants::error_backref: return OraError::of(12727);
-    case std::regex_constants::error_range: return OraError::of(12728);
-    case std::regex_constants::error_ctype: return OraError::of(12729);
-    case std::regex_constants::error_collate: return OraError::of(12731);
-    default: return OraError::of(600, "regexp", e.what());
+    case std::regex_constants::error_badbrace:
+        return OraError::of(12725);
+    case std::regex_constants::error_brack:
+        return OraError::of(12726);
+    case std::regex_constants::error_backref:
+        return OraError::of(12727);
+    case std::regex_constants::error_range:
+        return OraError::of(12728);
+    case std::regex_constants::error_ctype:
+        return OraError::of(12729);
+    case std::regex_constants::error_collate:
+        return OraError::of(12731);
+    default:
+        return OraError::of(600, "regexp", e.what());
     }
 }
 
@@ -48,12 +55,22 @@ bool OraRegex::like(const std::string &text, const std::string &pattern, const s
     bool ignoreCase = false, multiline = false, extended = false;
     for (char f : flags) {
         switch (f) {
-        case 'i': ignoreCase = true; break;
-        case 'c': ignoreCase = false; break;
-        case 'm': multiline = true; break;
-        case 'x': extended = true; break;
-        case 'n': break; // accepted, not honoured: '.' never matches a line end here
-        default: throw OraError::of(1760);
+        case 'i':
+            ignoreCase = true;
+            break;
+        case 'c':
+            ignoreCase = false;
+            break;
+        case 'm':
+            multiline = true;
+            break;
+        case 'x':
+            extended = true;
+            break;
+        case 'n':
+            break; // accepted, not honoured: '.' never matches a line end here
+        default:
+            throw OraError::of(1760);
         }
     }
     std::string p = pattern;

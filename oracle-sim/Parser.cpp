@@ -301,9 +301,8 @@ void checkConditionTerms(const Expr &e)
 {
     if (e.kind == Expr::Kind::NextVal || e.kind == Expr::Kind::CurrVal)
         throw OraError::of(2287);
-    if (e.kind == Expr::Kind::Call &&
-        (e.name == "SYSDATE" || e.name == "SYSTIMESTAMP" || e.name == "CURRENT_DATE" ||
-         e.name == "CURRENT_TIMESTAMP" || e.name == "USER"))
+    if (e.kind == Expr::Kind::Call && (e.name == "SYSDATE" || e.name == "SYSTIMESTAMP" || e.name == "CURRENT_DATE" ||
+                                       e.name == "CURRENT_TIMESTAMP" || e.name == "USER"))
         throw OraError::of(2436);
     for (const auto &a : e.args)
         checkConditionTerms(a);

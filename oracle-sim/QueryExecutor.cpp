@@ -36,7 +36,9 @@ ResultColumn describeExpr(const Expr &e, const std::vector<SourceColumn> &column
         return c;
     case Expr::Kind::CountStar: t.base = ColumnType::Base::Number; return ResultColumn::of(name, t, false);
     case Expr::Kind::NextVal:
-    case Expr::Kind::CurrVal: t.base = ColumnType::Base::Number; return ResultColumn::of(name, t, false);
+    case Expr::Kind::CurrVal:
+        t.base = ColumnType::Base::Number;
+        return ResultColumn::of(name, t, false);
     case Expr::Kind::Call:
         if (e.name == "COUNT" || e.name == "LENGTH" || e.name == "TO_NUMBER") {
             t.base = ColumnType::Base::Number;

@@ -174,7 +174,8 @@ void ReferentialIntegrity::removeChildren(const TableMeta &parent, const Row &be
                 after[static_cast<std::size_t>(c)] = SqlValue();
                 set += (set.empty() ? "" : ", ") + TableMeta::storageColumn(c) + " = NULL";
             }
-            SqliteStatement &up = m_session.cached("UPDATE " + child.storageName() + " SET " + set + " WHERE rowid = ?");
+            SqliteStatement &up =
+                m_session.cached("UPDATE " + child.storageName() + " SET " + set + " WHERE rowid = ?");
             up.bind(1, rowId);
             up.step();
             keyChanged(child, row, after);

@@ -62,8 +62,8 @@ void SequenceStore::create(sqlite3 *db, const std::string &owner, const std::str
     r.minValue = options.minValue;
     r.maxValue = options.maxValue;
     // START WITH defaults to MINVALUE going up and MAXVALUE going down.
-    std::int64_t start = options.startWith.value_or(
-        options.incrementBy > 0 ? options.minValue.value_or(1) : options.maxValue.value_or(-1));
+    std::int64_t start = options.startWith.value_or(options.incrementBy > 0 ? options.minValue.value_or(1)
+                                                                            : options.maxValue.value_or(-1));
     if (r.minValue && r.maxValue && *r.minValue >= *r.maxValue)
         throw OraError::of(4004);
     if (r.minValue && start < *r.minValue)

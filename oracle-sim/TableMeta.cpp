@@ -39,9 +39,12 @@ std::string TableMeta::columnLabel(int index) const
 const char *deleteRuleName(DeleteRule rule)
 {
     switch (rule) {
-    case DeleteRule::Cascade: return "CASCADE";
-    case DeleteRule::SetNull: return "SET NULL";
-    default: return "NO ACTION";
+    case DeleteRule::Cascade:
+        return "CASCADE";
+    case DeleteRule::SetNull:
+        return "SET NULL";
+    default:
+        return "NO ACTION";
     }
 }
 

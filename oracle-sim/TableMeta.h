@@ -33,7 +33,7 @@ struct IndexMeta {
 // A constraint of the table as USER_CONSTRAINTS lists it.
 struct ConstraintMeta {
     std::string name;
-    char type = 'C'; // P primary key, U unique, R foreign key, C check (NOT NULL included)
+    char type = 'C';          // P primary key, U unique, R foreign key, C check (NOT NULL included)
     std::vector<int> columns; // P, U, R: the key in order; C: the columns the condition names
     bool generatedName = false;
     // R: the referenced table, its key constraint and its columns pairwise with `columns`

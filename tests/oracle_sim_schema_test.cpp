@@ -41,15 +41,18 @@ TEST_F(OracleSimSchema, NotNullIsAddedCheckedAndEnforced)
     EXPECT_EQ(db.exec("alter table \"T\" modify (\"B\" not null)"),
               "ORA-01442: column to be modified to NOT NULL is already NOT NULL");
 
-    EXPECT_EQ(db.exec("insert into \"T\" (\"A\") values (2)"), "ORA-01400: cannot insert NULL into (\"SCOTT\".\"T\".\"B\")");
-    EXPECT_EQ(db.exec("insert into \"T\" values (2, '')"), "ORA-01400: cannot insert NULL into (\"SCOTT\".\"T\".\"B\")");
+    EXPECT_EQ(db.exec("insert into \"T\" (\"A\") values (2)"),
+              "ORA-01400: cannot insert NULL into (\"SCOTT\".\"T\".\"B\")");
+    EXPECT_EQ(db.exec("insert into \"T\" values (2, '')"),
+              "ORA-01400: cannot insert NULL into (\"SCOTT\".\"T\".\"B\")");
     EXPECT_EQ(db.exec("update \"T\" set \"B\" = NULL"), "ORA-01407: cannot update (\"SCOTT\".\"T\".\"B\") to NULL");
     EXPECT_EQ(db.single("select nullable from user_tab_columns where table_name = 'T' and column_name = 'B'"), "N");
     EXPECT_EQ(db.single("select constraint_type, search_condition, generated from user_constraints "
                         "where table_name = 'T'"),
               "C|\"B\" IS NOT NULL|GENERATED NAME");
-    EXPECT_EQ(db.single("select count(*) from user_constraints where table_name = 'T' and constraint_name = 'SYS_C0007132'"),
-              "1");
+    EXPECT_EQ(
+        db.single("select count(*) from user_constraints where table_name = 'T' and constraint_name = 'SYS_C0007132'"),
+        "1");
 
     // NULL again: the constraint goes; a column that allows NULL, or is in the primary key, cannot.
     run({"alter table \"T\" modify (\"B\" null)"});
@@ -123,7 +126,8 @@ TEST_F(OracleSimSchema, UniqueKeysRefuseDuplicatesAsOracleComparesThem)
     EXPECT_EQ(db.exec("insert into u values (5, NULL, 6)"), "ORA-00001: unique constraint (SCOTT.UAB) violated");
     run({"insert into u values (NULL, 'z', 7)"});
     EXPECT_EQ(db.exec("insert into u values (NULL, 'z', 8)"), "ORA-00001: unique constraint (SCOTT.UAB) violated");
-    EXPECT_EQ(db.exec("update u set b = 'x' where c = 1 and b = 'y'"), "ORA-00001: unique constraint (SCOTT.UAB) violated");
+    EXPECT_EQ(db.exec("update u set b = 'x' where c = 1 and b = 'y'"),
+              "ORA-00001: unique constraint (SCOTT.UAB) violated");
 
     run({"delete from u where c = 1 and b = 'y'", "alter table u add constraint uc unique (c)"});
     EXPECT_EQ(db.exec("insert into u values (9, 'q', 3)"), "ORA-00001: unique constraint (SCOTT.UC) violated");
@@ -160,8 +164,9 @@ TEST_F(OracleSimSchema, ForeignKeysNeedAParentKeyAndKeepChildrenWithParents)
               "ORA-02270: no matching unique or primary key for this column-list");
     EXPECT_EQ(db.exec("alter table c add constraint fk foreign key (a, b) references nosuch (x, y)"),
               "ORA-00942: table or view does not exist");
-    EXPECT_EQ(db.exec("alter table \"C\" add constraint \"FK\" foreign key (\"A\", \"B\") references \"P\" (\"X\", \"Y\")"),
-              "ORA-02298: cannot validate (SCOTT.FK) - parent keys not found");
+    EXPECT_EQ(
+        db.exec("alter table \"C\" add constraint \"FK\" foreign key (\"A\", \"B\") references \"P\" (\"X\", \"Y\")"),
+        "ORA-02298: cannot validate (SCOTT.FK) - parent keys not found");
     run({"delete from c where id = 2",
          "alter table \"C\" add constraint \"FK\" foreign key (\"A\", \"B\") references \"P\" (\"X\", \"Y\")"});
     EXPECT_EQ(db.exec("alter table c add constraint fk2 foreign key (a, b) references p"),
@@ -173,7 +178,8 @@ TEST_F(OracleSimSchema, ForeignKeysNeedAParentKeyAndKeepChildrenWithParents)
     EXPECT_EQ(db.exec("update c set a = 7 where id = 1"),
               "ORA-02291: integrity constraint (SCOTT.FK) violated - parent key not found");
     EXPECT_EQ(db.exec("delete from p"), "ORA-02292: integrity constraint (SCOTT.FK) violated - child record found");
-    EXPECT_EQ(db.exec("update p set y = 2"), "ORA-02292: integrity constraint (SCOTT.FK) violated - child record found");
+    EXPECT_EQ(db.exec("update p set y = 2"),
+              "ORA-02292: integrity constraint (SCOTT.FK) violated - child record found");
     EXPECT_EQ(db.single("select count(*) from p"), "1");
     // Checked when the statement has written all its rows: moving parent and child together passes.
     run({"update p set name = 'uno'", "delete from c where id = 1", "delete from p"});
@@ -246,8 +252,7 @@ TEST_F(OracleSimSchema, CheckConstraintsHoldForOldAndNewRows)
          "alter table k add constraint ck_s check (s in ('abc', 'def') and length(s) = 3)",
          "alter table k add constraint ck_e check (regexp_like(e, '^(a|b|c)(,(a|b|c))*$'))",
          "alter table k add constraint ck_or check (n is null or not (n = 13))"});
-    EXPECT_EQ(db.exec("insert into k values (256, 'abc', 'a')"),
-              "ORA-02290: check constraint (SCOTT.CK_N) violated");
+    EXPECT_EQ(db.exec("insert into k values (256, 'abc', 'a')"), "ORA-02290: check constraint (SCOTT.CK_N) violated");
     EXPECT_EQ(db.exec("insert into k values (1, 'xyz', 'a')"), "ORA-02290: check constraint (SCOTT.CK_S) violated");
     EXPECT_EQ(db.exec("insert into k values (1, 'abc', 'a,d')"), "ORA-02290: check constraint (SCOTT.CK_E) violated");
     EXPECT_EQ(db.exec("insert into k values (13, 'abc', 'c')"), "ORA-02290: check constraint (SCOTT.CK_OR) violated");
@@ -276,7 +281,8 @@ TEST_F(OracleSimSchema, IdentityColumnsNumberLeftOutRows)
     run({"create table i (\"ID\" number generated by default as identity, v varchar2(5))",
          "insert into i (v) values ('a')", "insert into i (v) values ('b')", "insert into i values (10, 'c')"});
     EXPECT_EQ(db.rows("select id, v from i order by id"), (Rows{"1|a", "2|b", "10|c"}));
-    EXPECT_EQ(db.exec("insert into i values (NULL, 'd')"), "ORA-01400: cannot insert NULL into (\"SCOTT\".\"I\".\"ID\")");
+    EXPECT_EQ(db.exec("insert into i values (NULL, 'd')"),
+              "ORA-01400: cannot insert NULL into (\"SCOTT\".\"I\".\"ID\")");
     const std::string sequence = db.single("select sequence_name from user_tab_identity_cols where table_name = 'I'");
     EXPECT_EQ(sequence.rfind("ISEQ$$_", 0), 0u) << sequence;
     EXPECT_EQ(db.single("select column_name, generation_type from user_tab_identity_cols"), "ID|BY DEFAULT");
@@ -327,8 +333,10 @@ TEST_F(OracleSimSchema, SequencesGiveNumbersToInserts)
     EXPECT_EQ(db.exec("create sequence s"), "ORA-00955: name is already used by an existing object");
     EXPECT_EQ(db.exec("create table s (x number)"), "ORA-00955: name is already used by an existing object");
     EXPECT_EQ(db.exec("create sequence bad increment by 0"), "ORA-04002: INCREMENT must be a non-zero integer");
-    EXPECT_EQ(db.exec("create sequence bad minvalue 5 start with 1"), "ORA-04006: START WITH cannot be less than MINVALUE");
-    EXPECT_EQ(db.exec("create sequence bad cache 1"), "ORA-04010: the number of values to CACHE must be greater than 1");
+    EXPECT_EQ(db.exec("create sequence bad minvalue 5 start with 1"),
+              "ORA-04006: START WITH cannot be less than MINVALUE");
+    EXPECT_EQ(db.exec("create sequence bad cache 1"),
+              "ORA-04010: the number of values to CACHE must be greater than 1");
 
     // LAST_NUMBER is where the next cache of numbers starts, as Oracle shows it.
     run({"create sequence c20", "create sequence nc nocache", "create sequence top maxvalue 2"});
@@ -374,20 +382,19 @@ TEST_F(OracleSimSchema, DictionaryViewsShowAShopSchema)
          "constraint orders_customer foreign key (customer) references customers (id))"});
     EXPECT_EQ(db.rows("select constraint_type, table_name, r_constraint_name, delete_rule, status from "
                       "user_constraints where constraint_type != 'C' order by table_name, constraint_type"),
-              (Rows{"P|CUSTOMERS|NULL|NULL|ENABLED", "U|CUSTOMERS|NULL|NULL|ENABLED",
-                    "P|ORDERS|NULL|NULL|ENABLED", "R|ORDERS|SYS_C0007134|NO ACTION|ENABLED"}));
-    EXPECT_EQ(db.rows("select search_condition from user_constraints where constraint_type = 'C' "
-                      "order by constraint_name"),
-              (Rows{"\"ID\" IS NOT NULL", "\"EMAIL\" IS NOT NULL", "\"CUSTOMER\" IS NOT NULL",
-                    "status in ('new', 'paid')"}));
+              (Rows{"P|CUSTOMERS|NULL|NULL|ENABLED", "U|CUSTOMERS|NULL|NULL|ENABLED", "P|ORDERS|NULL|NULL|ENABLED",
+                    "R|ORDERS|SYS_C0007134|NO ACTION|ENABLED"}));
+    EXPECT_EQ(
+        db.rows("select search_condition from user_constraints where constraint_type = 'C' "
+                "order by constraint_name"),
+        (Rows{"\"ID\" IS NOT NULL", "\"EMAIL\" IS NOT NULL", "\"CUSTOMER\" IS NOT NULL", "status in ('new', 'paid')"}));
     EXPECT_EQ(db.rows("select table_name, column_name, position from user_cons_columns "
                       "where constraint_name in ('CUSTOMERS_EMAIL', 'ORDERS_CUSTOMER') order by 1"),
               (Rows{"CUSTOMERS|EMAIL|1", "ORDERS|CUSTOMER|1"}));
     EXPECT_EQ(db.rows("select column_name, nullable, data_default, identity_column from user_tab_columns "
                       "where table_name = 'ORDERS' order by column_id"),
               (Rows{"ID|N|NULL|NO", "CUSTOMER|N|NULL|NO", "STATUS|Y|'new'|NO"}));
-    EXPECT_EQ(db.single("select count(*) from all_constraints where owner = 'SCOTT' and table_name = 'ORDERS'"),
-              "4");
+    EXPECT_EQ(db.single("select count(*) from all_constraints where owner = 'SCOTT' and table_name = 'ORDERS'"), "4");
     EXPECT_EQ(db.single("select count(*) from all_cons_columns where owner = 'SCOTT'"), "8");
     EXPECT_EQ(db.single("select sequence_owner, increment_by from all_sequences"), "SCOTT|1");
     EXPECT_EQ(db.single("select owner, table_name from all_tab_identity_cols"), "SCOTT|CUSTOMERS");
@@ -412,7 +419,7 @@ TEST_F(OracleSimSchema, DropTableTakesItsConstraintsSequencesAndComments)
     EXPECT_EQ(db.single("select count(*) from user_constraints"), "0");
     EXPECT_EQ(db.single("select count(*) from user_sequences"), "0");
     EXPECT_EQ(db.single("select count(*) from user_tab_comments"), "1"); // C, without a comment
-    run({"insert into c values (2, 99)"}); // the foreign key went with its parent
+    run({"insert into c values (2, 99)"});                               // the foreign key went with its parent
     // The names are free again; a table that refers only to itself drops without CASCADE.
     run({"create table p (id number primary key, up number references p)", "insert into p values (1, 1)",
          "drop table p"});
