@@ -277,7 +277,7 @@ void ConstraintDdl::addCheck(Session &session, const TableMeta &table, const Con
     if (!def.name.empty() && session.catalog().constraintExists(table.owner, def.name))
         throw OraError::of(2264);
     RowSource rows = QueryExecutor::loadTable(session, table);
-    Evaluator eval(session.nls(), session.user(), {});
+    Evaluator eval(session.nls(), session.user(), Evaluator::noBinds());
     for (const auto &row : rows.rows) {
         eval.setRow(&row);
         // Oracle shows no name for a constraint it has not named yet.

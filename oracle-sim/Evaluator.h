@@ -26,6 +26,13 @@ public:
         : m_nls(nls), m_user(user), m_binds(binds)
     {
     }
+    // For conditions that take no binds (CHECK constraints): the evaluator keeps a reference to its binds.
+    static const std::vector<SqlValue> &noBinds()
+    {
+        static const std::vector<SqlValue> none;
+        return none;
+    }
+
     // A new row: NEXTVAL gives each row one number, however often the row names it.
     void setRow(const Row *row) noexcept
     {

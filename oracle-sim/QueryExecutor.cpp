@@ -160,7 +160,9 @@ ResultSet QueryExecutor::run(Session &session, const Select &query, const std::v
             session.commit();
         return result;
     } catch (...) {
-        session.releaseIfClean();
+        // Numbers already taken stay taken, as in Oracle.
+        if (!open)
+            session.commit();
         throw;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "OraError.h"
 #include "QueryExecutor.h"
+#include "RowChecks.h"
 #include "Session.h"
 #include "StoredValue.h"
 
@@ -169,11 +170,11 @@ void ReferentialIntegrity::removeChildren(const TableMeta &parent, const Row &be
             Row after = row;
             std::string set;
             for (int c : ref.childColumns) {
-                if (!child.columns[static_cast<std::size_t>(c)].nullable)
-                    throw OraError::of(1407, child.columnLabel(c));
                 after[static_cast<std::size_t>(c)] = SqlValue();
                 set += (set.empty() ? "" : ", ") + TableMeta::storageColumn(c) + " = NULL";
             }
+            // The row changes like an UPDATE of it: its NOT NULL and CHECK constraints hold.
+            RowChecks::check(child, after, m_session.nls(), m_session.user(), true);
             SqliteStatement &up =
                 m_session.cached("UPDATE " + child.storageName() + " SET " + set + " WHERE rowid = ?");
             up.bind(1, rowId);

@@ -13,7 +13,7 @@ void RowChecks::check(const TableMeta &table, const Row &row, const NlsSettings 
             throw OraError::of(update ? 1407 : 1400, table.columnLabel(static_cast<int>(c)));
     if (table.constraints.empty())
         return;
-    Evaluator eval(nls, user, {});
+    Evaluator eval(nls, user, Evaluator::noBinds());
     eval.setRow(&row);
     for (const auto &c : table.constraints)
         if (c.check && eval.truth(*c.check) == false)

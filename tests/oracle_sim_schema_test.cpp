@@ -221,6 +221,11 @@ TEST_F(OracleSimSchema, ForeignKeysCascadeSetNullAndReferToTheirOwnTable)
          "insert into strict values (2)"});
     EXPECT_EQ(db.exec("delete from ord"), "ORA-01407: cannot update (\"SCOTT\".\"STRICT\".\"ORD\") to NULL");
     EXPECT_EQ(db.single("select count(*) from note"), "1");
+    run({"drop table strict",
+         "create table checked (ord number, constraint checked_ord foreign key (ord) "
+         "references ord on delete set null, constraint checked_set check (ord is not null))",
+         "insert into checked values (2)"});
+    EXPECT_EQ(db.exec("delete from ord"), "ORA-02290: check constraint (SCOTT.CHECKED_SET) violated");
 
     // A row may be its own parent; a statement may delete a whole chain of rows referring to each other.
     run({"create table emp (id number primary key, mgr number, constraint emp_mgr foreign key (mgr) references emp)",
