@@ -28,6 +28,22 @@ private:
 };
 } // namespace
 
+namespace {
+
+// AND, OR and NOT join conditions only: "(a = 1 and b)" is ORA-00920 as before.
+void checkConditionOperands(const Expr &e)
+{
+    if (e.kind != Expr::Kind::And && e.kind != Expr::Kind::Or && e.kind != Expr::Kind::Not)
+        return;
+    for (const auto &a : e.args) {
+        if (!Parser::isCondition(a))
+            throw OraError::of(920);
+        checkConditionOperands(a);
+    }
+}
+
+} // namespace
+
 std::uint16_t Parser::statementType(std::string_view sql)
 {
     std::vector<Token> tokens;
@@ -149,7 +165,7 @@ Expr Parser::parseExpression(std::string_view text)
 Expr Parser::parseCondition(std::string_view text)
 {
     Parser p(text, Lexer::tokenize(text, 1 << 20));
-    Expr e = p.condition();
+    Expr e = p.wholeCondition();
     if (p.peek().kind != Token::Kind::End)
         throw OraError::of(933);
     return e;
@@ -335,7 +351,7 @@ void Parser::checkCondition(ConstraintDef &c)
     c.kind = ConstraintDef::Kind::Check;
     expectSymbol("(", 906);
     std::size_t begin = peek().begin;
-    c.condition = condition();
+    c.condition = wholeCondition();
     // UNVERIFIED: the condition text is kept exactly as written between the parentheses.
     c.conditionText = text(begin);
     expectSymbol(")", 907);
@@ -722,7 +738,7 @@ Select Parser::select()
     if (peek().kind == Token::Kind::Quoted || (peek().kind == Token::Kind::Word && !peek().reserved))
         sel.alias = next().text;
     if (acceptWord("WHERE"))
-        sel.where = condition();
+        sel.where = wholeCondition();
     if (acceptWord("ORDER")) {
         expectWord("BY", 924);
         do {
@@ -748,7 +764,7 @@ Delete Parser::deleteFrom()
     Delete del;
     del.table = tableName();
     if (acceptWord("WHERE"))
-        del.where = condition();
+        del.where = wholeCondition();
     return del;
 }
 
@@ -764,7 +780,7 @@ Update Parser::update()
         up.assignments.emplace_back(col, valueOrDefault());
     } while (acceptSymbol(","));
     if (acceptWord("WHERE"))
-        up.where = condition();
+        up.where = wholeCondition();
     return up;
 }
 
@@ -776,6 +792,15 @@ Expr Parser::valueOrDefault()
     Expr e;
     e.kind = Expr::Kind::Default;
     e.label = "DEFAULT";
+    return e;
+}
+
+Expr Parser::wholeCondition()
+{
+    Expr e = condition();
+    if (!isCondition(e))
+        throw OraError::of(920); // "(a)" is a value, not a condition
+    checkConditionOperands(e);
     return e;
 }
 
@@ -886,14 +911,21 @@ Expr Parser::predicate()
         expectSymbol(")", 907);
         return e;
     }
-    // A parenthesised condition or a bare boolean from the grammar above stands by itself.
-    if (left.kind == Expr::Kind::And || left.kind == Expr::Kind::Or || left.kind == Expr::Kind::Not ||
-        left.kind == Expr::Kind::Compare || left.kind == Expr::Kind::IsNull || left.kind == Expr::Kind::IsNotNull ||
-        left.kind == Expr::Kind::In || left.kind == Expr::Kind::NotIn ||
-        (left.kind == Expr::Kind::Call && left.name == "REGEXP_LIKE"))
+    // A parenthesised condition or a bare boolean from the grammar above stands by itself, and so
+    // does a value that fills a pair of parentheses on its own, such as DEFAULT (0).
+    if (isCondition(left) || (m_valueInParentheses && peek().is(")")))
         return left;
     throw OraError::of(920);
 }
+
+bool Parser::isCondition(const Expr &e)
+{
+    return e.kind == Expr::Kind::And || e.kind == Expr::Kind::Or || e.kind == Expr::Kind::Not ||
+           e.kind == Expr::Kind::Compare || e.kind == Expr::Kind::IsNull || e.kind == Expr::Kind::IsNotNull ||
+           e.kind == Expr::Kind::In || e.kind == Expr::Kind::NotIn ||
+           (e.kind == Expr::Kind::Call && e.name == "REGEXP_LIKE");
+}
+
 
 Expr Parser::concat()
 {
@@ -953,7 +985,11 @@ Expr Parser::primary()
     case Token::Kind::Symbol:
         if (t.is("(")) {
             next();
+            const bool outer = m_valueInParentheses;
+            m_valueInParentheses = true;
             Expr inner = condition();
+            m_valueInParentheses = outer;
+            checkConditionOperands(inner);
             expectSymbol(")", 907);
             return inner;
         }

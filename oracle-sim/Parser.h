@@ -16,6 +16,7 @@ public:
     static SqlStatement parse(std::string_view sql, std::size_t maxIdentifier);
     // OCI_ATTR_STMT_TYPE, known from the first word without a full parse, as OCI knows it after prepare.
     static std::uint16_t statementType(std::string_view sql);
+    static bool isCondition(const Expr &e);
     // A DEFAULT expression and a CHECK condition as the dictionary keeps their text.
     static Expr parseExpression(std::string_view text);
     static Expr parseCondition(std::string_view text);
@@ -51,6 +52,8 @@ private:
     std::string name(NameUse use);
 
     Expr valueOrDefault();
+    // A condition that stands by itself (WHERE, CHECK): a bare value is ORA-00920.
+    Expr wholeCondition();
     Expr condition();
     Expr andCondition();
     Expr notCondition();
@@ -74,6 +77,7 @@ private:
     std::size_t m_pos = 0;
     int m_binds = 0;
     int m_depth = 0; // parentheses and function calls open at the moment
+    bool m_valueInParentheses = false;
 };
 
 } // namespace oraclesim

@@ -102,6 +102,12 @@ TEST_F(OracleSimSchema, DefaultsFillLeftOutColumnsOnly)
               (Rows{"ID|NULL", "N|42", "S|'it''s'", "NEG|-1.5", "DT|sysdate"}));
 
     EXPECT_EQ(db.exec("create table d2 (a number, b number default a)"), "ORA-00984: column not allowed here");
+    // A value may stand in parentheses; a condition may not be a bare value.
+    run({"create table d5 (a number default (0), b number check ((b) > (1)))", "insert into d5 (b) values (2)"});
+    EXPECT_EQ(db.single("select a from d5"), "0");
+    EXPECT_EQ(db.single("select count(*) from d5 where (a)"), "error: ORA-00920: invalid relational operator");
+    EXPECT_EQ(db.single("select count(*) from d5 where (a = 0 and b)"),
+              "error: ORA-00920: invalid relational operator");
     // A default is converted when a row takes it, as Oracle does.
     run({"create table d3 (a number, b number default 'abc', c varchar2(2) default 'long')"});
     EXPECT_EQ(db.exec("insert into d3 (a, c) values (1, 'x')"), "ORA-01722: invalid number");
