@@ -926,7 +926,6 @@ bool Parser::isCondition(const Expr &e)
            (e.kind == Expr::Kind::Call && e.name == "REGEXP_LIKE");
 }
 
-
 Expr Parser::concat()
 {
     std::size_t begin = peek().begin;
