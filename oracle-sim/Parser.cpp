@@ -992,10 +992,10 @@ Expr Parser::primary()
             expectSymbol(")", 907);
             return inner;
         }
-        if (t.is("-") && peek(1).kind == Token::Kind::Number) {
+        if ((t.is("-") || t.is("+")) && peek(1).kind == Token::Kind::Number) {
             next();
             const Token num = next();
-            e.value = SqlValue::number(*Decimal::parse("-" + num.text));
+            e.value = SqlValue::number(*Decimal::parse(t.text + num.text));
             e.label = label(t.begin, num.end);
             return e;
         }

@@ -84,12 +84,12 @@ TEST_F(OracleSimSchema, NotNullIsAddedCheckedAndEnforced)
 TEST_F(OracleSimSchema, DefaultsFillLeftOutColumnsOnly)
 {
     run({"create table d (id number, n number default 42, s varchar2(20) default 'it''s', neg number default -1.5,"
-         " dt date default sysdate, ts timestamp default systimestamp, cd date default current_date,"
-         " ct timestamp(3) default current_timestamp)",
+         " pos number default +2, dt date default sysdate, ts timestamp default systimestamp,"
+         " cd date default current_date, ct timestamp(3) default current_timestamp)",
          "insert into d (id) values (1)", "insert into d (id, n, s) values (2, NULL, NULL)",
          "insert into d (id, n) values (3, default)"});
-    EXPECT_EQ(db.rows("select id, n, s, neg from d order by id"),
-              (Rows{"1|42|it's|-1.5", "2|NULL|NULL|-1.5", "3|42|it's|-1.5"}));
+    EXPECT_EQ(db.rows("select id, n, s, neg, pos from d order by id"),
+              (Rows{"1|42|it's|-1.5|2", "2|NULL|NULL|-1.5|2", "3|42|it's|-1.5|2"}));
     EXPECT_EQ(db.single("select count(*) from d where dt is not null and ts is not null and cd is not null "
                         "and ct is not null"),
               "3");
@@ -98,8 +98,8 @@ TEST_F(OracleSimSchema, DefaultsFillLeftOutColumnsOnly)
     EXPECT_EQ(db.single("select n from d where id = 2"), "42");
     // The dictionary shows each default as it was written.
     EXPECT_EQ(db.rows("select column_name, data_default from user_tab_columns where table_name = 'D' "
-                      "and column_id <= 5 order by column_id"),
-              (Rows{"ID|NULL", "N|42", "S|'it''s'", "NEG|-1.5", "DT|sysdate"}));
+                      "and column_id <= 6 order by column_id"),
+              (Rows{"ID|NULL", "N|42", "S|'it''s'", "NEG|-1.5", "POS|+2", "DT|sysdate"}));
 
     EXPECT_EQ(db.exec("create table d2 (a number, b number default a)"), "ORA-00984: column not allowed here");
     // A value may stand in parentheses; a condition may not be a bare value.
