@@ -28,6 +28,9 @@ public:
     virtual void open() = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
+    // Whether the session still answers, asked of the server where the client offers a round trip for
+    // it; false once it is gone. Never throws. For a caller about to do what it could not undo.
+    virtual bool ping() { return isOpen(); }
 
     // A new data set on this connection; it must not outlive the connection's session.
     virtual std::unique_ptr<DataSet> createDataSet() = 0;

@@ -58,6 +58,8 @@ inline constexpr ub4 ATTR_DATA_SIZE = 1, ATTR_DATA_TYPE = 2, ATTR_NAME = 4, ATTR
                      ATTR_PREFETCH_ROWS = 11, ATTR_PARAM_COUNT = 18, ATTR_STMT_TYPE = 24,
                      ATTR_NUM_DML_ERRORS = 73, ATTR_DML_ROW_OFFSET = 74, ATTR_ROWS_FETCHED = 197,
                      ATTR_CHAR_USED = 285, ATTR_CHAR_SIZE = 286, ATTR_MAX_IDENTIFIER_LEN = 500;
+// ub4 milliseconds on the service context, Oracle 18 clients and later (ODPI-C's DPI_OCI_ATTR_CALL_TIMEOUT).
+inline constexpr ub4 ATTR_CALL_TIMEOUT = 531;
 
 // Statement types.
 inline constexpr ub2 STMT_UNKNOWN = 0, STMT_SELECT = 1, STMT_UPDATE = 2, STMT_DELETE = 3, STMT_INSERT = 4,

@@ -64,6 +64,19 @@ void OciConnection::close()
 
 bool OciConnection::isOpen() const { return m_session && m_session->isOpen(); }
 
+bool OciConnection::ping()
+{
+    if (!isOpen())
+        return false;
+    try {
+        m_session->ping();
+    } catch (const std::exception &) {
+        // Whatever the reason, a session that cannot answer a ping is not one to build on.
+        return false;
+    }
+    return isOpen();
+}
+
 std::shared_ptr<OciSession> OciConnection::requireSession() const
 {
     if (!isOpen())

@@ -25,6 +25,7 @@ public:
     void open() override;
     void close() override;
     bool isOpen() const override;
+    bool ping() override;
 
     std::unique_ptr<DataSet> createDataSet() override;
     void execute(const std::string &sql) override;

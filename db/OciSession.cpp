@@ -42,6 +42,22 @@ OciSession::OciSession(const std::string &connect, const std::string &user, cons
         OciDiagnostics::read(*m_lib, err(), oci::HTYPE_ERROR, status, "OCILogon2").raise();
     }
     m_svc = svc;
+    limitCallTime();
+}
+
+// A server that stops answering would otherwise hold the program without end: every later round trip
+// fails once the limit has passed. Clients before 18 have no such setting, and one that refuses it
+// still works, only without the limit.
+void OciSession::limitCallTime() noexcept
+{
+    if (!m_lib->clientVersion)
+        return;
+    int major = 0, minor = 0, update = 0, patch = 0, portUpdate = 0;
+    m_lib->clientVersion(&major, &minor, &update, &patch, &portUpdate);
+    if (major < 18)
+        return;
+    ub4 milliseconds = kCallTimeoutMs;
+    m_lib->attrSet(m_svc, oci::HTYPE_SVCCTX, &milliseconds, 0, oci::ATTR_CALL_TIMEOUT, err());
 }
 
 OciSession::~OciSession()
@@ -97,6 +113,13 @@ void OciSession::rollback()
 {
     requireOpen();
     check(m_lib->transRollback(m_svc, err(), oci::DEFAULT), "OCITransRollback");
+}
+
+void OciSession::ping()
+{
+    requireOpen();
+    if (m_lib->ping)
+        check(m_lib->ping(m_svc, err(), oci::DEFAULT), "OCIPing");
 }
 
 std::string OciSession::readLob(OCILobLocator *locator, bool isClob)

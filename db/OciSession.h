@@ -19,6 +19,8 @@ class OciSession {
 public:
     // Logs on; throws db::Error with Oracle's "ORA-nnnnn: text" (ORA-12154, ORA-01017 ...).
     OciSession(const std::string &connect, const std::string &user, const std::string &password);
+    // How long one round trip may wait for the server once logged on, where the client can limit it.
+    static constexpr ub4 kCallTimeoutMs = 30000;
     ~OciSession();
     OciSession(const OciSession &) = delete;
     OciSession &operator=(const OciSession &) = delete;
@@ -45,6 +47,9 @@ public:
 
     void commit();
     void rollback();
+    // One round trip that asks the server whether the session is there (OCIPing); a client without
+    // OCIPing only checks what it already knows.
+    void ping();
 
     // A whole LOB's content: UTF-8 for a CLOB, bytes for a BLOB.
     std::string readLob(OCILobLocator *locator, bool isClob);
@@ -52,6 +57,8 @@ public:
     void writeLob(OCILobLocator *locator, std::string_view data);
 
 private:
+    void limitCallTime() noexcept;
+
     const OciLibrary *m_lib;
     OciHandle m_env;
     OciHandle m_err;

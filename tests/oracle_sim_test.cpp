@@ -1038,6 +1038,10 @@ TEST(OracleSimFaultChild, DropAfter)
     EXPECT_EQ(api().transCommit(db.svc(), db.err(), 0), oci::ERROR);
     EXPECT_EQ(db.error(), "ORA-03114: not connected to ORACLE");
     EXPECT_EQ(db.exec("select * from dual"), "ORA-03114: not connected to ORACLE");
+    // A ping is a round trip too: it cannot report a lost session as alive.
+    EXPECT_EQ(api().ping(db.svc(), db.err(), 0), oci::ERROR);
+    EXPECT_EQ(db.error(), "ORA-03114: not connected to ORACLE");
+    EXPECT_EQ(api().ping(other.svc(), other.err(), 0), oci::SUCCESS);
     // The lost session's open work is gone; other sessions go on.
     EXPECT_EQ(other.single("select count(*) from t"), "0");
 }

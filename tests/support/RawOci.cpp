@@ -47,6 +47,7 @@ const RawOciApi &rawOci() {
         RESOLVE(transCommit, "OCITransCommit");
         RESOLVE(transRollback, "OCITransRollback");
         RESOLVE(clientVersion, "OCIClientVersion");
+        RESOLVE(ping, "OCIPing");
 #undef RESOLVE
         return r;
     }();

@@ -37,6 +37,7 @@ struct RawOciApi {
     oci::TransCommit transCommit;
     oci::TransRollback transRollback;
     oci::ClientVersion clientVersion;
+    oci::Ping ping;
 };
 
 // The stand-in library of this build, loaded once.
