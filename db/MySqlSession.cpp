@@ -6,7 +6,10 @@
 #include "MySqlResult.h"
 #include "MySqlTypes.h"
 
+#include <errmsg.h>
+
 #include <algorithm>
+#include <chrono>
 #include <memory>
 
 namespace db {
@@ -17,6 +20,20 @@ struct MySqlCloser {
 };
 
 const char *orNull(const std::string &text) { return text.empty() ? nullptr : text.c_str(); }
+
+// The client's text for a server that accepted the connection and then said nothing ("Lost connection
+// to server at 'handshake: ...'") does not say which server it was.
+[[noreturn]] void throwConnectError(MYSQL *mysql, const std::string &host, std::chrono::steady_clock::duration took)
+{
+    unsigned int seconds = 0;
+    mysql_get_optionv(mysql, MYSQL_OPT_CONNECT_TIMEOUT, &seconds);
+    if (mysql_errno(mysql) != CR_SERVER_LOST || seconds == 0 || took < std::chrono::seconds(seconds) * 9 / 10)
+        throwMySqlError(mysql);
+    throw ConnectionLostError("The MySQL server " + (host.empty() ? std::string("localhost") : host) +
+                                  " did not answer within " + std::to_string(seconds) +
+                                  " seconds: " + mysql_error(mysql),
+                              static_cast<int>(CR_SERVER_LOST));
+}
 } // namespace
 
 MySqlSession::~MySqlSession() { close(); }
@@ -27,6 +44,13 @@ void MySqlSession::open(const ConnectionProfile &profile)
     if (!mysql)
         throw Error("Out of memory while creating a MySQL connection");
 
+    // A server that accepts the connection and never answers must not hold the program: connecting and
+    // every read and write give up after a while. Set before the option files are read (the client
+    // reads them while connecting), so a connect-timeout there wins.
+    const unsigned int timeout = kTimeoutSeconds;
+    mysql_optionsv(mysql.get(), MYSQL_OPT_CONNECT_TIMEOUT, &timeout);
+    mysql_optionsv(mysql.get(), MYSQL_OPT_READ_TIMEOUT, &timeout);
+    mysql_optionsv(mysql.get(), MYSQL_OPT_WRITE_TIMEOUT, &timeout);
     // Read the [client] group of the standard option files, as every MySQL client does: that is where
     // users (and our test sandbox) name the local socket and the default port.
     mysql_optionsv(mysql.get(), MYSQL_READ_DEFAULT_GROUP, "client");
@@ -39,9 +63,10 @@ void MySqlSession::open(const ConnectionProfile &profile)
     const std::string database = profile.parameterOr("Database", "");
     // Port 0 and no socket: the client's defaults, i.e. 3306 and the local socket unless an option
     // file says otherwise. "localhost" is passed as is, which the client takes as the local socket.
+    const auto started = std::chrono::steady_clock::now();
     if (!mysql_real_connect(mysql.get(), orNull(host), user.c_str(), password.c_str(), orNull(database), 0, nullptr,
                             CLIENT_MULTI_RESULTS))
-        throwMySqlError(mysql.get());
+        throwConnectError(mysql.get(), host, std::chrono::steady_clock::now() - started);
 
     // An option file may name its own default character set, which would win over ours.
     const char *current = mysql_character_set_name(mysql.get());

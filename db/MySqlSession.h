@@ -17,6 +17,11 @@ class MySqlDataSet;
 // result still points into the session it came from.
 class MySqlSession {
 public:
+    // Seconds to connect, and to wait on any one read or write, before giving up on a silent server.
+    // An option file's connect-timeout replaces the first; MariaDB Connector/C reads no read or write
+    // timeout from option files.
+    static constexpr unsigned int kTimeoutSeconds = 30;
+
     MySqlSession() = default;
     ~MySqlSession();
     MySqlSession(const MySqlSession &) = delete;
