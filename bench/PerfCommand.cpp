@@ -132,10 +132,9 @@ public:
         recreateTarget(table);
         convert::MemoryLog log;
         log.append("Insert table " + table + "... ");
-        bool stop = false;
-        std::function<void()> noEvents;
+        convert::ProgressHook noEvents;
         convert::ConversionOptions options;
-        convert::CopyContext context{*m_rowSource, m_profile, *m_oracleInsert, options, log, noEvents, stop, mode};
+        convert::CopyContext context{*m_rowSource, m_profile, *m_oracleInsert, options, log, noEvents, mode};
         malloc_trim(0);
         resetPeakResident();
         const std::size_t before = peakResidentBytes();

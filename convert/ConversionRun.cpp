@@ -3,24 +3,46 @@
 #include "KeyConversion.h"
 #include "NameRules.h"
 #include "RowCopy.h"
+#include "TargetNamePlanner.h"
 #include "TargetSteps.h"
 
 #include "db/Connection.h"
+#include "db/Error.h"
 
-#include <cstdio>
+#include <exception>
 
 namespace convert {
 
 namespace {
-inline constexpr std::size_t kCounterPrefix = 26; // bytes of W kept before the four-digit counter
-inline constexpr int kLastCounter = 100;
 
-std::string counterSuffix(int k)
+// A lost session that a step has already reported in the log.
+class LoggedSessionLoss : public db::ConnectionLostError {
+public:
+    using db::ConnectionLostError::ConnectionLostError;
+};
+
+// The text with %1, %2 ... replaced by the values, in one pass, so a value holding "%2" stays as it is.
+std::string fillIn(const std::string &text, const std::vector<std::string> &values)
 {
-    char digits[8];
-    std::snprintf(digits, sizeof digits, "%04d", k);
-    return digits;
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+        if (text[i] == '%' && next >= '1' && next <= '9' && static_cast<std::size_t>(next - '1') < values.size()) {
+            out += values[static_cast<std::size_t>(next - '1')];
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
 }
+
+std::vector<std::string> counts(const RunSummary &s)
+{
+    return {std::to_string(s.converted), std::to_string(s.tables), std::to_string(s.failed),
+            std::to_string(s.rejectedRows)};
+}
+
 } // namespace
 
 ConversionRun::ConversionRun(RunConnections connections, ConversionOptions options, RunHooks hooks)
@@ -28,48 +50,76 @@ ConversionRun::ConversionRun(RunConnections connections, ConversionOptions optio
 {
 }
 
-RunOutcome ConversionRun::run(const std::vector<std::string> &tables)
+RunSummary ConversionRun::run(const std::vector<std::string> &tables)
 {
-    m_hooks.stopRequested = false;
-    for (const auto &entry : tables) {
-        if (m_hooks.stopRequested) {
-            m_hooks.stopRequested = false;
-            return RunOutcome::Stopped;
+    m_summary = RunSummary{};
+    m_summary.tables = tables.size();
+    m_current = m_finished = 0;
+    m_stopAsked = false;
+    try {
+        const std::vector<TableNames> names = planNames(tables);
+        for (; m_current < tables.size() && goOn(); ++m_current) {
+            if (!convertTable(names[m_current]))
+                break;
         }
-        convertTable(entry);
+    } catch (const std::exception &e) {
+        LogSink &log = m_hooks.log;
+        if (!dynamic_cast<const LoggedSessionLoss *>(&e))
+            log.append(e.what());
+        log.append(fillIn(m_hooks.closing.endedAt, {m_current < tables.size() ? tables[m_current] : ""}));
+        writeNotConverted(tables);
+        throw;
     }
-    for (const auto &line : m_hooks.completionLines)
-        m_hooks.log.append(line);
-    return RunOutcome::Completed;
+    // A stop asked after the last table's last progress point found nothing left to stop.
+    if (m_stopAsked && m_finished < tables.size()) {
+        m_summary.outcome = RunOutcome::Stopped;
+        m_hooks.log.append(fillIn(m_hooks.closing.stopped, counts(m_summary)));
+        writeNotConverted(tables);
+    } else {
+        writeClosingLines();
+    }
+    return m_summary;
 }
 
-std::string ConversionRun::targetNameFor(const std::string &working)
+std::vector<TableNames> ConversionRun::planNames(const std::vector<std::string> &tables)
 {
-    if (working.size() <= kOracleNameLimit)
-        return working;
-    const std::string prefix = cutToBytes(working, kCounterPrefix);
-    std::string candidate;
-    for (int k = 0; k <= kLastCounter; ++k) {
-        candidate = prefix + counterSuffix(k);
-        if (!TargetTableExists(m_connections.oracleConn, candidate, m_connections.oracleUser))
-            return candidate;
+    TargetNamePlanner planner([this](const std::string &candidate) {
+        const bool exists = TargetTableExists(m_connections.oracleConn, candidate, m_connections.oracleUser);
+        goOn(); // a long list of taken names is a long wait; a stop is acted on at the first table
+        return exists;
+    });
+    std::vector<TableNames> names;
+    names.reserve(tables.size());
+    for (const auto &entry : tables) {
+        TableNames n;
+        n.source = entry;
+        n.working = ApplyNameCase(entry, m_options.uppercaseNames);
+        n.target = planner.nameFor(n.working);
+        names.push_back(std::move(n));
     }
-    return candidate; // every name taken: the policy applies to the last one
+    return names;
 }
 
-void ConversionRun::convertTable(const std::string &entry)
+bool ConversionRun::goOn(std::size_t rows)
+{
+    if (m_hooks.progress && !m_hooks.progress(Progress{m_current, m_summary.tables, rows}))
+        m_stopAsked = true;
+    return !m_stopAsked;
+}
+
+bool ConversionRun::convertTable(const TableNames &names)
 {
     LogSink &log = m_hooks.log;
-    TableNames names;
-    names.source = entry;
-    names.working = ApplyNameCase(entry, m_options.uppercaseNames);
-    names.target = targetNameFor(names.working);
     const std::string &T = names.target;
     const bool exists = TargetTableExists(m_connections.oracleConn, T, m_connections.oracleUser);
     // Resuming keeps what an earlier run wrote, whatever the policy says.
     const auto policy = exists && m_options.resume ? ExistingTablePolicy::Merge : m_options.policy;
+    if (!goOn())
+        return false; // nothing of this table touched yet
+    bool failed = false;
 
     if (exists && policy == ExistingTablePolicy::Overwrite) {
+        requireLiveSessions();
         log.append("Drop table " + T + "... ");
         StepResult dropped = DropTargetTable(m_connections.oracleData, T);
         if (dropped.success)
@@ -77,6 +127,9 @@ void ConversionRun::convertTable(const std::string &entry)
         else
             log.append(dropped.message);
         log.append("");
+        failed |= !dropped.success;
+        endIfSessionLost(dropped);
+        goOn(); // a stop waits for the table to be made again
     }
     if (exists && policy == ExistingTablePolicy::Skip) {
         log.append("Skip table " + T + "... ");
@@ -93,8 +146,12 @@ void ConversionRun::convertTable(const std::string &entry)
             log.append(created.message);
         }
         log.append("");
+        failed |= !created.success;
+        endIfSessionLost(created);
+        goOn();
         if (!m_options.skipIndexes) {
-            KeyResult keys = ConvertKeys(m_connections.oracleData, m_connections.catalog, names, m_options);
+            KeyResult keys = ConvertKeys(m_connections.oracleData, m_connections.catalog, names, m_options,
+                                         [this] { goOn(); });
             // A key Oracle refused is named with Oracle's reason; the table itself is usable.
             for (const auto &failure : keys.failures)
                 log.append(failure.name + ": " + failure.message);
@@ -102,38 +159,96 @@ void ConversionRun::convertTable(const std::string &entry)
                 log.append(note);
             if (!keys.failures.empty() || !keys.notes.empty())
                 log.append("");
+            failed |= !keys.success;
+            endIfSessionLost(keys);
         }
     }
-    if (m_options.definitionsOnly)
-        return;
+    if (m_options.definitionsOnly) {
+        finishTable(failed);
+        return true;
+    }
     if (exists && policy == ExistingTablePolicy::Skip) {
         log.append("Skip table " + T);
         log.append("");
-        return;
+        finishTable(failed);
+        return true;
     }
+    if (!goOn())
+        return false; // the table stands as defined, without rows
+
     log.append("Insert table " + T + "... ");
+    ProgressHook copyProgress = [this](const Progress &p) { return goOn(p.rows); };
     CopyContext context{m_connections.rowSource, m_connections.rowProfile, m_connections.oracleInsert, m_options,
-                        log, m_hooks.progressPoint, m_hooks.stopRequested};
+                        log, copyProgress};
     context.continueAfterTarget = exists && policy == ExistingTablePolicy::Merge;
     CopyResult copied = CopyTableRows(context, names);
     if (copied.success) {
         log.replaceLast(log.lastLine() + "...Done");
-        for (const auto &note : copied.notes)
-            log.append(note);
-        if (copied.verification)
-            log.append(copied.verification->logLine(T));
     } else {
         for (const auto &row : copied.rejected)
             log.append("Row " + std::to_string(row.row) + ": " + row.message);
         if (copied.rejectedCount > copied.rejected.size())
             log.append("... and " + std::to_string(copied.rejectedCount - copied.rejected.size()) + " more");
         log.append(copied.message);
-        for (const auto &note : copied.notes)
-            log.append(note);
-        if (copied.verification)
-            log.append(copied.verification->logLine(T));
     }
+    for (const auto &note : copied.notes)
+        log.append(note);
+    if (copied.verification)
+        log.append(copied.verification->logLine(T));
     log.append("");
+    m_summary.rejectedRows += copied.rejectedCount;
+    if (copied.stopped)
+        return false;
+    endIfSessionLost(copied);
+    // A table whose Oracle rows do not read back as the MySQL rows was not converted, whatever the steps said.
+    const bool differs = copied.verification && !copied.verification->match;
+    finishTable(failed || !copied.complete || differs);
+    return true;
+}
+
+// A drop is the one step the run cannot take back: it goes ahead only while both sessions that make and
+// fill the table again answer.
+void ConversionRun::requireLiveSessions()
+{
+    if (!m_connections.oracleData.ping())
+        throw db::ConnectionLostError("The Oracle connection for table definitions no longer answers");
+    if (!m_connections.oracleInsert.ping())
+        throw db::ConnectionLostError("The Oracle connection for rows no longer answers");
+}
+
+// A step that failed because its session is gone is the last one: every later table would be dropped or
+// created without being filled.
+void ConversionRun::endIfSessionLost(const StepResult &step)
+{
+    if (!step.success && (!m_connections.oracleData.isOpen() || !m_connections.oracleInsert.isOpen()))
+        throw LoggedSessionLoss(step.message);
+}
+
+void ConversionRun::finishTable(bool failed)
+{
+    ++(failed ? m_summary.failed : m_summary.converted);
+    m_finished = m_current + 1;
+}
+
+void ConversionRun::writeClosingLines()
+{
+    const auto &lines = m_hooks.closing.completed;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i == 1 && !m_summary.clean())
+            m_hooks.log.append(fillIn(m_hooks.closing.withFailures, counts(m_summary)));
+        else
+            m_hooks.log.append(lines[i]);
+    }
+}
+
+void ConversionRun::writeNotConverted(const std::vector<std::string> &tables)
+{
+    if (m_finished >= tables.size())
+        return;
+    std::string names;
+    for (std::size_t i = m_finished; i < tables.size(); ++i)
+        names += (i > m_finished ? ", " : "") + tables[i];
+    m_hooks.log.append(fillIn(m_hooks.closing.notConverted, {names}));
 }
 
 } // namespace convert

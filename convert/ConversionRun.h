@@ -2,10 +2,11 @@
 
 #include "ConversionOptions.h"
 #include "LogSink.h"
+#include "ProgressHook.h"
 #include "StepResult.h"
 #include "TableNames.h"
 
-#include <functional>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -26,45 +27,83 @@ struct RunConnections {
     std::string oracleUser;               // owner of the tables, as typed on page 3
 };
 
+// The lines that close a run's log. The window takes them from its caption table; %1, %2 ... stand for
+// the numbers and names filled in.
+struct ClosingTexts {
+    // A run in which every step of every table succeeded and Oracle refused no row.
+    std::vector<std::string> completed = {"Conversion is Completed",
+                                          "Wizard has migrated your MySQL database to Oracle server successfully.",
+                                          "Click 'Finish' to exit the wizard."};
+    // Replaces the second line above when something failed: converted, selected, failed tables,
+    // rejected rows.
+    std::string withFailures = "Wizard has converted %1 of %2 tables; failed tables: %3, rejected rows: %4.";
+    // The only closing line of a run that was told to stop; the same four numbers.
+    std::string stopped =
+        "Conversion stopped by the user: %1 of %2 tables converted; failed tables: %3, rejected rows: %4.";
+    // After an error that ended the run: the table it was at.
+    std::string endedAt = "Conversion ended at table %1.";
+    // After a stop or an error: the selected tables the run did not finish, as listed in MySQL.
+    std::string notConverted = "Tables not converted: %1.";
+};
+
 // How the run talks back to whoever drives it.
 struct RunHooks {
     LogSink &log;
-    // Called at every progress point of the row copy: let the window handle pending events (repaint,
-    // Stop). May be empty.
-    std::function<void()> progressPoint;
-    // The stop request, owned by the window: set when the user confirms Stop, read here at progress
-    // points and table boundaries, cleared when the run starts and when it acts on it.
-    bool &stopRequested;
-    // The three lines written after the last table (the completion captions).
-    std::vector<std::string> completionLines;
+    ProgressHook progress; // may be empty: the run then always goes on
+    ClosingTexts closing;
 };
 
 enum class RunOutcome {
-    Completed, // every table visited; completion lines written
-    Stopped,   // a stop honoured at a table boundary: nothing more written (a silent abort)
+    Completed, // every table visited
+    Stopped,   // the progress hook said not to go on
 };
 
-// The conversion of the selected tables, in list order. Each table's steps (drop, create, keys, rows)
-// catch their own errors into the log; run() throws db::Error only for the failures no step catches
-// (the Oracle existence query, the MySQL index listing), with the lines written so far kept.
+// What a run did, for its caller to act on (the window's next page, the command's exit code).
+struct RunSummary {
+    RunOutcome outcome = RunOutcome::Completed;
+    std::size_t tables = 0;       // selected
+    std::size_t converted = 0;    // finished with every step succeeding (some rows may have been refused)
+    std::size_t failed = 0;       // finished, but a step failed
+    std::size_t rejectedRows = 0; // rows Oracle refused, over all tables
+
+    bool clean() const noexcept { return outcome == RunOutcome::Completed && failed == 0 && rejectedRows == 0; }
+};
+
+// The conversion of the selected tables, in list order. The Oracle names of all of them are settled
+// first, so no two share one. Each table's steps (drop, create, keys, rows) catch their own errors into
+// the log, and the run ends with lines that say how it went. A stop asked at a progress point is acted
+// on before the table's first statement, before its rows, within its rows or at the next table, never
+// between a drop and the create that follows it. run() throws db::Error only when it cannot go on: the
+// Oracle existence query or the MySQL index listing failed, or an Oracle session the run writes through
+// is lost (then nothing more is dropped); the log then ends with the table it was at and the tables it
+// did not finish.
 class ConversionRun {
 public:
     ConversionRun(RunConnections connections, ConversionOptions options, RunHooks hooks);
 
-    RunOutcome run(const std::vector<std::string> &tables);
-
-    // T for a working name: W itself up to 30 bytes, else its first 26 bytes and the first free
-    // four-digit counter (0000 to 0100).
-    std::string targetNameFor(const std::string &working);
+    RunSummary run(const std::vector<std::string> &tables);
 
     const ConversionOptions &options() const noexcept { return m_options; }
 
 private:
-    void convertTable(const std::string &entry);
+    std::vector<TableNames> planNames(const std::vector<std::string> &tables);
+    // True when the table was finished, false when a stop ended it part way.
+    bool convertTable(const TableNames &names);
+    // Calls the progress hook; false once it has said stop.
+    bool goOn(std::size_t rows = 0);
+    void requireLiveSessions();
+    void endIfSessionLost(const StepResult &step);
+    void finishTable(bool failed);
+    void writeClosingLines();
+    void writeNotConverted(const std::vector<std::string> &tables);
 
     RunConnections m_connections;
     ConversionOptions m_options;
     RunHooks m_hooks;
+    RunSummary m_summary;
+    std::size_t m_current = 0;     // the table under way
+    std::size_t m_finished = 0;    // tables finished, from the first
+    bool m_stopAsked = false;
 };
 
 } // namespace convert

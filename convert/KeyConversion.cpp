@@ -122,7 +122,7 @@ std::vector<KeyStatement> BuildKeyStatements(db::Connection &catalog, const Tabl
 }
 
 KeyResult ConvertKeys(db::Connection &oracleData, db::Connection &catalog, const TableNames &names,
-                      const ConversionOptions &options)
+                      const ConversionOptions &options, const std::function<void()> &betweenStatements)
 {
     KeyResult result;
     for (const auto &statement : BuildKeyStatements(catalog, names, options, &result.notes)) {
@@ -137,6 +137,8 @@ KeyResult ConvertKeys(db::Connection &oracleData, db::Connection &catalog, const
             result.fail(e.what());
             result.failures.push_back({statement.name, e.what()});
         }
+        if (betweenStatements)
+            betweenStatements();
     }
     return result;
 }

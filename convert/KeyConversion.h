@@ -4,6 +4,7 @@
 #include "StepResult.h"
 #include "TableNames.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,9 +35,10 @@ struct KeyStatement {
 // Recreates the primary key and the other keys of one table: reads "show index" on the catalog
 // connection and runs one statement per key, in listing order, on the definition connection. A refused
 // statement is recorded and the others still run. The listing's own errors are thrown: the run cannot
-// tell what this table's keys are.
+// tell what this table's keys are. betweenStatements, when given, runs after each statement, so whoever
+// drives the run can keep its window answering through a table with many keys.
 KeyResult ConvertKeys(db::Connection &oracleData, db::Connection &catalog, const TableNames &names,
-                      const ConversionOptions &options);
+                      const ConversionOptions &options, const std::function<void()> &betweenStatements = {});
 
 // The statements ConvertKeys would run, without running them (listing errors thrown). Full-text and
 // spatial keys get no statement; notes, when given, says so for each.

@@ -1,6 +1,7 @@
 #include "RowCopy.h"
 
 #include "NameRules.h"
+#include "ProgressPacer.h"
 #include "SourceCharsets.h"
 #include "SourceReader.h"
 #include "TypeMapping.h"
@@ -17,16 +18,14 @@ namespace convert {
 
 namespace {
 
-class Aborted : public db::Error {
-public:
-    Aborted() : db::Error("Operation aborted") {}
-};
+// Thrown out of the copy's loops when the progress hook says stop; not an error of either server.
+struct Stopped {};
 
 // One table's copy: owns the counters, the target data set and the report of refused rows.
 class TableCopy {
 public:
     TableCopy(CopyContext &context, const TableNames &names, CopyResult &result)
-        : m_ctx(context), m_names(names), m_result(result)
+        : m_ctx(context), m_names(names), m_result(result), m_pacer(context.progressInterval)
     {
     }
 
@@ -44,7 +43,7 @@ public:
             continueAfterTarget(reader);
         while (reader.nextPage())
             copyPage(reader);
-        m_ctx.log.replaceLast(rowCounterLine(m_names.target, m_result.rows));
+        m_ctx.log.replaceLast(rowCounterLine(m_names.target, m_result.written));
         if (m_written) {
             const VerifySource source{m_ctx.rowSource, m_names, checkedCharset(), reader.primaryKey(),
                                       &m_written->refusedKeys()};
@@ -54,6 +53,7 @@ public:
                             : VerifyAgainstDigest(m_ctx.oracleInsert, m_names.target, m_target->columns(),
                                                   m_written->written(), source);
         }
+        m_result.complete = true;
         if (m_result.rejectedCount > 0)
             m_result.fail(std::to_string(m_result.rejectedCount) + " rows rejected");
     }
@@ -88,7 +88,8 @@ private:
         while (reader.pageHasRow()) {
             moveRow(reader);
             reader.next();
-            if (m_result.rows % kApplyInterval == 0)
+            // After the 1st, 101st, 201st ... row of the table, and whenever the window is due.
+            if (m_result.rows % kApplyInterval == 0 || m_pacer.due(m_target->pendingCount()))
                 progressPoint();
             ++m_result.rows;
         }
@@ -198,20 +199,27 @@ private:
     void progressPoint()
     {
         apply();
-        m_ctx.log.replaceLast(rowCounterLine(m_names.target, m_result.rows));
-        if (m_ctx.progressPoint)
-            m_ctx.progressPoint();
-        if (m_ctx.stopRequested)
-            throw Aborted();
+        const bool goOn = !m_ctx.progress || m_ctx.progress(Progress{0, 0, m_result.written});
+        m_pacer.restart();
+        if (!goOn)
+            throw Stopped{};
     }
 
+    // Writes the pending rows and shows what Oracle now holds: a copy that ends here, by a failure or a
+    // stop, leaves a counter that matches the table.
     void apply()
     {
         const std::size_t base = m_applied;
-        m_applied += m_target->pendingCount();
+        const std::size_t pending = m_target->pendingCount();
+        m_applied += pending;
+        const auto started = ProgressPacer::Clock::now();
         const db::ApplyResult applied = m_target->apply();
         if (m_written)
             m_written->applied(applied.rejected);
+        m_pacer.applied(pending, ProgressPacer::Clock::now() - started);
+        m_result.written += applied.written;
+        if (pending > 0)
+            m_ctx.log.replaceLast(rowCounterLine(m_names.target, m_result.written));
         for (const auto &rejected : applied.rejected) {
             ++m_result.rejectedCount;
             if (m_result.rejected.size() < kRejectedRowsShown)
@@ -228,6 +236,7 @@ private:
     std::size_t m_applied = 0; // rows handed to applies so far: the table position of the next pending row
     std::optional<WrittenRowsDigest> m_written; // what went in, when the copy is to be verified
     bool m_continued = false;                   // the copy started after the rows a kept table held
+    ProgressPacer m_pacer;
 };
 
 } // namespace
@@ -242,6 +251,9 @@ CopyResult CopyTableRows(CopyContext &context, const TableNames &names)
     CopyResult result;
     try {
         TableCopy(context, names, result).run();
+    } catch (const Stopped &) {
+        result.stopped = true;
+        result.fail("Operation aborted");
     } catch (const std::exception &e) {
         result.fail(e.what());
     }

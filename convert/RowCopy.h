@@ -2,14 +2,15 @@
 
 #include "ConversionOptions.h"
 #include "LogSink.h"
+#include "ProgressHook.h"
 #include "StepResult.h"
 #include "TableNames.h"
 #include "TableVerify.h"
 
 #include "db/TargetTable.h"
 
+#include <chrono>
 #include <cstddef>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +24,9 @@ namespace convert {
 inline constexpr std::size_t kPageSize = 5000;     // source rows per page
 inline constexpr std::size_t kApplyInterval = 100; // a progress point follows every 100th row
 inline constexpr std::size_t kRejectedRowsShown = 100;
+// A progress point is also due once this much time has passed since the last one, so the window
+// answers within a quarter of a second whatever the rows are like.
+inline constexpr std::chrono::milliseconds kProgressInterval{100};
 
 // A row Oracle (or the conversion of one of its values) refused.
 struct RejectedRowReport {
@@ -32,7 +36,10 @@ struct RejectedRowReport {
 
 struct CopyResult : StepResult {
     std::size_t rows = 0;          // rows read from MySQL and handed to Oracle
+    std::size_t written = 0;       // rows Oracle holds from this copy (committed)
     std::size_t rejectedCount = 0; // rows Oracle refused; the others are written
+    bool complete = false;         // every row of the table was handed to Oracle
+    bool stopped = false;          // the progress hook said not to go on
     std::vector<RejectedRowReport> rejected; // the first kRejectedRowsShown of them
     std::optional<VerifyResult> verification; // when the options ask for it and every row was read
     std::vector<std::string> notes;           // where the copy started, when not at the first row
@@ -45,20 +52,21 @@ struct CopyContext {
     db::Connection &oracleInsert;
     const ConversionOptions &options;
     LogSink &log;                           // its last line is the table's row counter
-    const std::function<void()> &progressPoint;
-    bool &stopRequested;
+    const ProgressHook &progress;           // may be empty
     db::ApplyMode applyMode = db::ApplyMode::Array;
     // The target is a table kept from before: continue after the largest key it holds, when the key allows.
     bool continueAfterTarget = false;
+    std::chrono::milliseconds progressInterval = kProgressInterval;
 };
 
 // Copies every row of one MySQL table into its Oracle table, in pages of kPageSize rows, applying the
-// pending rows at every progress point and at the end of each page. Never throws: every error ends the
-// copy and becomes the result's message; rows refused by Oracle are left out, reported, and make the
-// copy fail with "K rows rejected" once all other rows are in.
+// pending rows at every progress point and at the end of each page; after each apply the counter line
+// shows the rows Oracle holds. Never throws: every error ends the copy and becomes the result's
+// message, and a progress hook that says stop ends it with "Operation aborted"; rows refused by Oracle
+// are left out, reported, and make the copy fail with "K rows rejected" once all other rows are in.
 CopyResult CopyTableRows(CopyContext &context, const TableNames &names);
 
-// The row counter line.
+// The row counter line: the rows Oracle holds from the copy.
 std::string rowCounterLine(const std::string &target, std::size_t rows);
 
 } // namespace convert

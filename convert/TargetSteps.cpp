@@ -15,8 +15,9 @@ namespace convert {
 
 bool TargetTableExists(db::Connection &oracleConn, const std::string &table, const std::string &user)
 {
-    // Bound rather than pasted, so a quote in a table name cannot change what is asked.
-    const auto rows = oracleConn.query("select count(*) cn from all_tables where table_name=:1 and upper(owner)=:2",
+    // Bound rather than pasted, so a quote in a table name cannot change what is asked. The view is named
+    // with its owner: a table of the user's own called ALL_TABLES would otherwise be read instead.
+    const auto rows = oracleConn.query("select count(*) cn from SYS.ALL_TABLES where table_name=:1 and upper(owner)=:2",
                                        {db::Value::text(table), db::Value::text(db::asciiUpper(user))});
     if (rows.size() != 1 || rows[0].size() != 1)
         throw db::Error("The existence test of table " + table + " returned " + std::to_string(rows.size()) +

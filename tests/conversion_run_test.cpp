@@ -1,5 +1,6 @@
 // The run over selected tables against the sandbox MariaDB and the Oracle stand-in: the existing-table
-// policies, the options, target names over 30 bytes, Stop, and the errors that end a run.
+// policies, the options, target names over 30 bytes and names two tables would share, Stop, the lines
+// that close the log, and the errors and lost sessions that end a run.
 #include "support/EngineRig.h"
 
 #include "db/Error.h"
@@ -8,6 +9,7 @@
 
 using convert::ConversionOptions;
 using convert::ExistingTablePolicy;
+using convert::Progress;
 using convert::RunOutcome;
 using testsupport::EngineRig;
 using Lines = std::vector<std::string>;
@@ -22,6 +24,20 @@ Lines withCompletion(Lines lines)
     for (const auto &l : EngineRig::kCompletionLines)
         lines.push_back(l);
     return lines;
+}
+
+// The closing lines of a run that completed with failures.
+Lines withFailures(Lines lines, const std::string &summary)
+{
+    lines.push_back(EngineRig::kCompletionLines[0]);
+    lines.push_back(summary);
+    lines.push_back(EngineRig::kCompletionLines[2]);
+    return lines;
+}
+
+Lines tail(const Lines &lines, std::size_t n)
+{
+    return Lines(lines.end() - static_cast<std::ptrdiff_t>(std::min(n, lines.size())), lines.end());
 }
 
 ConversionOptions policy(ExistingTablePolicy p)
@@ -46,7 +62,9 @@ protected:
 TEST_F(ConversionRunTest, NewTableIsCreatedKeyedAndFilled)
 {
     EngineRig rig(kOrders);
-    EXPECT_EQ(rig.run({"orders"}), RunOutcome::Completed);
+    const auto summary = rig.run({"orders"});
+    EXPECT_EQ(summary.outcome, RunOutcome::Completed);
+    EXPECT_TRUE(summary.clean());
     EXPECT_EQ(rig.log().lines(), withCompletion({"Create table ORDERS...Done", "", "Insert table ORDERS 3 Rows ...Done",
                                                  ""}));
     EXPECT_EQ(oracleCount(rig, "ORDERS"), "3");
@@ -63,7 +81,7 @@ TEST_F(ConversionRunTest, OverwriteDropsAndRecreates)
     EngineRig rig(kOrders);
     rig.run({"orders"});
     rig.log().clear();
-    EXPECT_EQ(rig.run({"orders"}, policy(ExistingTablePolicy::Overwrite)), RunOutcome::Completed);
+    EXPECT_TRUE(rig.run({"orders"}, policy(ExistingTablePolicy::Overwrite)).clean());
     EXPECT_EQ(rig.log().lines(),
               withCompletion({"Drop table ORDERS...Done", "", "Create table ORDERS...Done", "",
                               "Insert table ORDERS 3 Rows ...Done", ""}));
@@ -104,13 +122,20 @@ TEST_F(ConversionRunTest, MergeIntoATextKeyedTableReportsTheDuplicates)
     EngineRig rig({"create table codes (code varchar(5) primary key)", "insert into codes values ('a'),('b'),('c')"});
     rig.run({"codes"});
     rig.log().clear();
-    rig.run({"codes"}, policy(ExistingTablePolicy::Merge));
+    const auto summary = rig.run({"codes"}, policy(ExistingTablePolicy::Merge));
     const auto &lines = rig.log().lines();
-    ASSERT_GE(lines.size(), 7u);
-    EXPECT_EQ(lines[0], "Insert table CODES 3 Rows ");
+    ASSERT_EQ(lines.size(), 10u);
+    // No row of this run went in: the counter says so, and each refused row is listed below it.
+    EXPECT_EQ(lines[0], "Insert table CODES 0 Rows ");
     EXPECT_EQ(lines[1].rfind("Row 1: ORA-00001: unique constraint", 0), 0u) << lines[1];
     EXPECT_EQ(lines[4], "3 rows rejected");
     EXPECT_EQ(lines[5].rfind("Table CODES cannot continue after the 3 rows Oracle holds", 0), 0u) << lines[5];
+    // Every row refused, yet the table itself was converted: the end says so, and is not the clean one.
+    EXPECT_EQ(tail(lines, 3),
+              withFailures({}, "Wizard has converted 1 of 1 tables; failed tables: 0, rejected rows: 3."));
+    EXPECT_EQ(summary.converted, 1u);
+    EXPECT_EQ(summary.rejectedRows, 3u);
+    EXPECT_FALSE(summary.clean());
     EXPECT_EQ(oracleCount(rig, "CODES"), "3");
 }
 
@@ -210,33 +235,78 @@ TEST_F(ConversionRunTest, StopDuringATableThatIsNotTheLast)
 {
     EngineRig rig({"create table big (id int primary key)", "insert into big select seq from seq_1_to_250",
                    "create table small (id int)"});
-    auto outcome = rig.run({"big", "small"}, {}, [&] {
-        if (rig.log().lastLine() == "Insert table BIG 100 Rows ")
-            rig.stopRequested() = true;
-    });
-    EXPECT_EQ(outcome, RunOutcome::Stopped);
-    EXPECT_FALSE(rig.stopRequested());
+    const auto summary = rig.run({"big", "small"}, {}, [](const Progress &p) { return p.rows < 101; });
+    EXPECT_EQ(summary.outcome, RunOutcome::Stopped);
     EXPECT_EQ(rig.log().lines(),
-              (Lines{"Create table BIG...Done", "", "Insert table BIG 100 Rows ", "Operation aborted", ""}));
-    // Rows up to and including the one of that progress point were applied; the next table never began.
+              (Lines{"Create table BIG...Done", "", "Insert table BIG 101 Rows ", "Operation aborted", "",
+                     "Conversion stopped by the user: 0 of 2 tables converted; failed tables: 0, rejected rows: 0.",
+                     "Tables not converted: big, small."}));
+    // The counter is what Oracle holds; the next table never began.
     EXPECT_EQ(oracleCount(rig, "BIG"), "101");
     EXPECT_EQ(rig.oracleRows("select count(*) from all_tables where table_name = 'SMALL'").at(0).at(0).data, "0");
 }
 
-TEST_F(ConversionRunTest, StopDuringTheLastTableLeavesTheRequestSet)
+TEST_F(ConversionRunTest, StopDuringTheLastTableIsAStopToo)
 {
     EngineRig rig({"create table big (id int primary key)", "insert into big select seq from seq_1_to_250",
                    "create table small (id int)"});
-    auto outcome = rig.run({"small", "big"}, {}, [&] {
-        if (rig.log().lastLine() == "Insert table BIG 200 Rows ")
-            rig.stopRequested() = true;
-    });
-    EXPECT_EQ(outcome, RunOutcome::Completed);
-    EXPECT_TRUE(rig.stopRequested());
+    const auto summary =
+        rig.run({"small", "big"}, {}, [](const Progress &p) { return !(p.table == 1 && p.rows >= 201); });
+    EXPECT_EQ(summary.outcome, RunOutcome::Stopped);
+    EXPECT_EQ(summary.converted, 1u);
     EXPECT_EQ(rig.log().lines(),
-              withCompletion({"Create table SMALL...Done", "", "Insert table SMALL 0 Rows ...Done", "",
-                              "Create table BIG...Done", "", "Insert table BIG 200 Rows ", "Operation aborted", ""}));
+              (Lines{"Create table SMALL...Done", "", "Insert table SMALL 0 Rows ...Done", "",
+                     "Create table BIG...Done", "", "Insert table BIG 201 Rows ", "Operation aborted", "",
+                     "Conversion stopped by the user: 1 of 2 tables converted; failed tables: 0, rejected rows: 0.",
+                     "Tables not converted: big."}));
     EXPECT_EQ(oracleCount(rig, "BIG"), "201");
+}
+
+TEST_F(ConversionRunTest, AStopAfterADropWaitsForTheTableToBeMadeAgain)
+{
+    EngineRig rig(kOrders);
+    rig.run({"orders"});
+    rig.log().clear();
+    const auto summary = rig.run({"orders"}, {}, [&](const Progress &) {
+        const auto &l = rig.log().lines();
+        const bool justDropped = l.size() >= 2 && l[l.size() - 2] == "Drop table ORDERS...Done" && l.back().empty();
+        return !justDropped;
+    });
+    EXPECT_EQ(summary.outcome, RunOutcome::Stopped);
+    // Created again with its keys, then stopped before the rows.
+    EXPECT_EQ(rig.log().lines(),
+              (Lines{"Drop table ORDERS...Done", "", "Create table ORDERS...Done", "",
+                     "Conversion stopped by the user: 0 of 1 tables converted; failed tables: 0, rejected rows: 0.",
+                     "Tables not converted: orders."}));
+    EXPECT_EQ(oracleCount(rig, "ORDERS"), "0");
+    EXPECT_THROW(rig.oracleData().execute("create index \"X\" on \"ORDERS\" (\"ID\")"), db::Error);
+}
+
+TEST_F(ConversionRunTest, AStopIsHonouredBeforeTheNextTableOfADefinitionsOnlyRun)
+{
+    std::vector<std::string> setup, tables;
+    for (int i = 0; i < 60; ++i) {
+        tables.push_back("t" + std::to_string(i));
+        setup.push_back("create table t" + std::to_string(i) + " (id int primary key, k int, key (k))");
+    }
+    EngineRig rig(setup);
+    ConversionOptions o;
+    o.definitionsOnly = true;
+    std::size_t calls = 0, lastTable = 0;
+    const auto summary = rig.run(tables, o, [&](const Progress &p) {
+        ++calls;
+        lastTable = p.table;
+        return p.table < 5;
+    });
+    EXPECT_EQ(summary.outcome, RunOutcome::Stopped);
+    EXPECT_EQ(summary.converted, 5u);
+    EXPECT_EQ(lastTable, 5u);
+    // Several points per table: at its start, after its create and after each key statement.
+    EXPECT_GE(calls, 5u * 4u);
+    const auto &lines = rig.log().lines();
+    EXPECT_EQ(tail(lines, 2)[0],
+              "Conversion stopped by the user: 5 of 60 tables converted; failed tables: 0, rejected rows: 0.");
+    EXPECT_EQ(rig.oracleRows("select count(*) from user_tables").at(0).at(0).data, "5");
 }
 
 TEST_F(ConversionRunTest, FailedStepsAreLoggedAndTheRunGoesOn)
@@ -259,7 +329,24 @@ TEST_F(ConversionRunTest, FailedStepsAreLoggedAndTheRunGoesOn)
     EXPECT_EQ(lines[6].rfind("ORA-00942", 0), 0u) << lines[6];
     EXPECT_EQ(lines[7], "");
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 8, lines.end()),
-              withCompletion({"Create table FINE...Done", "", "Insert table FINE 1 Rows ...Done", ""}));
+              withFailures({"Create table FINE...Done", "", "Insert table FINE 1 Rows ...Done", ""},
+                           "Wizard has converted 1 of 2 tables; failed tables: 1, rejected rows: 0."));
+}
+
+TEST_F(ConversionRunTest, ARefusedIndexMakesItsTableAFailedOne)
+{
+    // Oracle indexes no large object: the key on the text column is refused, the rows all arrive.
+    EngineRig rig({"create table docs (id int primary key, body text, key body_idx (body(20)))",
+                   "insert into docs values (1, 'a'), (2, 'b')"});
+    const auto summary = rig.run({"docs"});
+    EXPECT_EQ(summary.failed, 1u);
+    const auto &lines = rig.log().lines();
+    ASSERT_EQ(lines.size(), 9u);
+    EXPECT_EQ(lines[2].rfind("IDX_BODY_IDXDOCS: ORA-02327", 0), 0u) << lines[2];
+    EXPECT_EQ(lines[4], "Insert table DOCS 2 Rows ...Done");
+    EXPECT_EQ(tail(lines, 3),
+              withFailures({}, "Wizard has converted 0 of 1 tables; failed tables: 1, rejected rows: 0."));
+    EXPECT_EQ(oracleCount(rig, "DOCS"), "2");
 }
 
 TEST_F(ConversionRunTest, AMissingSourceTableEndsTheRunWithItsMessage)
@@ -271,11 +358,15 @@ TEST_F(ConversionRunTest, AMissingSourceTableEndsTheRunWithItsMessage)
     } catch (const db::Error &e) {
         EXPECT_NE(std::string(e.what()).find("doesn't exist"), std::string::npos) << e.what();
     }
+    // The log ends with the error, the table the run was at and every table it did not convert.
     const auto &lines = rig.log().lines();
-    ASSERT_EQ(lines.size(), 3u);
+    ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[0], "Create table NOSUCH... ");
     EXPECT_NE(lines[1].find("doesn't exist"), std::string::npos);
     EXPECT_EQ(lines[2], "");
+    EXPECT_NE(lines[3].find("doesn't exist"), std::string::npos);
+    EXPECT_EQ(lines[4], "Conversion ended at table nosuch.");
+    EXPECT_EQ(lines[5], "Tables not converted: nosuch, orders.");
 }
 
 TEST_F(ConversionRunTest, ADoubleQuoteInATableNameIsRefusedBeforeOracle)
@@ -289,4 +380,73 @@ TEST_F(ConversionRunTest, ADoubleQuoteInATableNameIsRefusedBeforeOracle)
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[0], "Create table ODD\"NAME... ");
     EXPECT_NE(lines[1].find("double quote"), std::string::npos) << lines[1];
+}
+
+TEST_F(ConversionRunTest, TablesWhoseNamesMeetGetTheirOwnOracleTables)
+{
+    // MySQL here tells MIXED, Mixed and mixed apart; uppercase names would make all three MIXED. A long
+    // name's cut may also be another table's name.
+    const std::string cut = "qqqqqqqqqqqqqqqqqqqqqqqqqq";  // 26 bytes
+    const std::string longName = cut + "_long_name"; // its Oracle name would be qq...0000
+    EngineRig rig({"create table MIXED (v int)", "insert into MIXED values (1), (2)", "create table Mixed (v int)",
+                   "insert into Mixed values (3)", "create table mixed (v int)", "insert into mixed values (4), (5), (6)",
+                   "create table " + longName + " (v int)", "insert into " + longName + " values (7)",
+                   "create table " + cut + "0000 (v int)", "insert into " + cut + "0000 values (8), (9)"});
+    const auto summary = rig.run({"MIXED", "Mixed", "mixed", longName, cut + "0000"});
+    EXPECT_TRUE(summary.clean()) << rig.log().lines().back();
+    EXPECT_EQ(oracleCount(rig, "MIXED"), "2");
+    EXPECT_EQ(oracleCount(rig, "MIXED0000"), "1");
+    EXPECT_EQ(oracleCount(rig, "MIXED0001"), "3");
+    EXPECT_EQ(oracleCount(rig, "QQQQQQQQQQQQQQQQQQQQQQQQQQ0000"), "1");
+    EXPECT_EQ(oracleCount(rig, "QQQQQQQQQQQQQQQQQQQQQQQQQQ0001"), "2");
+    for (const auto &line : rig.log().lines())
+        EXPECT_EQ(line.rfind("Drop", 0), std::string::npos) << line;
+
+    // Again, over the tables of the first run: the plain name meets its own table and the policy drops
+    // it, while the names that needed a counter take the next free ones, as long names always have.
+    rig.log().clear();
+    EXPECT_TRUE(rig.run({"MIXED", "Mixed"}).clean());
+    EXPECT_EQ(rig.log().lines().at(0), "Drop table MIXED...Done");
+    EXPECT_EQ(rig.log().lines().at(4), "Insert table MIXED 2 Rows ...Done");
+    EXPECT_EQ(rig.log().lines().at(6), "Create table MIXED0002...Done");
+    EXPECT_EQ(oracleCount(rig, "MIXED0000"), "1");
+}
+
+TEST_F(ConversionRunTest, ATableNamedAllTablesConvertsTwiceInARow)
+{
+    // Once in the schema, an unqualified all_tables would name it rather than Oracle's view.
+    EngineRig rig({"create table all_tables (id int primary key, owner varchar(10))",
+                   "insert into all_tables values (1, 'me'), (2, 'you')", "create table after_it (id int)"});
+    EXPECT_TRUE(rig.run({"all_tables", "after_it"}).clean());
+    rig.log().clear();
+    EXPECT_TRUE(rig.run({"all_tables", "after_it"}).clean());
+    EXPECT_EQ(rig.log().lines().at(0), "Drop table ALL_TABLES...Done");
+    EXPECT_EQ(rig.log().lines().at(6), "Drop table AFTER_IT...Done");
+    EXPECT_EQ(oracleCount(rig, "ALL_TABLES"), "2");
+}
+
+TEST_F(ConversionRunTest, NothingIsDroppedWhileTheSessionThatWouldRefillItIsGone)
+{
+    EngineRig rig({"create table a (id int)", "insert into a values (1), (2)", "create table b (id int)",
+                   "insert into b values (3)"});
+    rig.run({"a", "b"});
+    rig.log().clear();
+    rig.oracleInsert().close();
+    EXPECT_THROW(rig.run({"a", "b"}), db::ConnectionLostError);
+    EXPECT_EQ(rig.log().lines(), (Lines{"The Oracle connection for rows no longer answers",
+                                        "Conversion ended at table a.", "Tables not converted: a, b."}));
+    EXPECT_EQ(oracleCount(rig, "A"), "2");
+    EXPECT_EQ(oracleCount(rig, "B"), "1");
+}
+
+TEST_F(ConversionRunTest, ASessionLostByAStepEndsTheRunAfterThatTable)
+{
+    // No table exists yet, so nothing asks before a drop; the copy finds the insert session gone.
+    EngineRig rig({"create table a (id int)", "insert into a values (1)", "create table b (id int)"});
+    rig.oracleInsert().close();
+    EXPECT_THROW(rig.run({"a", "b"}), db::ConnectionLostError);
+    EXPECT_EQ(rig.log().lines(),
+              (Lines{"Create table A...Done", "", "Insert table A... ", "Not connected to Oracle", "",
+                     "Conversion ended at table a.", "Tables not converted: a, b."}));
+    EXPECT_EQ(rig.oracleRows("select count(*) from user_tables where table_name = 'B'").at(0).at(0).data, "0");
 }

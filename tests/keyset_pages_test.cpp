@@ -31,10 +31,9 @@ Compared copyAndCompare(EngineRig &rig, const std::string &table, const std::str
         EXPECT_TRUE(created.success) << created.message;
     }
     auto profile = rig.mysql().profile();
-    std::function<void()> none;
+    convert::ProgressHook none;
     convert::ConversionOptions options;
-    convert::CopyContext context{rig.rowSource(), profile, rig.oracleInsert(), options, rig.log(), none,
-                                 rig.stopRequested()};
+    convert::CopyContext context{rig.rowSource(), profile, rig.oracleInsert(), options, rig.log(), none};
     rig.log().append("Insert table " + w + "... ");
     Compared out;
     out.result = convert::CopyTableRows(context, names);

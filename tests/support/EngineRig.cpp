@@ -35,15 +35,17 @@ convert::RunConnections EngineRig::connections()
             m_oracle.user()};
 }
 
-convert::RunHooks EngineRig::hooks(std::function<void()> progressPoint)
+convert::RunHooks EngineRig::hooks(convert::ProgressHook progress)
 {
-    return {m_log, std::move(progressPoint), m_stopRequested, kCompletionLines};
+    convert::RunHooks hooks{m_log, std::move(progress), {}};
+    hooks.closing.completed = kCompletionLines;
+    return hooks;
 }
 
-convert::RunOutcome EngineRig::run(const std::vector<std::string> &tables, const convert::ConversionOptions &options,
-                                   std::function<void()> progressPoint)
+convert::RunSummary EngineRig::run(const std::vector<std::string> &tables, const convert::ConversionOptions &options,
+                                   convert::ProgressHook progress)
 {
-    convert::ConversionRun run(connections(), options, hooks(std::move(progressPoint)));
+    convert::ConversionRun run(connections(), options, hooks(std::move(progress)));
     return run.run(tables);
 }
 

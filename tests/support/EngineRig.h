@@ -7,7 +7,6 @@
 #include "convert/LogSink.h"
 #include "db/Connection.h"
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,14 +27,13 @@ public:
     db::Connection &oracleData() noexcept { return *m_oracleData; }
     db::Connection &oracleInsert() noexcept { return *m_oracleInsert; }
     convert::MemoryLog &log() noexcept { return m_log; }
-    bool &stopRequested() noexcept { return m_stopRequested; }
 
     convert::RunConnections connections();
-    convert::RunHooks hooks(std::function<void()> progressPoint = {});
+    convert::RunHooks hooks(convert::ProgressHook progress = {});
 
     // A whole run over these tables, as the window would start it.
-    convert::RunOutcome run(const std::vector<std::string> &tables, const convert::ConversionOptions &options = {},
-                            std::function<void()> progressPoint = {});
+    convert::RunSummary run(const std::vector<std::string> &tables, const convert::ConversionOptions &options = {},
+                            convert::ProgressHook progress = {});
 
     // Reads Oracle on a connection of its own, so only committed rows are seen.
     std::vector<db::Row> oracleRows(const std::string &sql, const std::vector<db::Value> &binds = {});
@@ -53,7 +51,6 @@ private:
     std::unique_ptr<db::Connection> m_oracleConn, m_oracleData, m_oracleInsert, m_oracleReader;
     std::string m_adminId, m_catalogId;
     convert::MemoryLog m_log;
-    bool m_stopRequested = false;
 };
 
 } // namespace testsupport
