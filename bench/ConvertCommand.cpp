@@ -9,10 +9,13 @@
 #include "db/Error.h"
 #include "db/Profiles.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include <signal.h>
 
 namespace {
 
@@ -21,8 +24,40 @@ const char *kUsage =
     "         --oracle USER/PASSWORD@SERVICE [--overwrite | --merge | --skip] [--definitions-only]\n"
     "         [--skip-indexes] [--no-uppercase] [--blob-to-text] [--charset NAME] TABLE...\n"
     "Converts the tables in the order given, as the wizard would with those options, and prints the\n"
-    "progress log. Without --mysql-host the local server is used. Exit 0 when the run returned, 1 when\n"
-    "an error ended it, 2 on bad arguments.\n";
+    "progress log. Without --mysql-host the local server is used. SIGINT or SIGTERM stops the run at its\n"
+    "next progress point, as Stop does in the wizard; a second one ends the program at once.\n"
+    "Exit status: 0 every table converted and no row refused, 1 an error ended the run, 2 bad arguments,\n"
+    "3 the run completed with failures (a step failed or rows were refused), 4 stopped by a signal.\n";
+
+enum ExitStatus { kClean = 0, kError = 1, kBadArguments = 2, kWithFailures = 3, kInterrupted = 4 };
+
+// Set by the first SIGINT or SIGTERM; the handler then gives both signals back their default action,
+// so a second one, of either kind, ends the program at once.
+volatile std::sig_atomic_t g_interrupted = 0;
+
+void onInterrupt(int)
+{
+    g_interrupted = 1;
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    sigemptyset(&byDefault.sa_mask);
+    sigaction(SIGINT, &byDefault, nullptr);
+    sigaction(SIGTERM, &byDefault, nullptr);
+}
+
+void catchInterrupts()
+{
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    // The other one waits until the first has been handled, and so meets the default action.
+    sigemptyset(&action.sa_mask);
+    sigaddset(&action.sa_mask, SIGINT);
+    sigaddset(&action.sa_mask, SIGTERM);
+    // Calls under way go on (a read from MySQL, an apply): the run stops at its next progress point.
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
 
 struct Arguments {
     std::string database, user, password, host, oracle;
@@ -115,16 +150,17 @@ int runConvertCommand(int argc, char **argv)
     if (!parse(argc, argv, args, error)) {
         if (error == "help") {
             std::fputs(kUsage, stdout);
-            return 0;
+            return kClean;
         }
         std::fprintf(stderr, "morvane-bench convert: %s\n%s", error.c_str(), kUsage);
-        return 2;
+        return kBadArguments;
     }
     auto login = OracleLogin::parse(args.oracle);
     if (!login) {
         std::fprintf(stderr, "morvane-bench convert: --oracle takes USER/PASSWORD@SERVICE\n%s", kUsage);
-        return 2;
+        return kBadArguments;
     }
+    catchInterrupts();
 
     PrintingLog log(stdout);
     try {
@@ -143,20 +179,20 @@ int runConvertCommand(int argc, char **argv)
             c->open();
         }
 
-        bool stopRequested = false;
         convert::RunConnections connections{*catalog,    *rowSource,    sourceProfile, *oracleConn,
                                             *oracleData, *oracleInsert, login->user};
-        convert::RunHooks hooks{log, {}, stopRequested,
-                                {"Conversion is Completed",
-                                 "Wizard has migrated your MySQL database to Oracle server successfully.",
-                                 "Click 'Finish' to exit the wizard."}};
+        convert::RunHooks hooks{log, [](const convert::Progress &) { return g_interrupted == 0; }, {}};
+        hooks.closing.stopped =
+            "Conversion interrupted: %1 of %2 tables converted; failed tables: %3, rejected rows: %4.";
         convert::ConversionRun run(std::move(connections), args.options, std::move(hooks));
-        run.run(args.tables);
+        const convert::RunSummary summary = run.run(args.tables);
         log.flush();
-        return 0;
+        if (summary.outcome == convert::RunOutcome::Stopped)
+            return kInterrupted;
+        return summary.clean() ? kClean : kWithFailures;
     } catch (const std::exception &e) {
         log.flush();
         std::fprintf(stderr, "%s\n", e.what());
-        return 1;
+        return kError;
     }
 }

@@ -1,7 +1,14 @@
-// morvane-bench convert, run as a process the way scripts and benchmarks use it.
+// morvane-bench convert, run as a process the way scripts and benchmarks use it: its log, its exit
+// status for each way a run ends, a fault mid-apply, a lost session, and SIGTERM.
 #include "support/EngineRig.h"
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 using testsupport::EngineRig;
 using testsupport::runCommand;
@@ -24,6 +31,85 @@ std::vector<std::string> benchArgs(EngineRig &rig, std::vector<std::string> extr
     return args;
 }
 
+// The command started with its output on a pipe, to signal it while it runs.
+class RunningCommand {
+public:
+    RunningCommand(const std::vector<std::string> &args, const std::vector<std::string> &environment)
+    {
+        int fds[2];
+        if (pipe(fds) != 0)
+            throw std::runtime_error("pipe");
+        m_pid = fork();
+        if (m_pid == 0) {
+            dup2(fds[1], 1);
+            dup2(fds[1], 2);
+            close(fds[0]);
+            close(fds[1]);
+            for (const auto &e : environment)
+                putenv(const_cast<char *>(e.c_str()));
+            std::vector<char *> argv;
+            for (const auto &a : args)
+                argv.push_back(const_cast<char *>(a.c_str()));
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        close(fds[1]);
+        m_out = fds[0];
+    }
+    ~RunningCommand()
+    {
+        if (m_pid > 0 && !m_done) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+        close(m_out);
+    }
+
+    // Reads until the output holds this text; false when the command ended first.
+    bool waitFor(const std::string &text)
+    {
+        while (m_output.find(text) == std::string::npos)
+            if (!readSome())
+                return false;
+        return true;
+    }
+    void signal(int sig) { kill(m_pid, sig); }
+    // Reads to the end and waits: the wait status.
+    int finish()
+    {
+        while (readSome()) {
+        }
+        int status = 0;
+        waitpid(m_pid, &status, 0);
+        m_done = true;
+        return status;
+    }
+    const std::string &output() const noexcept { return m_output; }
+
+private:
+    bool readSome()
+    {
+        char buffer[4096];
+        const ssize_t n = read(m_out, buffer, sizeof buffer);
+        if (n <= 0)
+            return false;
+        m_output.append(buffer, static_cast<std::size_t>(n));
+        return true;
+    }
+
+    pid_t m_pid = -1;
+    int m_out = -1;
+    bool m_done = false;
+    std::string m_output;
+};
+
+// The count(*) the stand-in's line client prints for a table.
+std::string oracleCount(EngineRig &rig, const std::string &table)
+{
+    return rig.oracleRows("select count(*) from \"" + table + "\"").at(0).at(0).data;
+}
+
 } // namespace
 
 TEST(BenchConvert, ConvertsTablesAndPrintsTheLog)
@@ -44,8 +130,17 @@ TEST(BenchConvert, ConvertsTablesAndPrintsTheLog)
 TEST(BenchConvert, ExitCodesSayHowTheRunEnded)
 {
     MORVANE_REQUIRE_SANDBOX();
-    EngineRig rig({"create table t (id int)"});
+    EngineRig rig({"create table t (id int primary key)", "insert into t values (1), (2)"});
     std::string out;
+    // Clean, then the same rows merged into the keyed table: refused, so completed with failures.
+    EXPECT_EQ(runCommand(benchArgs(rig, {"t"}), &out), 0) << out;
+    EXPECT_EQ(runCommand(benchArgs(rig, {"--merge", "t"}), &out), 3) << out;
+    EXPECT_NE(out.find("Insert table T 0 Rows \nRow 1: ORA-00001"), std::string::npos) << out;
+    EXPECT_NE(out.find("\nConversion is Completed\n"
+                       "Wizard has converted 1 of 1 tables; failed tables: 0, rejected rows: 2.\n"
+                       "Click 'Finish' to exit the wizard.\n"),
+              std::string::npos)
+        << out;
     EXPECT_EQ(runCommand(benchArgs(rig, {"--merge", "--skip", "t"}), &out), 2) << out;
     EXPECT_EQ(runCommand(benchArgs(rig, {"--bogus", "t"}), &out), 2) << out;
     EXPECT_EQ(runCommand(benchArgs(rig, {}), &out), 2) << out;
@@ -74,14 +169,17 @@ TEST(BenchConvert, AStandInFaultMidApplyFailsThatTableOnly)
                                               ":ORA-01653: unable to extend table SCOTT.A by 128 in tablespace USERS"});
         std::string out;
         int rc = runCommand(args, &out);
-        if (out.find("Insert table A 200 Rows \nORA-01653") == std::string::npos)
+        if (out.find("Insert table A 201 Rows \nORA-01653") == std::string::npos)
             continue;
-        EXPECT_EQ(rc, 0) << out;
-        EXPECT_NE(out.find("Insert table A 200 Rows \nORA-01653: unable to extend table SCOTT.A by 128 in "
+        EXPECT_EQ(rc, 3) << out;
+        EXPECT_NE(out.find("Insert table A 201 Rows \nORA-01653: unable to extend table SCOTT.A by 128 in "
                            "tablespace USERS\n\nCreate table B...Done\n\nInsert table B 2 Rows ...Done\n"),
                   std::string::npos)
             << out;
-        // The applies before the failed one stay committed.
+        EXPECT_NE(out.find("Wizard has converted 1 of 2 tables; failed tables: 1, rejected rows: 0.\n"),
+                  std::string::npos)
+            << out;
+        // The applies before the failed one stay committed, and the counter says how many.
         std::string count;
         runCommand({std::string(MORVANE_BINARY_DIR) + "/oracle-sim/oracle-sim-sql", "SCOTT/tiger@" + oracle.service(),
                     "select count(*) from A"},
@@ -90,4 +188,80 @@ TEST(BenchConvert, AStandInFaultMidApplyFailsThatTableOnly)
         return;
     }
     FAIL() << "no execute of the run was the apply at the end of table A's page";
+}
+
+TEST(BenchConvert, SigtermStopsAtTheNextProgressPointWithATrueCounterAndExits4)
+{
+    MORVANE_REQUIRE_SANDBOX();
+    EngineRig rig({"create table big (id int primary key, note varchar(20))",
+                   "insert into big select seq, concat('row ', seq) from seq_1_to_20000", "create table after_it (id int)"});
+    // A slow Oracle, so the copy is still under way when the signal comes.
+    RunningCommand command(benchArgs(rig, {"big", "after_it"}), {"ORACLE_SIM_DELAY_MS=5"});
+    // Printed once the next line began: the copy has started.
+    ASSERT_TRUE(command.waitFor("Create table BIG...Done\n\n")) << command.output();
+    command.signal(SIGTERM);
+    const int status = command.finish();
+    ASSERT_TRUE(WIFEXITED(status)) << command.output();
+    EXPECT_EQ(WEXITSTATUS(status), 4) << command.output();
+    const std::string &out = command.output();
+    const auto counter = out.find("Insert table BIG ");
+    ASSERT_NE(counter, std::string::npos) << out;
+    const std::string rows = out.substr(counter + 17, out.find(' ', counter + 17) - counter - 17);
+    EXPECT_EQ(out.substr(counter), "Insert table BIG " + rows + " Rows \nOperation aborted\n\n"
+                                   "Conversion interrupted: 0 of 2 tables converted; failed tables: 0, rejected "
+                                   "rows: 0.\nTables not converted: big, after_it.\n");
+    // The counter is what Oracle holds: the apply under way was finished, nothing after it began.
+    EXPECT_EQ(oracleCount(rig, "BIG"), rows);
+    EXPECT_NE(rows, "20000");
+}
+
+TEST(BenchConvert, ASecondSignalEndsTheProgramAtOnce)
+{
+    MORVANE_REQUIRE_SANDBOX();
+    EngineRig rig({"create table big (id int primary key)", "insert into big select seq from seq_1_to_20000"});
+    RunningCommand command(benchArgs(rig, {"big"}), {"ORACLE_SIM_DELAY_MS=5"});
+    ASSERT_TRUE(command.waitFor("Create table BIG...Done\n\n")) << command.output();
+    // Two kinds, so the system cannot merge them into one while the first is still pending.
+    command.signal(SIGINT);
+    command.signal(SIGTERM);
+    const int status = command.finish();
+    ASSERT_TRUE(WIFSIGNALED(status)) << command.output();
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+}
+
+TEST(BenchConvert, ALostInsertSessionDropsNothingMoreAndEndsTheRun)
+{
+    MORVANE_REQUIRE_SANDBOX();
+    const std::vector<std::string> setup = {"create table a (id int primary key)",
+                                            "insert into a select seq from seq_1_to_250",
+                                            "create table b (id int primary key)",
+                                            "insert into b select seq from seq_1_to_1500",
+                                            "create table c (id int)", "insert into c values (1), (2)"};
+    // The stand-in drops the session of the Nth execute of the process. Look for the N at which that is
+    // an apply of table A's rows, in a second run over tables an earlier run filled.
+    for (int n = 1; n <= 60; ++n) {
+        EngineRig rig(setup);
+        ASSERT_TRUE(rig.run({"a", "b", "c"}).clean());
+        std::string out;
+        const int rc = runCommand(
+            [&] {
+                auto args = benchArgs(rig, {"a", "b", "c"});
+                args.insert(args.begin(), {"env", "ORACLE_SIM_DROP_AFTER=" + std::to_string(n)});
+                return args;
+            }(),
+            &out);
+        if (out.find("Insert table A") == std::string::npos ||
+            out.find("ORA-03113: end-of-file on communication channel\n\nConversion ended at table a.") ==
+                std::string::npos)
+            continue;
+        EXPECT_EQ(rc, 1) << out;
+        EXPECT_NE(out.find("Conversion ended at table a.\nTables not converted: a, b, c.\n"), std::string::npos)
+            << out;
+        EXPECT_EQ(out.find("Drop table B"), std::string::npos) << out;
+        // Every table that held rows before the run still holds them.
+        EXPECT_EQ(oracleCount(rig, "B"), "1500");
+        EXPECT_EQ(oracleCount(rig, "C"), "2");
+        return;
+    }
+    FAIL() << "no execute of the run was an apply of table A";
 }
