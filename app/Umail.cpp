@@ -3,6 +3,7 @@
 #include "app/ApplicationTitle.h"
 #include "app/HelpPages.h"
 #include "app/LogoImage.h"
+#include "app/OverrideCursor.h"
 #include "app/ProgressLog.h"
 #include "app/Prompts.h"
 #include "app/RadioGroup.h"
@@ -344,8 +345,20 @@ void Taaform1::buildPages()
                         QRect(8, 74, 460, 20));
     queryclose = makeLabel(QStringLiteral("queryclose"), QStringLiteral("Close this Wizard ?"), sheet,
                            QRect(8, 96, 460, 20));
+    // How a run that did not go through cleanly ends its log; %1 ... are filled in by the run.
+    Label31 = makeLabel(QStringLiteral("Label31"),
+                        QStringLiteral("Wizard has converted %1 of %2 tables; failed tables: %3, rejected rows: %4."),
+                        sheet, QRect(8, 118, 460, 20));
+    Label34 = makeLabel(
+        QStringLiteral("Label34"),
+        QStringLiteral("Conversion stopped by the user: %1 of %2 tables converted; failed tables: %3, rejected rows: %4."),
+        sheet, QRect(8, 140, 460, 20));
+    Label35 = makeLabel(QStringLiteral("Label35"), QStringLiteral("Conversion ended at table %1."), sheet,
+                        QRect(8, 162, 460, 20));
+    Label36 = makeLabel(QStringLiteral("Label36"), QStringLiteral("Tables not converted: %1."), sheet,
+                        QRect(8, 184, 460, 20));
     // These texts are read by the code, never shown: an address or a question must not be taken for markup.
-    for (QLabel *stored : {Label29, Label30, Label32, helpurl, queryclose})
+    for (QLabel *stored : {Label29, Label30, Label32, helpurl, queryclose, Label31, Label34, Label35, Label36})
         stored->setTextFormat(Qt::PlainText);
 }
 
@@ -424,9 +437,15 @@ void Taaform1::btnextClick()
     // Next and Back are disabled during a run, but a click queued before that must not re-enter it.
     if (m_running)
         return;
-    if (!performAction([this] { runForwardAction(CurrentPage); }))
+    // A run leaves the window usable (Stop, Help), so it shows the pointer that says so.
+    const bool ok = performAction([this] { runForwardAction(CurrentPage); },
+                                  CurrentPage == 5 ? Qt::BusyCursor : Qt::WaitCursor);
+    if (m_closeWhenRunEnds) {
+        m_closeWhenRunEnds = false;
+        close();
         return;
-    if (StopRequested)
+    }
+    if (!ok || StopRequested)
         return;
     CurrentPage = CurrentPage < kLogPage ? CurrentPage + 1 : 1;
     ShowPage(CurrentPage);
@@ -486,13 +505,13 @@ void Taaform1::btcancelClick()
 
 void Taaform1::ConfirmClose()
 {
-    if (m_prompts.askYesNo(this, QStringLiteral("Information"), queryclose->text()))
+    if (askYesNo(QStringLiteral("Information"), queryclose->text()))
         close();
 }
 
 void Taaform1::ConfirmStop()
 {
-    if (m_prompts.askYesNo(this, QStringLiteral("Info"), QStringLiteral("Stop"))) {
+    if (askYesNo(QStringLiteral("Info"), QStringLiteral("Stop"))) {
         StopRequested = true;
         btback->setEnabled(true);
         setCancelAction(CancelAction::Close, QStringLiteral("Close"));
@@ -511,9 +530,10 @@ void Taaform1::accessmodeClick()
     edtport->setEnabled(false);
 }
 
-bool Taaform1::performAction(const std::function<void()> &action)
+bool Taaform1::performAction(const std::function<void()> &action, Qt::CursorShape busy)
 {
     try {
+        OverrideCursor working(busy);
         action();
         return true;
     } catch (const SilentAbort &) {
@@ -533,10 +553,29 @@ void Taaform1::showErrorBox(const QString &message)
     m_prompts.showError(this, applicationTitle(), text);
 }
 
+bool Taaform1::askYesNo(const QString &title, const QString &text)
+{
+    OverrideCursor plain(Qt::ArrowCursor);
+    return m_prompts.askYesNo(this, title, text);
+}
+
+void Taaform1::showMessage(const QString &title, const QString &text)
+{
+    OverrideCursor plain(Qt::ArrowCursor);
+    m_prompts.showMessage(this, title, text);
+}
+
 void Taaform1::closeEvent(QCloseEvent *event)
 {
-    // A run under way when the window closes goes on to its end: stopping it would leave a table half
-    // copied. The program ends once the run has returned.
+    // Closing the window during a run stops it, as a confirmed Stop would, at its next progress point:
+    // nothing goes on converting out of sight. The window closes, saving the settings, once the run
+    // has returned.
+    if (m_running) {
+        StopRequested = true;
+        m_closeWhenRunEnds = true;
+        event->ignore();
+        return;
+    }
     SaveSettings();
     event->accept();
 }
@@ -558,7 +597,7 @@ std::vector<std::string> Taaform1::sourceProfile(const std::string &database) co
 void Taaform1::step2Click()
 {
     if (edtdatabase->text().trimmed().isEmpty()) {
-        m_prompts.showMessage(this, applicationTitle(), QStringLiteral("Please enter database name"));
+        showMessage(applicationTitle(), QStringLiteral("Please enter database name"));
         edtdatabase->setFocus();
         throw SilentAbort{};
     }
@@ -627,11 +666,13 @@ void Taaform1::step5Click()
                                         *m_oracleDataConnection,
                                         *oracleinsert,
                                         text(edtoracleusername)};
-    convert::RunHooks hooks{*m_log,
-                            [] { QApplication::processEvents(); },
-                            StopRequested,
-                            {Label29->text().toStdString(), Label30->text().toStdString(),
-                             Label32->text().toStdString()}};
+    convert::RunHooks hooks{*m_log, [this](const convert::Progress &) { return runProgressPoint(); }, {}};
+    hooks.closing.completed = {Label29->text().toStdString(), Label30->text().toStdString(),
+                               Label32->text().toStdString()};
+    hooks.closing.withFailures = Label31->text().toStdString();
+    hooks.closing.stopped = Label34->text().toStdString();
+    hooks.closing.endedAt = Label35->text().toStdString();
+    hooks.closing.notConverted = Label36->text().toStdString();
     convert::ConversionRun run(std::move(connections), options, std::move(hooks));
 
     struct RunningFlag {
@@ -639,8 +680,17 @@ void Taaform1::step5Click()
         explicit RunningFlag(bool &f) : flag(f) { flag = true; }
         ~RunningFlag() { flag = false; }
     } running(m_running);
-    if (run.run(tables) == convert::RunOutcome::Stopped)
+    if (run.run(tables).outcome == convert::RunOutcome::Stopped) {
+        StopRequested = false; // acted on
         throw SilentAbort{};
+    }
+}
+
+bool Taaform1::runProgressPoint()
+{
+    // Repaints the log, and lets Stop, Help, the logo and the close box act.
+    QApplication::processEvents();
+    return !StopRequested;
 }
 
 void Taaform1::step6Click()

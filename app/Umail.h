@@ -93,9 +93,15 @@ private:
     void btcancelClick();
     void updateNextOnPage5();
     void runForwardAction(int page);
-    // Runs a page action; false when it failed (the error box has been shown) or aborted silently.
-    bool performAction(const std::function<void()> &action);
+    // Runs a page action under the busy pointer; false when it failed (the error box has been shown)
+    // or aborted silently.
+    bool performAction(const std::function<void()> &action, Qt::CursorShape busy);
     void showErrorBox(const QString &message);
+    // The question and message boxes, with the plain pointer even while the wizard works.
+    bool askYesNo(const QString &title, const QString &text);
+    void showMessage(const QString &title, const QString &text);
+    // Let the window handle what is pending during a run; false once the user has confirmed Stop.
+    bool runProgressPoint();
     std::vector<std::string> sourceProfile(const std::string &database) const;
 
     Prompts &m_prompts;
@@ -106,6 +112,7 @@ private:
     QString InterfaceLanguage = QStringLiteral("en");
     CancelAction m_cancelAction = CancelAction::Close;
     bool m_running = false;
+    bool m_closeWhenRunEnds = false; // the window was closed during a run
     std::string m_chosenDatabase;
 
     // Connections (the data sets of the original design are made per query on them).
@@ -141,4 +148,6 @@ private:
     QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr;
     QPlainTextEdit *sc = nullptr;
     QLabel *Label29 = nullptr, *Label30 = nullptr, *Label32 = nullptr, *helpurl = nullptr, *queryclose = nullptr;
+    // The other endings of a run: with failures, stopped, ended by an error, and the tables left.
+    QLabel *Label31 = nullptr, *Label34 = nullptr, *Label35 = nullptr, *Label36 = nullptr;
 };

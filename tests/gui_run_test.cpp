@@ -1,10 +1,11 @@
 // The conversion started from page 5, against the sandbox MariaDB and the Oracle stand-in: the button
-// bar during and after a run, Stop answered No and Yes, a leftover stop request, an error that ends a
-// run, closing the window during a run, and Finish.
+// bar and the pointer during and after a run, Stop answered No and Yes in a copy and in a run without
+// rows, an error that ends a run, closing the window during a run, and Finish.
 #include "support/GuiFlow.h"
 
 #include "db/Drivers.h"
 
+#include <QRegularExpression>
 #include <QTimer>
 #include <QtTest/QTest>
 
@@ -30,6 +31,28 @@ class RunTest : public GuiFlowTest {
 protected:
     // Runs `action` at the first moment the run lets the window handle events: its first progress point.
     static void atFirstProgressPoint(std::function<void()> action) { QTimer::singleShot(0, std::move(action)); }
+
+    // Runs `action` once, at the first progress point at which `ready` holds.
+    void atProgressPointWhen(std::function<bool()> ready, std::function<void()> action)
+    {
+        auto *timer = new QTimer(window.get());
+        timer->setInterval(0);
+        QObject::connect(timer, &QTimer::timeout, [timer, ready = std::move(ready), action = std::move(action)] {
+            if (!ready())
+                return;
+            timer->stop();
+            timer->deleteLater();
+            action();
+        });
+        timer->start();
+    }
+    // Whether the log's last line is the counter of that table's rows.
+    bool copying(const QString &table) const
+    {
+        const QStringList lines = logLines();
+        return !lines.isEmpty() && lines.last().startsWith("Insert table " + table + " ") &&
+               lines.last().endsWith("Rows ");
+    }
 
     std::string oracleCount(const std::string &table)
     {
@@ -61,10 +84,12 @@ TEST_F(RunTest, ACompleteRunShowsStep6AndFinishClosesTheWindowAndSavesTheSetting
 
     std::optional<Bar> during;
     int pageDuring = 0, shownDuring = 0;
+    int cursorDuring = -1;
     atFirstProgressPoint([&] {
         during = bar();
         pageDuring = window->currentPage();
         shownDuring = shownPage();
+        cursorDuring = QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : -1;
     });
     button("btnext").click();
 
@@ -72,6 +97,9 @@ TEST_F(RunTest, ACompleteRunShowsStep6AndFinishClosesTheWindowAndSavesTheSetting
     EXPECT_EQ(*during, kDuringRun);
     EXPECT_EQ(pageDuring, 5);
     EXPECT_EQ(shownDuring, 6);
+    // Busy while it ran, and the ordinary pointer again once it is over.
+    EXPECT_EQ(cursorDuring, Qt::BusyCursor);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     EXPECT_TRUE(prompts.asked.empty()) << lastMessage();
     EXPECT_EQ(window->currentPage(), 6);
@@ -115,7 +143,7 @@ TEST_F(RunTest, StopAnsweredNoLetsTheRunFinish)
     EXPECT_EQ(oracleCount("ORDERS"), "250");
 }
 
-TEST_F(RunTest, StopAnsweredYesBeforeTheLastTableEndsTheRunSilentlyAtTheNextTable)
+TEST_F(RunTest, StopAnsweredYesBeforeTheLastTableEndsTheRunAndSaysSo)
 {
     auto setup = testsupport::ordersTable();
     setup.push_back("create table customers (id int primary key)");
@@ -123,22 +151,23 @@ TEST_F(RunTest, StopAnsweredYesBeforeTheLastTableEndsTheRunSilentlyAtTheNextTabl
     reachPage5({"orders", "customers"});
     ASSERT_FALSE(HasFatalFailure());
     prompts.answers = {true};
-    atFirstProgressPoint([&] { button("btcancel").click(); });
+    atProgressPointWhen([&] { return copying("ORDERS"); }, [&] { button("btcancel").click(); });
     button("btnext").click();
 
     ASSERT_EQ(prompts.asked.size(), 1u); // the question only: the stop itself shows nothing
+    EXPECT_EQ(prompts.asked[0].cursor, Qt::ArrowCursor); // asked with the ordinary pointer
     EXPECT_EQ(window->currentPage(), 5);
     EXPECT_EQ(shownPage(), 6);
     EXPECT_EQ(bar(), kAfterStop);
-    EXPECT_FALSE(window->stopRequested()); // consumed at the table boundary
+    EXPECT_FALSE(window->stopRequested()); // acted on
     const QStringList lines = logLines();
     const qsizetype aborted = lines.indexOf("Operation aborted");
-    ASSERT_GE(aborted, 0) << lines.join("\n").toStdString();
-    EXPECT_EQ(lines.size(), aborted + 2);
-    EXPECT_EQ(lines.last(), "");
-    EXPECT_FALSE(lines.join("\n").contains("CUSTOMERS"));
-    // The rows sent before the stop stay (the first progress point comes after the first row); the next
-    // table was never started.
+    ASSERT_GE(aborted, 1) << lines.join("\n").toStdString();
+    // The counter above it is what Oracle holds: the first progress point of a copy follows its first row.
+    EXPECT_EQ(lines[aborted - 1], "Insert table ORDERS 1 Rows ");
+    EXPECT_EQ(lines.mid(aborted + 1),
+              QStringList({"", "Conversion stopped by the user: 0 of 2 tables converted; failed tables: 0, rejected rows: 0.",
+                           "Tables not converted: orders, customers."}));
     EXPECT_EQ(oracleCount("ORDERS"), "1");
     EXPECT_FALSE(oracleHasTable("CUSTOMERS"));
 
@@ -154,11 +183,11 @@ TEST_F(RunTest, StopAnsweredYesBeforeTheLastTableEndsTheRunSilentlyAtTheNextTabl
     button("Button1").click();
     button("btnext").click();
     EXPECT_EQ(window->currentPage(), 6) << lastMessage();
-    EXPECT_EQ(logLines().mid(0, aborted + 2), lines.mid(0, aborted + 2));
+    EXPECT_EQ(logLines().mid(0, lines.size()), lines);
     EXPECT_TRUE(logLines().contains("Create table CUSTOMERS...Done"));
 }
 
-TEST_F(RunTest, StopAnsweredYesDuringTheLastTableKeepsTheLogPageUntilBackClearsTheRequest)
+TEST_F(RunTest, StopAnsweredYesDuringTheLastTableEndsTheRunAsAStopToo)
 {
     auto setup = testsupport::ordersTable();
     setup.push_back("create table customers (id int primary key)");
@@ -166,24 +195,48 @@ TEST_F(RunTest, StopAnsweredYesDuringTheLastTableKeepsTheLogPageUntilBackClearsT
     reachPage5({"customers", "orders"});
     ASSERT_FALSE(HasFatalFailure());
     prompts.answers = {true};
-    atFirstProgressPoint([&] { button("btcancel").click(); });
+    atProgressPointWhen([&] { return copying("ORDERS"); }, [&] { button("btcancel").click(); });
     button("btnext").click();
 
-    // The run wrote its closing lines, but the stop request is still there and the wizard stays.
-    EXPECT_TRUE(window->stopRequested());
+    // Not the closing lines of a complete run: the last table was not finished.
+    EXPECT_FALSE(window->stopRequested());
     EXPECT_EQ(window->currentPage(), 5);
     EXPECT_EQ(shownPage(), 6);
     EXPECT_EQ(bar(), kAfterStop);
     EXPECT_TRUE(logLines().contains("Operation aborted"));
-    EXPECT_EQ(logLines().mid(logLines().size() - 3), kCompletion);
+    EXPECT_FALSE(logLines().contains(kCompletion[0]));
+    EXPECT_EQ(logLines().mid(logLines().size() - 2),
+              QStringList({"Conversion stopped by the user: 1 of 2 tables converted; failed tables: 0, rejected rows: 0.",
+                           "Tables not converted: orders."}));
     EXPECT_EQ(oracleCount("ORDERS"), "1");
 
-    // Back clears the leftover request, so the next Next moves on as usual.
     button("btback").click();
-    EXPECT_FALSE(window->stopRequested());
     EXPECT_EQ(window->currentPage(), 4);
     button("btnext").click();
     EXPECT_EQ(window->currentPage(), 5) << lastMessage();
+}
+
+TEST_F(RunTest, AStopDuringADefinitionsOnlyRunIsHonouredBeforeTheNextTable)
+{
+    // Sixty tables without rows: the run never reaches a row copy, yet Stop must act.
+    std::vector<std::string> setup;
+    for (int i = 0; i < 60; ++i)
+        setup.push_back("create table t" + std::to_string(i) + " (id int primary key, k int, key (k))");
+    createSource(setup);
+    reachPage5();
+    ASSERT_FALSE(HasFatalFailure());
+    button("Button2").click(); // Add all
+    check("chktabledefi").setChecked(true);
+    prompts.answers = {true};
+    auto created = [&] { return logLines().filter(QRegularExpression("^Create table T[0-9]+\\.\\.\\.Done$")).size(); };
+    atProgressPointWhen([&] { return created() == 6; }, [&] { button("btcancel").click(); });
+    button("btnext").click();
+
+    EXPECT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(created(), 6) << logLines().join("\n").toStdString();
+    EXPECT_EQ(logLines().mid(logLines().size() - 2)[0],
+              "Conversion stopped by the user: 6 of 60 tables converted; failed tables: 0, rejected rows: 0.");
+    EXPECT_EQ(bar(), kAfterStop);
 }
 
 TEST_F(RunTest, AnErrorThatEndsTheRunIsShownAndStopLeadsBack)
@@ -214,7 +267,7 @@ TEST_F(RunTest, AnErrorThatEndsTheRunIsShownAndStopLeadsBack)
     EXPECT_EQ(window->currentPage(), 4);
 }
 
-TEST_F(RunTest, ClosingTheWindowDuringARunLetsItFinishAndSavesTheSettings)
+TEST_F(RunTest, ClosingTheWindowDuringARunStopsItSavesTheSettingsAndCloses)
 {
     auto setup = testsupport::ordersTable();
     setup.push_back("create table customers (id int primary key)");
@@ -222,12 +275,21 @@ TEST_F(RunTest, ClosingTheWindowDuringARunLetsItFinishAndSavesTheSettings)
     reachPage5({"orders", "customers"});
     ASSERT_FALSE(HasFatalFailure());
     edit("edtoracleusername").setText(QString::fromStdString(oracle->user()));
-    atFirstProgressPoint([&] { window->close(); });
+    bool closedAtOnce = true;
+    atProgressPointWhen([&] { return copying("ORDERS"); },
+                        [&] {
+                            window->close();
+                            closedAtOnce = !window->isVisible();
+                        });
     button("btnext").click();
 
+    // Taken as a confirmed Stop without a question; the window closes once the run has stopped.
+    EXPECT_FALSE(closedAtOnce);
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(prompts.asked.empty());
-    EXPECT_FALSE(logLines().contains("Operation aborted"));
-    EXPECT_TRUE(oracleHasTable("CUSTOMERS"));
+    EXPECT_TRUE(logLines().contains("Operation aborted"));
+    EXPECT_TRUE(logLines().last().startsWith("Tables not converted: orders, customers"));
+    EXPECT_EQ(oracleCount("ORDERS"), "1");
+    EXPECT_FALSE(oracleHasTable("CUSTOMERS"));
     EXPECT_EQ(QSettings("Quessra", "Morvane").value("oracleu").toString().toStdString(), oracle->user());
 }

@@ -1,5 +1,6 @@
 // The wizard's window and page flow, driven through its buttons on an offscreen screen: the start
-// state, the button bar on each page, Back, the page actions that fail, Help and Close.
+// state, the button bar on each page, Back, the page actions that fail (a silent server among them),
+// Help and Close.
 #include "support/GuiFlow.h"
 
 #include "app/ucs.h"
@@ -9,10 +10,19 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QtTest/QTest>
+
+#include <chrono>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using testsupport::GuiFlowTest;
 using testsupport::GuiPrompts;
@@ -341,6 +351,48 @@ TEST_F(WindowFlowTest, RemoteAccessReachesTheServerByTheTypedHost)
     typeSourceEntries(mysql->name());
     button("btnext").click();
     EXPECT_EQ(w.currentPage(), 3) << lastMessage();
+}
+
+TEST_F(WindowFlowTest, ASilentMySqlServerIsGivenUpAfterTheTimeoutWithAMessageNamingIt)
+{
+    // A listener that accepts connections (the system completes them from its backlog) and never says
+    // a word, like a host whose server hangs.
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listener, 8), 0);
+    socklen_t length = sizeof address;
+    getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length);
+    // The user's own option file points the client at it and shortens the wait from its 30 s default.
+    QTemporaryDir home;
+    QFile options(home.filePath(".my.cnf"));
+    ASSERT_TRUE(options.open(QIODevice::WriteOnly));
+    options.write(QStringLiteral("[client]\nport=%1\nconnect-timeout=2\n").arg(ntohs(address.sin_port)).toUtf8());
+    options.close();
+    const QByteArray realHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+
+    createSource({});
+    Taaform1 &w = makeWindow();
+    button("btnext").click();
+    radios("accessmode")[1]->click();
+    edit("edthost").setText("127.0.0.1");
+    typeSourceEntries(mysql->name());
+    const auto started = std::chrono::steady_clock::now();
+    button("btnext").click();
+    const auto waited = std::chrono::steady_clock::now() - started;
+    qputenv("HOME", realHome);
+    close(listener);
+
+    EXPECT_EQ(w.currentPage(), 2);
+    ASSERT_EQ(prompts.of(Kind::Error).size(), 1u) << lastMessage();
+    const QString text = prompts.of(Kind::Error)[0].text;
+    EXPECT_TRUE(text.startsWith("The MySQL server 127.0.0.1 did not answer within 2 seconds: ")) << text.toStdString();
+    EXPECT_EQ(prompts.of(Kind::Error)[0].cursor, -1); // shown once the busy pointer is gone
+    EXPECT_LT(waited, std::chrono::seconds(20));
 }
 
 TEST_F(WindowFlowTest, AnOracleConnectionFailureStaysOnPage3WithTheServersMessage)

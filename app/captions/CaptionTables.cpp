@@ -47,6 +47,11 @@ QStringList englishTable()
         QStringLiteral("chkblobtotext=Convert BLOB to text"),
         QStringLiteral("helpurl=help/en/index.html"),
         QStringLiteral("queryclose=Close this Wizard ?"),
+        QStringLiteral("Label31=Wizard has converted %1 of %2 tables; failed tables: %3, rejected rows: %4."),
+        QStringLiteral(
+            "Label34=Conversion stopped by the user: %1 of %2 tables converted; failed tables: %3, rejected rows: %4."),
+        QStringLiteral("Label35=Conversion ended at table %1."),
+        QStringLiteral("Label36=Tables not converted: %1."),
     };
 }
 
@@ -95,6 +100,10 @@ QStringList chineseTable()
         QStringLiteral("chkblobtotext=转换BLOB为TEXT类型"),
         QStringLiteral("helpurl=help/zh/index.html"),
         QStringLiteral("queryclose=退出向导 ?"),
+        QStringLiteral("Label31=向导已转换 %2 个表中的 %1 个；失败的表：%3，被拒绝的行：%4。"),
+        QStringLiteral("Label34=转换已被用户停止：已转换 %2 个表中的 %1 个；失败的表：%3，被拒绝的行：%4。"),
+        QStringLiteral("Label35=转换在表 %1 处中止。"),
+        QStringLiteral("Label36=未转换的表：%1。"),
     };
 }
 

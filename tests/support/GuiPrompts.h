@@ -3,6 +3,8 @@
 // Header only: the test-support library is built without Qt, and only the GUI tests include this.
 #include "app/Prompts.h"
 
+#include <QCursor>
+#include <QGuiApplication>
 #include <QString>
 #include <QUrl>
 
@@ -20,6 +22,7 @@ public:
         Kind kind;
         QString title;
         QString text;
+        int cursor; // the pointer shape over the box, -1 for the window's own
     };
 
     std::deque<bool> answers;
@@ -29,7 +32,7 @@ public:
 
     bool askYesNo(QWidget *, const QString &title, const QString &text) override
     {
-        asked.push_back({Kind::Question, title, text});
+        asked.push_back({Kind::Question, title, text, pointer()});
         bool answer = false;
         if (answers.empty()) {
             ++unanswered;
@@ -41,13 +44,19 @@ public:
     }
     void showError(QWidget *, const QString &title, const QString &text) override
     {
-        asked.push_back({Kind::Error, title, text});
+        asked.push_back({Kind::Error, title, text, pointer()});
     }
     void showMessage(QWidget *, const QString &title, const QString &text) override
     {
-        asked.push_back({Kind::Message, title, text});
+        asked.push_back({Kind::Message, title, text, pointer()});
     }
     void openUrl(const QUrl &url) override { opened.push_back(url); }
+
+    static int pointer()
+    {
+        const QCursor *cursor = QGuiApplication::overrideCursor();
+        return cursor ? cursor->shape() : -1;
+    }
 
     std::vector<Asked> of(Kind kind) const
     {
