@@ -22,17 +22,18 @@ struct MySqlCloser {
 const char *orNull(const std::string &text) { return text.empty() ? nullptr : text.c_str(); }
 
 // The client's text for a server that accepted the connection and then said nothing ("Lost connection
-// to server at 'handshake: ...'") does not say which server it was.
+// to server at 'handshake: ...'") does not say which server it was, nor that it was a wait that ended.
 [[noreturn]] void throwConnectError(MYSQL *mysql, const std::string &host, std::chrono::steady_clock::duration took)
 {
-    unsigned int seconds = 0;
-    mysql_get_optionv(mysql, MYSQL_OPT_CONNECT_TIMEOUT, &seconds);
-    if (mysql_errno(mysql) != CR_SERVER_LOST || seconds == 0 || took < std::chrono::seconds(seconds) * 9 / 10)
+    const unsigned int code = mysql_errno(mysql);
+    const bool lost = code == CR_SERVER_LOST || code == CR_SERVER_LOST_EXTENDED;
+    const auto seconds = std::chrono::round<std::chrono::seconds>(took).count();
+    if (!lost || seconds < 1)
         throwMySqlError(mysql);
     throw ConnectionLostError("The MySQL server " + (host.empty() ? std::string("localhost") : host) +
                                   " did not answer within " + std::to_string(seconds) +
                                   " seconds: " + mysql_error(mysql),
-                              static_cast<int>(CR_SERVER_LOST));
+                              static_cast<int>(code));
 }
 } // namespace
 
