@@ -88,8 +88,9 @@ private:
         while (reader.pageHasRow()) {
             moveRow(reader);
             reader.next();
-            // After the 1st, 101st, 201st ... row of the table, and whenever the window is due.
-            if (m_result.rows % kApplyInterval == 0 || m_pacer.due(m_target->pendingCount()))
+            // After the 1st, 101st, 201st ... row of the table, and whenever whoever waits on the hook
+            // is due an answer.
+            if (m_result.rows % kApplyInterval == 0 || (m_ctx.progress && m_pacer.due(m_target->pendingCount())))
                 progressPoint();
             ++m_result.rows;
         }

@@ -14,7 +14,7 @@ inline constexpr int kLastCounter = 100;
 
 std::string counterSuffix(int k)
 {
-    char digits[8];
+    char digits[16];
     std::snprintf(digits, sizeof digits, "%04d", k);
     return digits;
 }

@@ -96,7 +96,7 @@ TEST_F(TargetNamePlannerTest, WhenOracleHasEveryCounterTheLastOneIsUsedOnce)
 {
     const std::string prefix(26, 'L');
     for (int k = 0; k <= 100; ++k) {
-        char digits[8];
+        char digits[16];
         std::snprintf(digits, sizeof digits, "%04d", k);
         inOracle.insert(prefix + digits);
     }
