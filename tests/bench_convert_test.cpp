@@ -130,9 +130,10 @@ TEST(BenchConvert, ConvertsTablesAndPrintsTheLog)
 TEST(BenchConvert, ExitCodesSayHowTheRunEnded)
 {
     MORVANE_REQUIRE_SANDBOX();
-    EngineRig rig({"create table t (id int primary key)", "insert into t values (1), (2)"});
+    EngineRig rig({"create table t (code varchar(5) primary key)", "insert into t values ('a'), ('b')"});
     std::string out;
-    // Clean, then the same rows merged into the keyed table: refused, so completed with failures.
+    // Clean, then the same rows merged into the table: a text key cannot say where to continue, so
+    // every row is offered again and refused: completed with failures.
     EXPECT_EQ(runCommand(benchArgs(rig, {"t"}), &out), 0) << out;
     EXPECT_EQ(runCommand(benchArgs(rig, {"--merge", "t"}), &out), 3) << out;
     EXPECT_NE(out.find("Insert table T 0 Rows \nRow 1: ORA-00001"), std::string::npos) << out;

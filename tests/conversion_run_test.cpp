@@ -450,3 +450,23 @@ TEST_F(ConversionRunTest, ASessionLostByAStepEndsTheRunAfterThatTable)
                      "Conversion ended at table a.", "Tables not converted: a, b."}));
     EXPECT_EQ(rig.oracleRows("select count(*) from user_tables where table_name = 'B'").at(0).at(0).data, "0");
 }
+
+TEST_F(ConversionRunTest, ATableWhoseRowsDoNotReadBackAsWrittenIsAFailedOne)
+{
+    EngineRig rig({"create table t (id int primary key)", "insert into t select seq from seq_1_to_250"});
+    ConversionOptions o;
+    o.verify = true;
+    bool deleted = false;
+    // Someone else removes a row the copy wrote, while it goes on.
+    const auto summary = rig.run({"t"}, o, [&](const Progress &p) {
+        if (!deleted && p.rows >= 101) {
+            rig.oracleData().execute("delete from \"T\" where \"ID\" = 5");
+            rig.oracleData().commit();
+            deleted = true;
+        }
+        return true;
+    });
+    EXPECT_EQ(summary.failed, 1u);
+    EXPECT_EQ(tail(rig.log().lines(), 3),
+              withFailures({}, "Wizard has converted 0 of 1 tables; failed tables: 1, rejected rows: 0."));
+}
