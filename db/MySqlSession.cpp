@@ -35,11 +35,9 @@ const char *orNull(const std::string &text) { return text.empty() ? nullptr : te
                                   " seconds: " + mysql_error(mysql),
                               static_cast<int>(code));
 }
-} // namespace
 
-MySqlSession::~MySqlSession() { close(); }
-
-void MySqlSession::open(const ConnectionProfile &profile)
+// A connection that waits this many seconds on the server: to connect, and for every read and write.
+std::unique_ptr<MYSQL, MySqlCloser> connectWaiting(const ConnectionProfile &profile, unsigned int seconds)
 {
     std::unique_ptr<MYSQL, MySqlCloser> mysql(mysql_init(nullptr));
     if (!mysql)
@@ -48,10 +46,9 @@ void MySqlSession::open(const ConnectionProfile &profile)
     // A server that accepts the connection and never answers must not hold the program: connecting and
     // every read and write give up after a while. Set before the option files are read (the client
     // reads them while connecting), so a connect-timeout there wins.
-    const unsigned int timeout = kTimeoutSeconds;
-    mysql_optionsv(mysql.get(), MYSQL_OPT_CONNECT_TIMEOUT, &timeout);
-    mysql_optionsv(mysql.get(), MYSQL_OPT_READ_TIMEOUT, &timeout);
-    mysql_optionsv(mysql.get(), MYSQL_OPT_WRITE_TIMEOUT, &timeout);
+    mysql_optionsv(mysql.get(), MYSQL_OPT_CONNECT_TIMEOUT, &seconds);
+    mysql_optionsv(mysql.get(), MYSQL_OPT_READ_TIMEOUT, &seconds);
+    mysql_optionsv(mysql.get(), MYSQL_OPT_WRITE_TIMEOUT, &seconds);
     // Read the [client] group of the standard option files, as every MySQL client does: that is where
     // users (and our test sandbox) name the local socket and the default port.
     mysql_optionsv(mysql.get(), MYSQL_READ_DEFAULT_GROUP, "client");
@@ -75,7 +72,22 @@ void MySqlSession::open(const ConnectionProfile &profile)
         if (mysql_set_character_set(mysql.get(), charset.c_str()) != 0)
             throwMySqlError(mysql.get());
     }
+    return mysql;
+}
+} // namespace
 
+MySqlSession::~MySqlSession() { close(); }
+
+void MySqlSession::open(const ConnectionProfile &profile)
+{
+    auto mysql = connectWaiting(profile, kTimeoutSeconds);
+    // The client library takes only connect-timeout from the option files. A user who set it there
+    // asked for that wait on the server, so reading and writing get it too; they are fixed when the
+    // connection is made, hence a second connection made with it.
+    unsigned int wait = kTimeoutSeconds;
+    mysql_get_optionv(mysql.get(), MYSQL_OPT_CONNECT_TIMEOUT, &wait);
+    if (wait != kTimeoutSeconds)
+        mysql = connectWaiting(profile, wait);
     close();
     m_mysql = mysql.release();
 }

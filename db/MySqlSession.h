@@ -18,8 +18,8 @@ class MySqlDataSet;
 class MySqlSession {
 public:
     // Seconds to connect, and to wait on any one read or write, before giving up on a silent server.
-    // An option file's connect-timeout replaces the first; MariaDB Connector/C reads no read or write
-    // timeout from option files.
+    // An option file's connect-timeout replaces it for all three (MariaDB Connector/C reads no read or
+    // write timeout from option files).
     static constexpr unsigned int kTimeoutSeconds = 30;
 
     MySqlSession() = default;

@@ -122,6 +122,31 @@ TEST(MySqlOpen, UnreachableServerGivesTheClientText)
     EXPECT_EXIT(openWithoutListener(), testing::ExitedWithCode(0), "^2002 Can't connect to server on '127.0.0.1'");
 }
 
+TEST(MySqlOpen, AConnectTimeoutInTheOptionFilesIsTheWaitForReadsToo)
+{
+    MORVANE_REQUIRE_SANDBOX();
+    // Without one, a query that takes a few seconds is waited for.
+    auto patient = testsupport::connectSandbox();
+    EXPECT_EQ(single(*patient, "select sleep(2)"), "0");
+
+    // ~/.my.cnf is read at every connect, after the sandbox's own option file.
+    const auto home = std::filesystem::temp_directory_path() / ("morvane-home-" + std::to_string(getpid()));
+    std::filesystem::create_directories(home);
+    std::ofstream(home / ".my.cnf") << "[client]\nconnect-timeout=1\n";
+    const std::string realHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    setenv("HOME", home.c_str(), 1);
+    std::unique_ptr<db::Connection> hasty;
+    try {
+        hasty = testsupport::connectSandbox();
+    } catch (...) {
+        setenv("HOME", realHome.c_str(), 1);
+        throw;
+    }
+    setenv("HOME", realHome.c_str(), 1);
+    std::filesystem::remove_all(home);
+    EXPECT_THROW(single(*hasty, "select sleep(3)"), db::ConnectionLostError);
+}
+
 TEST(MySqlOpen, CharacterSetIsUtf8mb4UnlessTheProfileNamesOne)
 {
     MORVANE_REQUIRE_SANDBOX();
