@@ -351,7 +351,8 @@ void Taaform1::buildPages()
                         sheet, QRect(8, 118, 460, 20));
     Label34 = makeLabel(
         QStringLiteral("Label34"),
-        QStringLiteral("Conversion stopped by the user: %1 of %2 tables converted; failed tables: %3, rejected rows: %4."),
+        QStringLiteral(
+            "Conversion stopped by the user: %1 of %2 tables converted; failed tables: %3, rejected rows: %4."),
         sheet, QRect(8, 140, 460, 20));
     Label35 = makeLabel(QStringLiteral("Label35"), QStringLiteral("Conversion ended at table %1."), sheet,
                         QRect(8, 162, 460, 20));
@@ -438,8 +439,8 @@ void Taaform1::btnextClick()
     if (m_running)
         return;
     // A run leaves the window usable (Stop, Help), so it shows the pointer that says so.
-    const bool ok = performAction([this] { runForwardAction(CurrentPage); },
-                                  CurrentPage == 5 ? Qt::BusyCursor : Qt::WaitCursor);
+    const bool ok =
+        performAction([this] { runForwardAction(CurrentPage); }, CurrentPage == 5 ? Qt::BusyCursor : Qt::WaitCursor);
     if (m_closeWhenRunEnds) {
         m_closeWhenRunEnds = false;
         close();

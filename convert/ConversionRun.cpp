@@ -150,8 +150,8 @@ bool ConversionRun::convertTable(const TableNames &names)
         endIfSessionLost(created);
         goOn();
         if (!m_options.skipIndexes) {
-            KeyResult keys = ConvertKeys(m_connections.oracleData, m_connections.catalog, names, m_options,
-                                         [this] { goOn(); });
+            KeyResult keys =
+                ConvertKeys(m_connections.oracleData, m_connections.catalog, names, m_options, [this] { goOn(); });
             // A key Oracle refused is named with Oracle's reason; the table itself is usable.
             for (const auto &failure : keys.failures)
                 log.append(failure.name + ": " + failure.message);
@@ -178,8 +178,8 @@ bool ConversionRun::convertTable(const TableNames &names)
 
     log.append("Insert table " + T + "... ");
     ProgressHook copyProgress = [this](const Progress &p) { return goOn(p.rows); };
-    CopyContext context{m_connections.rowSource, m_connections.rowProfile, m_connections.oracleInsert, m_options,
-                        log, copyProgress};
+    CopyContext context{
+        m_connections.rowSource, m_connections.rowProfile, m_connections.oracleInsert, m_options, log, copyProgress};
     context.continueAfterTarget = exists && policy == ExistingTablePolicy::Merge;
     CopyResult copied = CopyTableRows(context, names);
     if (copied.success) {

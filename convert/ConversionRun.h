@@ -101,8 +101,8 @@ private:
     ConversionOptions m_options;
     RunHooks m_hooks;
     RunSummary m_summary;
-    std::size_t m_current = 0;     // the table under way
-    std::size_t m_finished = 0;    // tables finished, from the first
+    std::size_t m_current = 0;  // the table under way
+    std::size_t m_finished = 0; // tables finished, from the first
     bool m_stopAsked = false;
 };
 

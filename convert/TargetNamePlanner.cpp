@@ -42,8 +42,8 @@ std::string TargetNamePlanner::nameFor(const std::string &working)
             break;
     }
     if (chosen.empty())
-        throw db::Error("No Oracle name is left for table " + working + ": the names " + prefix + "0000 to " +
-                        prefix + counterSuffix(kLastCounter) + " all belong to other tables of this conversion");
+        throw db::Error("No Oracle name is left for table " + working + ": the names " + prefix + "0000 to " + prefix +
+                        counterSuffix(kLastCounter) + " all belong to other tables of this conversion");
     m_taken.insert(chosen);
     return chosen;
 }

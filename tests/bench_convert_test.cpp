@@ -195,7 +195,8 @@ TEST(BenchConvert, SigtermStopsAtTheNextProgressPointWithATrueCounterAndExits4)
 {
     MORVANE_REQUIRE_SANDBOX();
     EngineRig rig({"create table big (id int primary key, note varchar(20))",
-                   "insert into big select seq, concat('row ', seq) from seq_1_to_20000", "create table after_it (id int)"});
+                   "insert into big select seq, concat('row ', seq) from seq_1_to_20000",
+                   "create table after_it (id int)"});
     // A slow Oracle, so the copy is still under way when the signal comes.
     RunningCommand command(benchArgs(rig, {"big", "after_it"}), {"ORACLE_SIM_DELAY_MS=5"});
     // Printed once the next line began: the copy has started.
@@ -208,9 +209,10 @@ TEST(BenchConvert, SigtermStopsAtTheNextProgressPointWithATrueCounterAndExits4)
     const auto counter = out.find("Insert table BIG ");
     ASSERT_NE(counter, std::string::npos) << out;
     const std::string rows = out.substr(counter + 17, out.find(' ', counter + 17) - counter - 17);
-    EXPECT_EQ(out.substr(counter), "Insert table BIG " + rows + " Rows \nOperation aborted\n\n"
-                                   "Conversion interrupted: 0 of 2 tables converted; failed tables: 0, rejected "
-                                   "rows: 0.\nTables not converted: big, after_it.\n");
+    EXPECT_EQ(out.substr(counter), "Insert table BIG " + rows +
+                                       " Rows \nOperation aborted\n\n"
+                                       "Conversion interrupted: 0 of 2 tables converted; failed tables: 0, rejected "
+                                       "rows: 0.\nTables not converted: big, after_it.\n");
     // The counter is what Oracle holds: the apply under way was finished, nothing after it began.
     EXPECT_EQ(oracleCount(rig, "BIG"), rows);
     EXPECT_NE(rows, "20000");
@@ -237,7 +239,8 @@ TEST(BenchConvert, ALostInsertSessionDropsNothingMoreAndEndsTheRun)
                                             "insert into a select seq from seq_1_to_250",
                                             "create table b (id int primary key)",
                                             "insert into b select seq from seq_1_to_1500",
-                                            "create table c (id int)", "insert into c values (1), (2)"};
+                                            "create table c (id int)",
+                                            "insert into c values (1), (2)"};
     // The stand-in drops the session of the Nth execute of the process. Look for the N at which that is
     // an apply of table A's rows, in a second run over tables an earlier run filled.
     for (int n = 1; n <= 60; ++n) {
@@ -256,8 +259,7 @@ TEST(BenchConvert, ALostInsertSessionDropsNothingMoreAndEndsTheRun)
                 std::string::npos)
             continue;
         EXPECT_EQ(rc, 1) << out;
-        EXPECT_NE(out.find("Conversion ended at table a.\nTables not converted: a, b, c.\n"), std::string::npos)
-            << out;
+        EXPECT_NE(out.find("Conversion ended at table a.\nTables not converted: a, b, c.\n"), std::string::npos) << out;
         EXPECT_EQ(out.find("Drop table B"), std::string::npos) << out;
         // Every table that held rows before the run still holds them.
         EXPECT_EQ(oracleCount(rig, "B"), "1500");

@@ -386,12 +386,13 @@ TEST_F(ConversionRunTest, TablesWhoseNamesMeetGetTheirOwnOracleTables)
 {
     // MySQL here tells MIXED, Mixed and mixed apart; uppercase names would make all three MIXED. A long
     // name's cut may also be another table's name.
-    const std::string cut = "qqqqqqqqqqqqqqqqqqqqqqqqqq";  // 26 bytes
-    const std::string longName = cut + "_long_name"; // its Oracle name would be qq...0000
+    const std::string cut = "qqqqqqqqqqqqqqqqqqqqqqqqqq"; // 26 bytes
+    const std::string longName = cut + "_long_name";      // its Oracle name would be qq...0000
     EngineRig rig({"create table MIXED (v int)", "insert into MIXED values (1), (2)", "create table Mixed (v int)",
-                   "insert into Mixed values (3)", "create table mixed (v int)", "insert into mixed values (4), (5), (6)",
-                   "create table " + longName + " (v int)", "insert into " + longName + " values (7)",
-                   "create table " + cut + "0000 (v int)", "insert into " + cut + "0000 values (8), (9)"});
+                   "insert into Mixed values (3)", "create table mixed (v int)",
+                   "insert into mixed values (4), (5), (6)", "create table " + longName + " (v int)",
+                   "insert into " + longName + " values (7)", "create table " + cut + "0000 (v int)",
+                   "insert into " + cut + "0000 values (8), (9)"});
     const auto summary = rig.run({"MIXED", "Mixed", "mixed", longName, cut + "0000"});
     EXPECT_TRUE(summary.clean()) << rig.log().lines().back();
     EXPECT_EQ(oracleCount(rig, "MIXED"), "2");
@@ -445,9 +446,8 @@ TEST_F(ConversionRunTest, ASessionLostByAStepEndsTheRunAfterThatTable)
     EngineRig rig({"create table a (id int)", "insert into a values (1)", "create table b (id int)"});
     rig.oracleInsert().close();
     EXPECT_THROW(rig.run({"a", "b"}), db::ConnectionLostError);
-    EXPECT_EQ(rig.log().lines(),
-              (Lines{"Create table A...Done", "", "Insert table A... ", "Not connected to Oracle", "",
-                     "Conversion ended at table a.", "Tables not converted: a, b."}));
+    EXPECT_EQ(rig.log().lines(), (Lines{"Create table A...Done", "", "Insert table A... ", "Not connected to Oracle",
+                                        "", "Conversion ended at table a.", "Tables not converted: a, b."}));
     EXPECT_EQ(rig.oracleRows("select count(*) from user_tables where table_name = 'B'").at(0).at(0).data, "0");
 }
 

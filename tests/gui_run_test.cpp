@@ -168,9 +168,10 @@ TEST_F(RunTest, StopAnsweredYesBeforeTheLastTableEndsTheRunAndSaysSo)
     ASSERT_GE(aborted, 1) << lines.join("\n").toStdString();
     // The counter above it is what Oracle holds: the first progress point of a copy follows its first row.
     EXPECT_EQ(lines[aborted - 1], "Insert table ORDERS 1 Rows ");
-    EXPECT_EQ(lines.mid(aborted + 1),
-              QStringList({"", "Conversion stopped by the user: 0 of 2 tables converted; failed tables: 0, rejected rows: 0.",
-                           "Tables not converted: orders, customers."}));
+    EXPECT_EQ(
+        lines.mid(aborted + 1),
+        QStringList({"", "Conversion stopped by the user: 0 of 2 tables converted; failed tables: 0, rejected rows: 0.",
+                     "Tables not converted: orders, customers."}));
     EXPECT_EQ(oracleCount("ORDERS"), "1");
     EXPECT_FALSE(oracleHasTable("CUSTOMERS"));
 
@@ -208,9 +209,10 @@ TEST_F(RunTest, StopAnsweredYesDuringTheLastTableEndsTheRunAsAStopToo)
     EXPECT_EQ(bar(), kAfterStop);
     EXPECT_TRUE(logLines().contains("Operation aborted"));
     EXPECT_FALSE(logLines().contains(kCompletion[0]));
-    EXPECT_EQ(logLines().mid(logLines().size() - 2),
-              QStringList({"Conversion stopped by the user: 1 of 2 tables converted; failed tables: 0, rejected rows: 0.",
-                           "Tables not converted: orders."}));
+    EXPECT_EQ(
+        logLines().mid(logLines().size() - 2),
+        QStringList({"Conversion stopped by the user: 1 of 2 tables converted; failed tables: 0, rejected rows: 0.",
+                     "Tables not converted: orders."}));
     EXPECT_EQ(oracleCount("ORDERS"), "1");
 
     button("btback").click();
