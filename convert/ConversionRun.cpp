@@ -3,6 +3,8 @@
 #include "KeyConversion.h"
 #include "NameRules.h"
 #include "RowCopy.h"
+#include "SchemaDetails.h"
+#include "SchemaSteps.h"
 #include "TargetNamePlanner.h"
 #include "TargetSteps.h"
 
@@ -56,6 +58,7 @@ RunSummary ConversionRun::run(const std::vector<std::string> &tables)
     m_summary.tables = tables.size();
     m_current = m_finished = 0;
     m_stopAsked = false;
+    m_created.clear();
     try {
         const std::vector<TableNames> names = planNames(tables);
         for (; m_current < tables.size() && goOn(); ++m_current) {
@@ -71,7 +74,12 @@ RunSummary ConversionRun::run(const std::vector<std::string> &tables)
         throw;
     }
     // A stop asked after the last table's last progress point found nothing left to stop.
-    if (m_stopAsked && m_finished < tables.size()) {
+    const bool stopped = m_stopAsked && m_finished < tables.size();
+    if (!stopped && m_options.keepSchema && !m_created.empty())
+        addForeignKeys();
+    if (!stopped)
+        nameObjectsNotConverted();
+    if (stopped) {
         m_summary.outcome = RunOutcome::Stopped;
         m_hooks.log.append(fillIn(m_hooks.closing.stopped, counts(m_summary)));
         writeNotConverted(tables);
@@ -117,6 +125,8 @@ bool ConversionRun::convertTable(const TableNames &names)
     if (!goOn())
         return false; // nothing of this table touched yet
     bool failed = false;
+    if (TableIsView(m_connections.catalog, names.source))
+        log.append("View " + names.source + ": its table " + T + " holds a snapshot of the rows the view shows now");
 
     if (exists && policy == ExistingTablePolicy::Overwrite) {
         requireLiveSessions();
@@ -163,7 +173,12 @@ bool ConversionRun::convertTable(const TableNames &names)
             endIfSessionLost(keys);
         }
     }
+    const bool created = !exists || policy == ExistingTablePolicy::Overwrite;
+    if (created)
+        m_created.push_back(names);
     if (m_options.definitionsOnly) {
+        if (created && m_options.keepSchema)
+            failed |= !addSchemaAfterRows(names);
         finishTable(failed);
         return true;
     }
@@ -200,10 +215,54 @@ bool ConversionRun::convertTable(const TableNames &names)
     if (copied.stopped)
         return false;
     endIfSessionLost(copied);
+    if (created && m_options.keepSchema)
+        failed |= !addSchemaAfterRows(names);
     // A table whose Oracle rows do not read back as the MySQL rows was not converted, whatever the steps said.
     const bool differs = copied.verification && !copied.verification->match;
     finishTable(failed || !copied.complete || differs);
     return true;
+}
+
+// The rest of a table's schema, after its rows; false when Oracle refused some of it.
+bool ConversionRun::addSchemaAfterRows(const TableNames &names)
+{
+    const SchemaResult schema = AddSchemaAfterRows(m_connections.oracleData, m_connections.catalog, names, m_options);
+    logSchema(schema);
+    return schema.failures.empty();
+}
+
+// Foreign keys between the tables this run made, once all of them hold their rows.
+void ConversionRun::addForeignKeys()
+{
+    m_hooks.log.append("Foreign keys... ");
+    const SchemaResult keys = AddForeignKeys(m_connections.oracleData, m_connections.catalog, m_created, m_options);
+    m_hooks.log.replaceLast("Foreign keys: " + std::to_string(keys.sent) + " created");
+    logSchema(keys);
+    m_summary.failed += keys.failures.empty() ? 0 : 1;
+}
+
+void ConversionRun::logSchema(const SchemaResult &schema)
+{
+    LogSink &log = m_hooks.log;
+    for (const auto &failure : schema.failures)
+        log.append(failure.name + ": " + failure.message);
+    for (const auto &note : schema.notes)
+        log.append(note);
+    if (!schema.failures.empty() || !schema.notes.empty())
+        log.append("");
+}
+
+// What the database holds besides tables and views is not converted; the log names each, so nobody has to
+// find out later.
+void ConversionRun::nameObjectsNotConverted()
+{
+    try {
+        for (const auto &object : ListObjectsNotConverted(m_connections.catalog))
+            m_hooks.log.append("Not converted: " + object);
+    } catch (const db::Error &e) {
+        m_hooks.log.append("The database's triggers, routines and events could not be listed: " +
+                           std::string(e.what()));
+    }
 }
 
 // A drop is the one step the run cannot take back: it goes ahead only while both sessions that make and

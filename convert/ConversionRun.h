@@ -16,6 +16,8 @@ class Connection;
 
 namespace convert {
 
+struct SchemaResult;
+
 // The connections a run works on. The window owns them; the run only uses them.
 struct RunConnections {
     db::Connection &catalog;              // MySQL, open on the chosen database: column and index listings
@@ -94,6 +96,10 @@ private:
     void requireLiveSessions();
     void endIfSessionLost(const StepResult &step);
     void finishTable(bool failed);
+    bool addSchemaAfterRows(const TableNames &names);
+    void addForeignKeys();
+    void logSchema(const SchemaResult &schema);
+    void nameObjectsNotConverted();
     void writeClosingLines();
     void writeNotConverted(const std::vector<std::string> &tables);
 
@@ -104,6 +110,7 @@ private:
     std::size_t m_current = 0;  // the table under way
     std::size_t m_finished = 0; // tables finished, from the first
     bool m_stopAsked = false;
+    std::vector<TableNames> m_created; // tables this run created, for the foreign keys between them
 };
 
 } // namespace convert

@@ -51,6 +51,14 @@ TableDetails ReadTableDetails(db::Connection &catalog, const std::string &table)
     return details;
 }
 
+bool TableIsView(db::Connection &catalog, const std::string &table)
+{
+    const auto rows = catalog.query("select table_type from information_schema.tables"
+                                    " where table_schema = database() and table_name = ?",
+                                    {db::Value::text(table)});
+    return !rows.empty() && rows[0][0].data == "VIEW";
+}
+
 std::vector<std::string> ListObjectsNotConverted(db::Connection &catalog)
 {
     std::vector<std::string> objects;

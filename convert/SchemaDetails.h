@@ -39,6 +39,9 @@ struct TableDetails {
 // Reads them on the catalog connection, whose current database is the table's. Throws the server's error.
 TableDetails ReadTableDetails(db::Connection &catalog, const std::string &table);
 
+// Whether the name is a view's rather than a table's.
+bool TableIsView(db::Connection &catalog, const std::string &table);
+
 // What the database holds besides tables and views, which a run does not convert: "trigger NAME",
 // "procedure NAME", "function NAME", "event NAME".
 std::vector<std::string> ListObjectsNotConverted(db::Connection &catalog);
