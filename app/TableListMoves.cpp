@@ -25,8 +25,8 @@ void moveOne(QListWidget &from, QListWidget &to)
     const int row = highlighted(from);
     if (row < 0)
         return;
-    to.addItem(from.item(row)->text());
-    delete from.takeItem(row);
+    // The item itself moves, with the marks it carries (a view's).
+    to.addItem(from.takeItem(row));
     // The item that moved up into the gap, or else the new last one, stays highlighted so that
     // repeated clicks walk down the list.
     if (row < from.count())
@@ -38,9 +38,8 @@ void moveOne(QListWidget &from, QListWidget &to)
 
 void moveAll(QListWidget &from, QListWidget &to)
 {
-    for (int i = 0; i < from.count(); ++i)
-        to.addItem(from.item(i)->text());
-    from.clear();
+    while (from.count() > 0)
+        to.addItem(from.takeItem(0));
 }
 
 } // namespace tablelists

@@ -287,6 +287,8 @@ void Taaform1::buildPages()
     chkuppercase->setChecked(true);
     chkblobtotext = makeCheck(QStringLiteral("chkblobtotext"), QStringLiteral("Convert BLOB to text"), page,
                               QRect(232, 212, 245, 20));
+    chkkeepschema = makeCheck(QStringLiteral("chkkeepschema"), QStringLiteral("Keep constraints and defaults"), page,
+                              QRect(232, 236, 245, 20));
     label = makeLabel(QStringLiteral("Label33"), QStringLiteral("Character Set"), page, QRect(16, 240, 200, 20));
     cbcharset = new QComboBox(page);
     cbcharset->setObjectName(QStringLiteral("cbcharset"));
@@ -633,8 +635,17 @@ void Taaform1::step4Click()
     if (chosen < 0)
         throw std::out_of_range("List index out of bounds (-1)");
     m_chosenDatabase = mysqldblist->item(chosen)->text().toStdString();
-    for (const std::string &table : db::SourceCatalog(*m_catalogConnection).listTables(m_chosenDatabase))
+    db::SourceCatalog catalog(*m_catalogConnection);
+    for (const std::string &table : catalog.listTables(m_chosenDatabase))
         mysqltablelist->addItem(QString::fromStdString(table));
+    // A view converts as a table holding a snapshot of its rows: it is marked so nobody mistakes one.
+    for (const std::string &view : catalog.listViews())
+        for (QListWidgetItem *item : mysqltablelist->findItems(QString::fromStdString(view), Qt::MatchExactly)) {
+            QFont font = item->font();
+            font.setItalic(true);
+            item->setFont(font);
+            item->setToolTip(QStringLiteral("A view: Oracle gets a table holding a snapshot of its rows"));
+        }
     if (mysqltablelist->count() > 0)
         tablelists::highlight(*mysqltablelist, 0);
 }
@@ -652,6 +663,7 @@ void Taaform1::step5Click()
     options.skipIndexes = chkskipindex->isChecked();
     options.uppercaseNames = chkuppercase->isChecked();
     options.blobToText = chkblobtotext->isChecked();
+    options.keepSchema = chkkeepschema->isChecked();
     options.charsetIndex = cbcharset->currentIndex();
     options.charset = cbcharset->currentText().toStdString();
     btback->setEnabled(false);
@@ -766,6 +778,7 @@ void Taaform1::LoadSettings()
     chkuppercase->setChecked(s.nameUpperCase);
     chkskipindex->setChecked(s.skipIndex);
     chkblobtotext->setChecked(s.blobToText);
+    chkkeepschema->setChecked(s.keepSchema);
 }
 
 void Taaform1::SaveSettings()
@@ -786,5 +799,6 @@ void Taaform1::SaveSettings()
     s.nameUpperCase = chkuppercase->isChecked();
     s.skipIndex = chkskipindex->isChecked();
     s.blobToText = chkblobtotext->isChecked();
+    s.keepSchema = chkkeepschema->isChecked();
     SettingsStore::save(s);
 }

@@ -143,6 +143,7 @@ private:
     QListWidget *mysqldblist = nullptr;
     RadioGroup *processtable = nullptr;
     QCheckBox *chktabledefi = nullptr, *chkskipindex = nullptr, *chkuppercase = nullptr, *chkblobtotext = nullptr;
+    QCheckBox *chkkeepschema = nullptr;
     QComboBox *cbcharset = nullptr;
     QListWidget *mysqltablelist = nullptr, *mysqltableselect = nullptr;
     QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr;

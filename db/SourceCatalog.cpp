@@ -36,4 +36,6 @@ std::vector<std::string> SourceCatalog::listTables(const std::string &database)
     return firstColumn("show tables");
 }
 
+std::vector<std::string> SourceCatalog::listViews() { return firstColumn("show full tables where Table_type = 'VIEW'"); }
+
 } // namespace db

@@ -26,6 +26,9 @@ public:
     // its tables in the server's order. The connection stays open on that database for the run.
     std::vector<std::string> listTables(const std::string &database);
 
+    // The views among the tables of the database the connection is open on.
+    std::vector<std::string> listViews();
+
 private:
     std::vector<std::string> firstColumn(const std::string &sql);
 

@@ -80,6 +80,7 @@ std::optional<WizardSettings> SettingsStore::load(QSettings &store)
     s.nameUpperCase = text(store, QStringLiteral("nameuppercase")) == one;
     s.skipIndex = text(store, QStringLiteral("skipindex")) == one;
     s.blobToText = text(store, QStringLiteral("blobtotext")) == one;
+    s.keepSchema = text(store, QStringLiteral("keepschema")) == one;
     return s;
 }
 
@@ -109,6 +110,7 @@ void SettingsStore::save(QSettings &store, const WizardSettings &s)
     store.setValue(QStringLiteral("nameuppercase"), flagText(s.nameUpperCase));
     store.setValue(QStringLiteral("skipindex"), flagText(s.skipIndex));
     store.setValue(QStringLiteral("blobtotext"), flagText(s.blobToText));
+    store.setValue(QStringLiteral("keepschema"), flagText(s.keepSchema));
     store.sync();
     // An older file may predate this rule; tighten it whatever it was.
     if (isFile && QFileInfo::exists(store.fileName()))

@@ -20,6 +20,7 @@ struct WizardSettings {
     bool nameUpperCase = true;
     bool skipIndex = false;
     bool blobToText = false;
+    bool keepSchema = false; // NOT NULL, defaults, unique and foreign keys, identities, checks, comments
 
     friend bool operator==(const WizardSettings &, const WizardSettings &) = default;
 };

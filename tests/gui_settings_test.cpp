@@ -15,7 +15,8 @@ namespace {
 
 const QStringList kValueNames = {"accessmode", "mysqldatabase", "mysqlu",       "mysqlp",       "host",
                                  "port",       "Character Set", "oracleh",      "oraclep",      "oracleu",
-                                 "processtable", "tabledefonly", "nameuppercase", "skipindex", "blobtotext"};
+                                 "processtable", "tabledefonly", "nameuppercase", "skipindex", "blobtotext",
+                                 "keepschema"};
 
 } // namespace
 
@@ -101,6 +102,7 @@ TEST_F(SettingsTest, EveryValueSurvivesARestart)
     check("chkskipindex").setChecked(true);
     check("chkuppercase").setChecked(false);
     check("chkblobtotext").setChecked(true);
+    check("chkkeepschema").setChecked(true);
 
     restart();
     EXPECT_EQ(window->currentPage(), 1);
@@ -120,6 +122,7 @@ TEST_F(SettingsTest, EveryValueSurvivesARestart)
     EXPECT_TRUE(check("chkskipindex").isChecked());
     EXPECT_FALSE(check("chkuppercase").isChecked());
     EXPECT_TRUE(check("chkblobtotext").isChecked());
+    EXPECT_TRUE(check("chkkeepschema").isChecked());
 
     // The stored texts are the ones other versions read: indexes in decimal, flags "1" and "0".
     QSettings s = store();
@@ -128,6 +131,7 @@ TEST_F(SettingsTest, EveryValueSurvivesARestart)
     EXPECT_EQ(s.value("processtable").toString(), "1");
     EXPECT_EQ(s.value("nameuppercase").toString(), "0");
     EXPECT_EQ(s.value("blobtotext").toString(), "1");
+    EXPECT_EQ(s.value("keepschema").toString(), "1");
     EXPECT_EQ(s.value("mysqlp").toString(), mysqlPassword);
 
     // And the next round trip changes nothing.

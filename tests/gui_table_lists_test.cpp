@@ -139,3 +139,22 @@ TEST_F(TableListsOnPage5Test, ADatabaseWithoutTablesLeavesNothingToSelect)
     EXPECT_EQ(list("mysqltableselect").count(), 0);
     EXPECT_FALSE(button("btnext").isEnabled());
 }
+
+TEST_F(TableListsOnPage5Test, ViewsAreMarkedAndKeepTheirMarkWhenMoved)
+{
+    createSource({"create table orders (id int)", "create view big_orders as select id from orders"});
+    reachPage5();
+    ASSERT_FALSE(HasFatalFailure());
+    auto mark = [](const QListWidgetItem *item) { return std::make_pair(item->font().italic(), item->toolTip()); };
+    const QString viewTip = QStringLiteral("A view: Oracle gets a table holding a snapshot of its rows");
+    QListWidget &available = list("mysqltablelist");
+    ASSERT_EQ(items(available), (QStringList{"big_orders", "orders"}));
+    EXPECT_EQ(mark(available.item(0)), std::make_pair(true, viewTip));
+    EXPECT_EQ(mark(available.item(1)), std::make_pair(false, QString()));
+    button("Button2").click(); // Add all
+    QListWidget &selected = list("mysqltableselect");
+    EXPECT_EQ(mark(selected.item(0)), std::make_pair(true, viewTip));
+    tablelists::highlight(selected, 0);
+    button("Button3").click(); // back again, one by one
+    EXPECT_EQ(mark(available.item(0)), std::make_pair(true, viewTip));
+}

@@ -52,6 +52,7 @@ QStringList englishTable()
             "Label34=Conversion stopped by the user: %1 of %2 tables converted; failed tables: %3, rejected rows: %4."),
         QStringLiteral("Label35=Conversion ended at table %1."),
         QStringLiteral("Label36=Tables not converted: %1."),
+        QStringLiteral("chkkeepschema=Keep constraints and defaults"),
     };
 }
 
@@ -104,6 +105,7 @@ QStringList chineseTable()
         QStringLiteral("Label34=转换已被用户停止：已转换 %2 个表中的 %1 个；失败的表：%3，被拒绝的行：%4。"),
         QStringLiteral("Label35=转换在表 %1 处中止。"),
         QStringLiteral("Label36=未转换的表：%1。"),
+        QStringLiteral("chkkeepschema=保留约束和默认值"),
     };
 }
 
