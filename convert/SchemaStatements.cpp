@@ -60,6 +60,44 @@ std::string valueList(const std::string &type)
                                                                    : type.substr(open + 1, close - open - 1);
 }
 
+// The values of enum(...) or set(...) as MySQL writes the list: 'a','b''c'.
+std::vector<std::string> listValues(const std::string &list)
+{
+    std::vector<std::string> values;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (list[i] != '\'')
+            continue;
+        std::string value;
+        for (++i; i < list.size(); ++i) {
+            if (list[i] == '\'' && i + 1 < list.size() && list[i + 1] == '\'')
+                value += list[++i];
+            else if (list[i] == '\'')
+                break;
+            else
+                value += list[i];
+        }
+        values.push_back(std::move(value));
+    }
+    return values;
+}
+
+// A SET value is members of its list joined by commas, in list order, each at most once; a regular
+// expression of the members says which texts those are (order and repeats are MySQL's to keep).
+std::string setPattern(const std::vector<std::string> &members)
+{
+    std::string alternatives;
+    for (const auto &member : members) {
+        if (!alternatives.empty())
+            alternatives += '|';
+        for (char c : member) {
+            if (std::string_view(".^$*+?()[]{}|\\").find(c) != std::string_view::npos)
+                alternatives += '\\';
+            alternatives += c;
+        }
+    }
+    return "^(" + alternatives + ")(,(" + alternatives + "))*$";
+}
+
 // The largest unsigned value of an integer family, or empty for other types.
 std::string unsignedMaximum(const std::string &type)
 {
@@ -146,6 +184,8 @@ std::vector<SchemaStatement> StatementsAfterRows(const TableNames &names, const 
         std::string condition;
         if (startsWith(type, "enum("))
             condition = name + " in (" + valueList(type) + ")";
+        else if (startsWith(type, "set("))
+            condition = "regexp_like(" + name + ", " + quoteOracleText(setPattern(listValues(valueList(type)))) + ")";
         else if (!unsignedMaximum(type).empty() && column.type.find("unsigned") != std::string::npos)
             condition = name + " between 0 and " + unsignedMaximum(type);
         else if (startsWith(type, "decimal") && column.type.find("unsigned") != std::string::npos)
