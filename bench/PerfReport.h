@@ -24,6 +24,17 @@ struct ServerFigures {
     double s() const { return 1.0 / (1.0 / r() + 1.0 / w()); }
 };
 
+// One copy of a table of large objects, against the largest object in it.
+struct LobMemoryFigures {
+    std::size_t objects = 0;
+    std::size_t objectBytes = 0;
+    CopyFigures copy;
+
+    // Peak resident memory beyond the 64 MB the program may take anyway, per byte of the largest object:
+    // the goal is at most 1.5, whatever the number of objects.
+    double peakRatio() const;
+};
+
 // The figures of one `morvane-bench perf` run, as a Markdown table and a one-line summary.
 struct PerfReport {
     std::size_t rows = 0;
@@ -34,11 +45,14 @@ struct PerfReport {
     std::size_t lobRows = 0, lobBytes = 0;
     double lobReadSeconds = 0, lobWriteSeconds = 0;
     CopyFigures lobCopy;
+    std::vector<LobMemoryFigures> lobMemory; // one huge object, then many large ones
 
     double scalingRatio() const;
     double peakMegabytes() const;
     double arraySpeedup() const { return delayRowByRowSeconds / delayArraySeconds; }
     double lobRatio() const { return lobWriteSeconds / lobCopy.seconds; }
+    // The worst of the lobMemory copies.
+    double lobPeakRatio() const;
 
     std::string render() const;
     std::string summary() const;
