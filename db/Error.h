@@ -7,14 +7,18 @@ namespace db {
 
 // Root of every failure the data-access layer reports. what() is the client's or server's own text,
 // unchanged, because that is what a user needs to see; code() is the server's number where it has one
-// (MySQL error number, ORA-nnnnn number), 0 otherwise.
+// (MySQL error number, ORA-nnnnn number), 0 otherwise; statement() is the statement the server
+// refused, when a statement was what failed, for diagnostics.
 class Error : public std::runtime_error {
 public:
-    explicit Error(const std::string &message, int code = 0) : std::runtime_error(message), m_code(code) {}
+    explicit Error(const std::string &message, int code = 0, std::string statement = {})
+        : std::runtime_error(message), m_code(code), m_statement(std::move(statement)) {}
     int code() const noexcept { return m_code; }
+    const std::string &statement() const noexcept { return m_statement; }
 
 private:
     int m_code;
+    std::string m_statement;
 };
 
 // The session is gone (server closed it, network dropped): callers stop using the connection.

@@ -48,6 +48,13 @@ inline constexpr ub4 EXACT_FETCH = 0x2, DESCRIBE_ONLY = 0x10, COMMIT_ON_SUCCESS 
 inline constexpr ub4 NTV_SYNTAX = 1;
 inline constexpr ub2 FETCH_NEXT = 0x2;
 inline constexpr ub1 ONE_PIECE = 0, FIRST_PIECE = 1, NEXT_PIECE = 2, LAST_PIECE = 3;
+// OCIBindByPos mode for binds whose data come through OCIBindDynamic callbacks.
+inline constexpr ub4 DATA_AT_EXEC = 0x2;
+// OCILobCreateTemporary: the kind of temporary LOB and how long it lives.
+inline constexpr ub1 TEMP_BLOB = 1, TEMP_CLOB = 2;
+inline constexpr ub2 DURATION_SESSION = 10;
+// OCI_ATTR_SERVER_STATUS of a server handle.
+inline constexpr ub4 SERVER_NOT_CONNECTED = 0, SERVER_NORMAL = 1;
 inline constexpr sb2 IND_NOTNULL = 0, IND_NULL = -1;
 inline constexpr ub1 SQLCS_IMPLICIT = 1, SQLCS_NCHAR = 2;
 inline constexpr ub2 CHARSET_AL32UTF8 = 873, CHARSET_UTF16 = 1000;
@@ -60,6 +67,8 @@ inline constexpr ub4 ATTR_DATA_SIZE = 1, ATTR_DATA_TYPE = 2, ATTR_NAME = 4, ATTR
                      ATTR_CHAR_USED = 285, ATTR_CHAR_SIZE = 286, ATTR_MAX_IDENTIFIER_LEN = 500;
 // ub4 milliseconds on the service context, Oracle 18 clients and later (ODPI-C's DPI_OCI_ATTR_CALL_TIMEOUT).
 inline constexpr ub4 ATTR_CALL_TIMEOUT = 531;
+// On other handles: the server handle of a service context, its status, rows a RETURNING bind received.
+inline constexpr ub4 ATTR_SERVER = 6, ATTR_ROWS_RETURNED = 42, ATTR_SERVER_STATUS = 143;
 
 // Statement types.
 inline constexpr ub2 STMT_UNKNOWN = 0, STMT_SELECT = 1, STMT_UPDATE = 2, STMT_DELETE = 3, STMT_INSERT = 4,
@@ -126,6 +135,17 @@ using LobRead2 = sword (*)(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *loc
                            oraub8 *char_amtp, oraub8 offset, void *bufp, oraub8 bufl, ub1 piece, void *ctxp,
                            void *cbfp, ub2 csid, ub1 csfrm);
 using LobGetLength2 = sword (*)(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp, oraub8 *lenp);
+using LobCreateTemporary = sword (*)(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp, ub2 csid,
+                                     ub1 csfrm, ub1 lobtype, int cache, ub2 duration);
+using LobFreeTemporary = sword (*)(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp);
+// The callbacks of OCIBindDynamic: the input one hands OCI a value, the output one a buffer to place a
+// returned value in. They return OCI_CONTINUE.
+using CallbackInBind = sb4 (*)(void *ictxp, OCIBind *bindp, ub4 iter, ub4 index, void **bufpp, ub4 *alenp,
+                               ub1 *piecep, void **indp);
+using CallbackOutBind = sb4 (*)(void *octxp, OCIBind *bindp, ub4 iter, ub4 index, void **bufpp, ub4 **alenp,
+                                ub1 *piecep, void **indp, ub2 **rcodep);
+using BindDynamic = sword (*)(OCIBind *bindp, OCIError *errhp, void *ictxp, CallbackInBind icbfp, void *octxp,
+                              CallbackOutBind ocbfp);
 using TransCommit = sword (*)(OCISvcCtx *svchp, OCIError *errhp, ub4 flags);
 using TransRollback = sword (*)(OCISvcCtx *svchp, OCIError *errhp, ub4 flags);
 using Ping = sword (*)(OCISvcCtx *svchp, OCIError *errhp, ub4 mode);

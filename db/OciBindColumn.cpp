@@ -1,6 +1,5 @@
 #include "OciBindColumn.h"
 
-#include "Error.h"
 #include "OciLibrary.h"
 #include "OciSession.h"
 #include "OciStatement.h"
@@ -9,18 +8,13 @@
 
 namespace db {
 
-void OciBindColumn::prepare(std::size_t rows, std::size_t elementSize, bool wideLengths)
-{
+void OciBindColumn::prepare(std::size_t rows, std::size_t elementSize) {
     m_rows = rows;
     m_elementSize = elementSize ? elementSize : 1;
-    m_wide = wideLengths;
     // resize() only grows the capacity; the contents are written for every row before each execute.
     m_data.resize(m_rows * m_elementSize);
     m_indicators.resize(m_rows);
-    if (m_wide)
-        m_wideLengths.resize(m_rows);
-    else
-        m_lengths.resize(m_rows);
+    m_lengths.resize(m_rows);
 }
 
 void OciBindColumn::set(std::size_t row, std::string_view bytes) noexcept
@@ -34,19 +28,10 @@ void OciBindColumn::bind(OciStatement &statement, ub4 position, ub2 type)
 {
     OciSession &session = statement.session();
     const auto &lib = session.lib();
-    if (m_wide) {
-        if (!lib.bindByPos2)
-            throw Error("The Oracle client lacks OCIBindByPos2, needed to bind values over 65535 bytes");
-        session.check(lib.bindByPos2(statement.get(), statement.bindSlot(position), session.err(), position,
-                                     m_data.data(), static_cast<sb8>(m_elementSize), type, m_indicators.data(),
-                                     m_wideLengths.data(), nullptr, 0, nullptr, oci::DEFAULT),
-                      "OCIBindByPos2");
-    } else {
-        session.check(lib.bindByPos(statement.get(), statement.bindSlot(position), session.err(), position,
-                                    m_data.data(), static_cast<sb4>(m_elementSize), type, m_indicators.data(),
-                                    m_lengths.data(), nullptr, 0, nullptr, oci::DEFAULT),
-                      "OCIBindByPos");
-    }
+    session.check(lib.bindByPos(statement.get(), statement.bindSlot(position), session.err(), position,
+                                m_data.data(), static_cast<sb4>(m_elementSize), type, m_indicators.data(),
+                                m_lengths.data(), nullptr, 0, nullptr, oci::DEFAULT),
+                  "OCIBindByPos");
 }
 
 } // namespace db

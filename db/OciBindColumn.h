@@ -15,9 +15,8 @@ class OciStatement;
 // to the next, so filling them allocates nothing once they have grown.
 class OciBindColumn {
 public:
-    // Sizes the buffer for rows elements of elementSize bytes each (at least one byte). Wide lengths
-    // (ub4) are for elements over 65535 bytes, bound with OCIBindByPos2.
-    void prepare(std::size_t rows, std::size_t elementSize, bool wideLengths);
+    // Sizes the buffer for rows elements of elementSize bytes each (at least one byte, at most 65535).
+    void prepare(std::size_t rows, std::size_t elementSize);
     void setNull(std::size_t row) noexcept
     {
         m_indicators[row] = -1;
@@ -30,21 +29,15 @@ public:
     std::size_t elementSize() const noexcept { return m_elementSize; }
 
 private:
-    void setLength(std::size_t row, std::size_t length) noexcept
-    {
-        if (m_wide)
-            m_wideLengths[row] = static_cast<ub4>(length);
-        else
-            m_lengths[row] = static_cast<ub2>(length);
+    void setLength(std::size_t row, std::size_t length) noexcept {
+        m_lengths[row] = static_cast<ub2>(length);
     }
 
     std::size_t m_rows = 0;
     std::size_t m_elementSize = 1;
-    bool m_wide = false;
     std::vector<char> m_data;
     std::vector<sb2> m_indicators;
     std::vector<ub2> m_lengths;
-    std::vector<ub4> m_wideLengths;
 };
 
 } // namespace db

@@ -7,7 +7,7 @@ namespace db {
 namespace {
 
 // Reads exactly `digits` decimal digits at pos.
-bool readNumber(const std::string &text, std::size_t &pos, std::size_t digits, int &out) {
+bool readNumber(std::string_view text, std::size_t &pos, std::size_t digits, int &out) {
     if (pos + digits > text.size())
         return false;
     int value = 0;
@@ -22,7 +22,7 @@ bool readNumber(const std::string &text, std::size_t &pos, std::size_t digits, i
     return true;
 }
 
-bool expect(const std::string &text, std::size_t &pos, char c) {
+bool expect(std::string_view text, std::size_t &pos, char c) {
     if (pos < text.size() && text[pos] == c) {
         ++pos;
         return true;
@@ -31,7 +31,7 @@ bool expect(const std::string &text, std::size_t &pos, char c) {
 }
 
 // An optional ".fraction" at pos, as nanoseconds; false when it has more digits than a TIMESTAMP keeps.
-bool readFraction(const std::string &text, std::size_t &pos, int &nanos) {
+bool readFraction(std::string_view text, std::size_t &pos, int &nanos) {
     nanos = 0;
     if (!expect(text, pos, '.'))
         return true;
@@ -55,50 +55,48 @@ int daysInMonth(int year, int month) {
     return month == 2 && isLeapYear(year) ? 29 : days[month - 1];
 }
 
-OciDateTimeConversion invalid(const Value &value, const char *what) {
+OciDateTimeConversion invalid(std::string_view text, const char *what) {
     OciDateTimeConversion result;
     result.outcome = OciDateTimeConversion::Outcome::Invalid;
-    result.problem = "'" + value.data + "' " + what;
+    result.problem = "'" + std::string(text) + "' " + what;
     return result;
 }
 
-OciDateTimeConversion fromDateText(const Value &value) {
+OciDateTimeConversion fromDateText(std::string_view text) {
     static const char *const kForm = "is not a date of the form YYYY-MM-DD HH:MM:SS";
-    const std::string &text = value.data;
     std::size_t pos = 0;
     OciDateTime m;
     m.year = m.month = m.day = 0;
     if (!readNumber(text, pos, 4, m.year) || !expect(text, pos, '-') || !readNumber(text, pos, 2, m.month) ||
         !expect(text, pos, '-') || !readNumber(text, pos, 2, m.day))
-        return invalid(value, kForm);
+        return invalid(text, kForm);
     if (pos < text.size()) {
         if (!(expect(text, pos, ' ') || expect(text, pos, 'T')) || !readNumber(text, pos, 2, m.hour) ||
             !expect(text, pos, ':') || !readNumber(text, pos, 2, m.minute) || !expect(text, pos, ':') ||
             !readNumber(text, pos, 2, m.second))
-            return invalid(value, kForm);
+            return invalid(text, kForm);
         if (!readFraction(text, pos, m.nanos))
-            return invalid(value, "has more fractional digits than an Oracle timestamp keeps (9)");
+            return invalid(text, "has more fractional digits than an Oracle timestamp keeps (9)");
         if (pos != text.size())
-            return invalid(value, kForm);
+            return invalid(text, kForm);
     }
     OciDateTimeConversion result;
     if (m.month == 0 || m.day == 0)
         return result; // MySQL's zero date, or a zero in a date: NULL
     // A real month and day in year 0: Oracle's calendar has no year 0, and NULL would hide the value.
     if (m.year == 0)
-        return invalid(value, "lies in year 0, which an Oracle date cannot hold");
+        return invalid(text, "lies in year 0, which an Oracle date cannot hold");
     if (m.month > 12 || m.day > daysInMonth(m.year, m.month))
-        return invalid(value, "is not a valid date");
+        return invalid(text, "is not a valid date");
     if (m.hour > 23 || m.minute > 59 || m.second > 59)
-        return invalid(value, "is not a valid time of day");
+        return invalid(text, "is not a valid time of day");
     result.outcome = OciDateTimeConversion::Outcome::Moment;
     result.moment = m;
     return result;
 }
 
-OciDateTimeConversion fromTime(const Value &value) {
+OciDateTimeConversion fromTime(std::string_view text) {
     static const char *const kForm = "is not a time of the form HH:MM:SS";
-    const std::string &text = value.data;
     std::size_t pos = 0;
     OciDateTime m;
     const bool negative = expect(text, pos, '-');
@@ -108,14 +106,14 @@ OciDateTimeConversion fromTime(const Value &value) {
     if (hourDigits == 0 || hourDigits > 3 || !readNumber(text, pos, hourDigits, m.hour) ||
         !expect(text, pos, ':') || !readNumber(text, pos, 2, m.minute) || !expect(text, pos, ':') ||
         !readNumber(text, pos, 2, m.second))
-        return invalid(value, kForm);
+        return invalid(text, kForm);
     if (!readFraction(text, pos, m.nanos))
-        return invalid(value, "has more fractional digits than an Oracle timestamp keeps (9)");
+        return invalid(text, "has more fractional digits than an Oracle timestamp keeps (9)");
     if (pos != text.size() || m.minute > 59 || m.second > 59)
-        return invalid(value, kForm);
+        return invalid(text, kForm);
     // An Oracle date holds a time of day only; a MySQL duration beyond one day has no faithful form.
     if (negative || m.hour > 23)
-        return invalid(value, "is outside 00:00:00-23:59:59 and cannot be stored as a time of day");
+        return invalid(text, "is outside 00:00:00-23:59:59 and cannot be stored as a time of day");
     OciDateTimeConversion result;
     result.outcome = OciDateTimeConversion::Outcome::Moment;
     result.moment = m;
@@ -123,7 +121,7 @@ OciDateTimeConversion fromTime(const Value &value) {
 }
 
 // Text holds either form: a time is digits (after an optional minus) up to its first colon.
-bool looksLikeTime(const std::string &text) {
+bool looksLikeTime(std::string_view text) {
     std::size_t i = !text.empty() && text[0] == '-' ? 1 : 0;
     const std::size_t digitsFrom = i;
     while (i < text.size() && text[i] >= '0' && text[i] <= '9')
@@ -151,21 +149,21 @@ std::size_t OciDateTime::timestampText(char (&out)[kTimestampTextSize]) const no
     return n > 0 ? static_cast<std::size_t>(n) : 0;
 }
 
-OciDateTimeConversion OciDateTimeConversion::from(const Value &value) {
-    switch (value.kind) {
+OciDateTimeConversion OciDateTimeConversion::from(ValueKind kind, std::string_view data) {
+    switch (kind) {
     case ValueKind::Null:
         return {};
     case ValueKind::Text:
-        if (value.data.empty())
+        if (data.empty())
             return {}; // Oracle reads empty text as NULL in every type
-        return looksLikeTime(value.data) ? fromTime(value) : fromDateText(value);
+        return looksLikeTime(data) ? fromTime(data) : fromDateText(data);
     case ValueKind::Date:
     case ValueKind::DateTime:
-        return fromDateText(value);
+        return fromDateText(data);
     case ValueKind::Time:
-        return fromTime(value);
+        return fromTime(data);
     default:
-        return invalid(value, "is not a date");
+        return invalid(data, "is not a date");
     }
 }
 

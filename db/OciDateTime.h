@@ -4,6 +4,7 @@
 #include "Value.h"
 
 #include <string>
+#include <string_view>
 
 namespace db {
 
@@ -34,7 +35,7 @@ struct OciDateTimeConversion {
     // a real month and day in year 0 is Invalid. Time, or Text, "[-]HHH:MM:SS[.fraction]": that time
     // on 1970-01-01, when it lies within one day. Null and empty text: NULL. Anything else, or an
     // impossible date, is Invalid. Fractions keep up to nine digits; more are Invalid.
-    static OciDateTimeConversion from(const Value &value);
+    static OciDateTimeConversion from(ValueKind kind, std::string_view data);
 };
 
 // "YYYY-MM-DD HH:MM:SS"; years before 1 get a minus sign.

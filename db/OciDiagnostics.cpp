@@ -49,26 +49,42 @@ OciDiagnostics OciDiagnostics::read(const OciLibrary &lib, void *handle, ub4 typ
 bool OciDiagnostics::isLostSession(int code) noexcept
 {
     switch (code) {
+    case 22:    // invalid session ID; access denied
     case 28:    // your session has been killed
+    case 31:    // your session has been marked for kill
+    case 45:    // your session has been terminated with no replay
+    case 378:   // buffer pools cannot be created as specified
+    case 602:   // internal programming exception
+    case 603:   // ORACLE server session terminated by fatal error
+    case 609:   // could not attach to incoming connection
     case 1012:  // not logged on
+    case 1041:  // internal error. hostdef extension doesn't exist
+    case 1043:  // user side memory corruption
+    case 1089:  // immediate shutdown or close in progress
+    case 1092:  // ORACLE instance terminated. Disconnection forced
+    case 2396:  // exceeded maximum idle time, please connect again
     case 3113:  // end-of-file on communication channel
     case 3114:  // not connected to ORACLE
+    case 3122:  // attempt to close ORACLE-side window on user side
     case 3135:  // connection lost contact
     case 12153: // TNS:not connected
     case 12537: // TNS:connection closed
     case 12547: // TNS:lost contact
     case 12570: // TNS:packet reader failure
+    case 12583: // TNS:no reader
+    case 27146: // post/wait initialization failed
+    case 28511: // lost RPC connection to heterogeneous remote agent
+    case 56600: // an illegal OCI function call was issued
         return true;
     default:
         return false;
     }
 }
 
-void OciDiagnostics::raise() const
-{
-    if (isLostSession(code))
-        throw ConnectionLostError(message, code);
-    throw Error(message, code);
+void OciDiagnostics::raise(const std::string &statement, bool lost) const {
+    if (lost || isLostSession(code))
+        throw ConnectionLostError(message, code, statement);
+    throw Error(message, code, statement);
 }
 
 } // namespace db

@@ -17,10 +17,11 @@ struct OciDiagnostics {
     // the message says which call failed with which status, so it is never empty.
     static OciDiagnostics read(const OciLibrary &lib, void *handle, ub4 type, sword status, const char *call);
 
-    // Codes after which the session is gone and the connection must be opened anew.
+    // Codes after which the session is gone and the connection must be opened anew (ODPI-C's list).
     static bool isLostSession(int code) noexcept;
-    // Throws db::ConnectionLostError or db::Error carrying message and code.
-    [[noreturn]] void raise() const;
+    // Throws db::ConnectionLostError (lost, or a code of the list) or db::Error carrying message, code
+    // and the statement that failed, if any.
+    [[noreturn]] void raise(const std::string &statement = {}, bool lost = false) const;
 };
 
 // Oracle's text without the line feed it ends in and without the "Help: <address>" line that newer

@@ -1,22 +1,29 @@
 #include "OciInsertPlan.h"
 
 #include "OracleNames.h"
+#include "OciApi.h"
 
 namespace db {
 
 std::string quoteOciName(const std::string &name) { return quoteOracleName(name); }
 
+bool OciInsertPlan::isLongBind(const ColumnInfo &column, OciLobForm form) {
+    if (column.isLob())
+        return form == OciLobForm::Bound;
+    const bool bytes =
+        column.type == oci::TYPE_VARCHAR2 || column.type == oci::TYPE_CHAR || column.type == oci::TYPE_RAW;
+    return bytes && column.size > 4000; // only with MAX_STRING_SIZE=EXTENDED
+}
+
 OciInsertPlan OciInsertPlan::build(const std::string &table, const std::vector<ColumnInfo> &columns,
                                    const std::vector<OciLobForm> &lobForms)
 {
     OciInsertPlan plan;
-    std::vector<std::size_t> order;   // columns in the order they are listed
-    std::vector<std::size_t> lastOnes; // directly bound large objects
+    std::vector<std::size_t> order;    // columns in the order they are listed
+    std::vector<std::size_t> lastOnes; // binds that may be over 4000 bytes
     for (std::size_t i = 0; i < columns.size(); ++i) {
-        if (columns[i].isLob() && lobForms.at(i) == OciLobForm::Bound)
-            lastOnes.push_back(i);
-        else
-            order.push_back(i);
+        const OciLobForm form = columns[i].isLob() ? lobForms.at(i) : OciLobForm::Bound;
+        (isLongBind(columns[i], form) ? lastOnes : order).push_back(i);
     }
     order.insert(order.end(), lastOnes.begin(), lastOnes.end());
 
@@ -27,36 +34,17 @@ OciInsertPlan OciInsertPlan::build(const std::string &table, const std::vector<C
             markers += ", ";
         }
         names += quoteOciName(columns[i].name);
-        if (columns[i].isLob() && lobForms.at(i) != OciLobForm::Bound) {
+        if (columns[i].isLob() && lobForms.at(i) == OciLobForm::Empty) {
             markers += columns[i].isClob() ? "EMPTY_CLOB()" : "EMPTY_BLOB()";
-            if (lobForms.at(i) == OciLobForm::Locator)
-                plan.returning.push_back(i);
         } else {
             markers += "?";
             plan.bound.push_back(i);
         }
     }
-
     plan.text = "insert into " + quoteOciName(table) + "\r\n";
     plan.text += "  (" + names + ")\r\n";
     plan.text += "values\r\n";
     plan.text += "  (" + markers + ")\r\n";
-    if (!plan.returning.empty()) {
-        // The names are quoted here as in the column list: unquoted, Oracle would read a lower-case
-        // name in upper case and find no such column.
-        plan.text += " RETURNING \r\n";
-        for (std::size_t k = 0; k < plan.returning.size(); ++k) {
-            if (k > 0)
-                plan.text += ", \r\n";
-            plan.text += quoteOciName(columns[plan.returning[k]].name) + " \r\n";
-        }
-        plan.text += "INTO \r\n";
-        for (std::size_t k = 0; k < plan.returning.size(); ++k) {
-            if (k > 0)
-                plan.text += ", \r\n";
-            plan.text += "? \r\n";
-        }
-    }
     return plan;
 }
 

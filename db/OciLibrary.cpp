@@ -247,6 +247,8 @@ void OciLibrary::resolveAll()
     required(lobWrite2, "OCILobWrite2");
     required(lobRead2, "OCILobRead2");
     required(lobGetLength2, "OCILobGetLength2");
+    required(lobCreateTemporary, "OCILobCreateTemporary");
+    required(lobFreeTemporary, "OCILobFreeTemporary");
     required(transCommit, "OCITransCommit");
     required(transRollback, "OCITransRollback");
     optional(ping, "OCIPing");

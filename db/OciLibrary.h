@@ -39,6 +39,8 @@ public:
     oci::LobWrite2 lobWrite2 = nullptr;
     oci::LobRead2 lobRead2 = nullptr;
     oci::LobGetLength2 lobGetLength2 = nullptr;
+    oci::LobCreateTemporary lobCreateTemporary = nullptr;
+    oci::LobFreeTemporary lobFreeTemporary = nullptr;
     oci::TransCommit transCommit = nullptr;
     oci::TransRollback transRollback = nullptr;
 

@@ -4,6 +4,7 @@
 #include "OciDiagnostics.h"
 #include "OciLibrary.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace db {
@@ -85,22 +86,36 @@ void OciSession::requireOpen() const
         throw Error("Not connected to Oracle");
 }
 
-void OciSession::check(sword status, const char *call) const
-{
+void OciSession::check(sword status, const char *call, const std::string &statement) const {
     if (status != oci::SUCCESS && status != oci::SUCCESS_WITH_INFO)
-        raise(status, call);
+        raise(status, call, statement);
 }
 
-void OciSession::raise(sword status, const char *call) const
-{
-    fail(OciDiagnostics::read(*m_lib, err(), oci::HTYPE_ERROR, status, call));
+void OciSession::raise(sword status, const char *call, const std::string &statement) const {
+    fail(OciDiagnostics::read(*m_lib, err(), oci::HTYPE_ERROR, status, call), statement);
 }
 
-void OciSession::fail(const OciDiagnostics &diagnostics) const
-{
-    if (OciDiagnostics::isLostSession(diagnostics.code))
+bool OciSession::serverGone() const noexcept {
+    if (!m_svc)
+        return true;
+    // A separate error handle, so that the error being reported stays on the main one.
+    void *server = nullptr;
+    ub4 status = oci::SERVER_NORMAL;
+    OCIError *probe = nullptr;
+    if (m_lib->handleAlloc(m_env.get(), reinterpret_cast<void **>(&probe), oci::HTYPE_ERROR, 0, nullptr) !=
+        oci::SUCCESS)
+        return false;
+    if (m_lib->attrGet(m_svc, oci::HTYPE_SVCCTX, &server, nullptr, oci::ATTR_SERVER, probe) == oci::SUCCESS &&
+        server)
+        m_lib->attrGet(server, oci::HTYPE_SERVER, &status, nullptr, oci::ATTR_SERVER_STATUS, probe);
+    m_lib->handleFree(probe, oci::HTYPE_ERROR);
+    return status != oci::SERVER_NORMAL;
+}
+
+void OciSession::fail(const OciDiagnostics &diagnostics, const std::string &statement) const {
+    if (OciDiagnostics::isLostSession(diagnostics.code) || (diagnostics.code != 0 && serverGone()))
         m_lost = true;
-    diagnostics.raise();
+    diagnostics.raise(statement, m_lost);
 }
 
 void OciSession::commit()
@@ -144,17 +159,51 @@ std::string OciSession::readLob(OCILobLocator *locator, bool isClob)
     return data;
 }
 
-void OciSession::writeLob(OCILobLocator *locator, std::string_view data)
-{
+namespace {
+
+// Bytes per OCILobWrite2 call: each is a round trip, and this many bytes are few beside the value.
+constexpr std::size_t kLobPiece = 1024 * 1024;
+
+// Where a piece may end: never inside a UTF-8 character of a CLOB.
+std::size_t pieceEnd(std::string_view data, std::size_t from, bool isClob) {
+    std::size_t end = std::min(data.size(), from + kLobPiece);
+    if (isClob)
+        while (end < data.size() && end > from && (static_cast<unsigned char>(data[end]) & 0xC0) == 0x80)
+            --end;
+    return end;
+}
+
+} // namespace
+
+void OciSession::writeTemporaryLob(OCILobLocator *locator, bool isClob, std::string_view data) {
     requireOpen();
-    oraub8 bytes = data.size();
-    oraub8 chars = 0; // byte amounts count for a CLOB too while the character amount is 0
-    check(m_lib->lobWrite2(m_svc, err(), locator, &bytes, &chars, 1, const_cast<char *>(data.data()), data.size(),
-                           oci::ONE_PIECE, nullptr, nullptr, oci::CHARSET_AL32UTF8, oci::SQLCS_IMPLICIT),
-          "OCILobWrite2");
-    if (bytes != data.size())
-        throw Error("Oracle took " + std::to_string(bytes) + " of the " + std::to_string(data.size()) +
-                    " bytes of a large object");
+    check(m_lib->lobCreateTemporary(m_svc, err(), locator, 0, oci::SQLCS_IMPLICIT,
+                                    isClob ? oci::TEMP_CLOB : oci::TEMP_BLOB, 0, oci::DURATION_SESSION),
+          "OCILobCreateTemporary");
+    // Polling mode: the first piece announces the whole amount, in bytes (a CLOB's character amount is
+    // left 0 so that bytes count). What a write hands back in the amounts is not relied on: for a
+    // CLOB it is not the byte count that was sent.
+    for (std::size_t from = 0; from < data.size();) {
+        const std::size_t end = pieceEnd(data, from, isClob);
+        const bool first = from == 0, last = end == data.size();
+        const ub1 piece = first && last ? oci::ONE_PIECE
+                          : first       ? oci::FIRST_PIECE
+                          : last        ? oci::LAST_PIECE
+                                        : oci::NEXT_PIECE;
+        oraub8 bytes = data.size(), chars = 0;
+        const sword status =
+            m_lib->lobWrite2(m_svc, err(), locator, &bytes, &chars, 1, const_cast<char *>(data.data() + from),
+                             end - from, piece, nullptr, nullptr, oci::CHARSET_AL32UTF8, oci::SQLCS_IMPLICIT);
+        if (status != oci::NEED_DATA)
+            check(status, "OCILobWrite2");
+        from = end;
+    }
+}
+
+void OciSession::freeTemporaryLob(OCILobLocator *locator) noexcept {
+    // A session that is gone has freed its temporary LOBs with it.
+    if (isOpen())
+        m_lib->lobFreeTemporary(m_svc, err(), locator);
 }
 
 } // namespace db

@@ -39,11 +39,15 @@ public:
     OCISvcCtx *svc() const noexcept { return m_svc; }
 
     // Returns normally on OCI_SUCCESS and OCI_SUCCESS_WITH_INFO; otherwise throws the error recorded
-    // on the error handle (db::ConnectionLostError for the codes of a lost session).
-    void check(sword status, const char *call) const;
-    [[noreturn]] void raise(sword status, const char *call) const;
+    // on the error handle (db::ConnectionLostError for a lost session), with the statement if one failed.
+    void check(sword status, const char *call, const std::string &statement = {}) const;
+    [[noreturn]] void raise(sword status, const char *call, const std::string &statement = {}) const;
     // Throws this report; a lost session is remembered, so the connection reads as closed after it.
-    [[noreturn]] void fail(const OciDiagnostics &diagnostics) const;
+    // The session is lost after an error of ODPI-C's list, and also whenever the server handle says
+    // the connection no longer stands, whatever the error was.
+    [[noreturn]] void fail(const OciDiagnostics &diagnostics, const std::string &statement = {}) const;
+    // The server handle's OCI_ATTR_SERVER_STATUS says the connection is gone (a client-side read).
+    bool serverGone() const noexcept;
 
     void commit();
     void rollback();
@@ -53,8 +57,11 @@ public:
 
     // A whole LOB's content: UTF-8 for a CLOB, bytes for a BLOB.
     std::string readLob(OCILobLocator *locator, bool isClob);
-    // Writes data at the start of an empty LOB (one piece).
-    void writeLob(OCILobLocator *locator, std::string_view data);
+    // Makes the locator a new temporary LOB (a CLOB or a BLOB) holding data, written in pieces straight
+    // from the caller's buffer: nothing of it is copied on this side.
+    void writeTemporaryLob(OCILobLocator *locator, bool isClob, std::string_view data);
+    // Lets the server drop a temporary LOB; the locator can be made temporary again.
+    void freeTemporaryLob(OCILobLocator *locator) noexcept;
 
 private:
     void limitCallTime() noexcept;

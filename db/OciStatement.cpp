@@ -12,9 +12,10 @@ OciStatement::OciStatement(std::shared_ptr<OciSession> session, const std::strin
     m_session->requireOpen();
     const auto &lib = m_session->lib();
     m_session->check(lib.stmtPrepare2(m_session->svc(), &m_stmt, m_session->err(),
-                                      reinterpret_cast<const OraText *>(sql.data()), static_cast<ub4>(sql.size()),
-                                      nullptr, 0, oci::NTV_SYNTAX, oci::DEFAULT),
-                     "OCIStmtPrepare2");
+                                      reinterpret_cast<const OraText *>(sql.data()),
+                                      static_cast<ub4>(sql.size()), nullptr, 0, oci::NTV_SYNTAX,
+                                      oci::DEFAULT),
+                     "OCIStmtPrepare2", sql);
 }
 
 OciStatement::~OciStatement()
@@ -26,7 +27,7 @@ OciStatement::~OciStatement()
 
 void OciStatement::execute(ub4 iterations, ub4 mode)
 {
-    m_session->check(tryExecute(iterations, mode), "OCIStmtExecute");
+    m_session->check(tryExecute(iterations, mode), "OCIStmtExecute", m_text);
 }
 
 sword OciStatement::tryExecute(ub4 iterations, ub4 mode)

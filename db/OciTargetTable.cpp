@@ -1,6 +1,5 @@
 #include "OciTargetTable.h"
 
-
 #include "ConnectionProfile.h"
 #include "Error.h"
 #include "OciDateTime.h"
@@ -20,18 +19,20 @@ namespace db {
 namespace {
 
 constexpr std::size_t kNoShape = std::numeric_limits<std::size_t>::max();
-// Bytes of bind buffers one array execute may take: an apply of huge rows is cut into several
+// Bytes of bind buffers one array execute may take: an apply of wide rows is cut into several
 // executes instead of allocating rows x widest value at once.
 constexpr std::size_t kArrayBudget = 32 * 1024 * 1024;
 // Per-row lengths of OCIBindByPos are ub2; no VARCHAR2 or NUMBER value can be longer anyway.
 constexpr std::size_t kNarrowLimit = 65535;
+// A bind Oracle takes as one that may be over 4000 bytes, whatever the values in it this time.
+constexpr std::size_t kLongBindSize = 4001;
 
 // Errors that concern the statement itself rather than one row's values: every row would meet them,
 // so the apply as a whole has failed.
 bool isStatementError(int code)
 {
     return (code >= 900 && code <= 999) || code == 1008 || code == 1031 || code == 1461 || code == 22295 ||
-           code == 24333 || code == 24816;
+           code == 24333 || code == 24369 || code == 24816;
 }
 
 // Oracle takes a bind over 4000 bytes as a LONG value and then refuses the whole statement (ORA-01461)
@@ -44,14 +45,17 @@ bool tooLongToBind(const ColumnInfo &column, std::size_t bytes)
     return bytes > 4000 && (!character || bytes > static_cast<std::size_t>(column.size));
 }
 
-} // namespace
-
-OciTargetTable::OciTargetTable(std::shared_ptr<OciSession> session)
-    : m_session(std::move(session)), m_directLobLimit(m_session->lib().bindByPos2 ? 1024 * 1024 : kNarrowLimit)
-{
+bool isNumeric(ValueKind kind) {
+    return kind == ValueKind::Integer || kind == ValueKind::Decimal || kind == ValueKind::Float;
 }
 
-OciTargetTable::~OciTargetTable() = default;
+} // namespace
+
+OciTargetTable::OciTargetTable(std::shared_ptr<OciSession> session) : m_session(std::move(session)) {}
+
+OciTargetTable::~OciTargetTable() {
+    releaseAllTemporaries();
+}
 
 void OciTargetTable::requireOpen() const
 {
@@ -76,10 +80,10 @@ void OciTargetTable::open(const std::string &table)
 
 void OciTargetTable::close()
 {
+    releaseAllTemporaries();
     m_open = false;
     m_pending.reset(0);
     m_shapes.clear();
-    m_locators.clear();
     m_columns.clear();
     m_lobColumns.clear();
     m_table.clear();
@@ -89,6 +93,9 @@ void OciTargetTable::close()
 void OciTargetTable::append()
 {
     requireOpen();
+    if (m_pending.hasOpenRow()) // a row appended and never posted is dropped, with its objects
+        for (std::size_t c : m_lobColumns)
+            releaseOpenCell(c);
     m_pending.append();
 }
 
@@ -100,22 +107,18 @@ void OciTargetTable::setValue(std::string_view column, const Value &value)
         const std::size_t i = (m_lastColumn + k) % count;
         if (equalsIgnoreCase(m_columns[i].name, column)) {
             m_lastColumn = (i + 1) % count;
-            setValue(i, value);
+            setValue(i, value.kind, value.data);
             return;
         }
     }
     throw Error(name() + ": Field '" + std::string(column) + "' not found");
 }
 
-namespace {
-bool isNumeric(ValueKind kind)
-{
-    return kind == ValueKind::Integer || kind == ValueKind::Decimal || kind == ValueKind::Float;
+void OciTargetTable::setValue(std::size_t index, const Value &value) {
+    setValue(index, value.kind, value.data);
 }
-} // namespace
 
-void OciTargetTable::setValue(std::size_t index, const Value &value)
-{
+void OciTargetTable::setValue(std::size_t index, ValueKind kind, std::string_view data) {
     requireOpen();
     if (!m_pending.hasOpenRow())
         throw Error(name() + ": no row has been appended");
@@ -123,47 +126,52 @@ void OciTargetTable::setValue(std::size_t index, const Value &value)
         throw Error(name() + ": Field index " + std::to_string(index) + " out of range");
     const ColumnInfo &column = m_columns[index];
     using Kind = OciPendingRows::Kind;
-    if (value.isNull()) {
+    if (column.isLob())
+        releaseOpenCell(index);
+    if (kind == ValueKind::Null) {
         m_pending.set(index, Kind::Null, {});
     } else if (column.type == oci::TYPE_DATE || column.type == oci::TYPE_TIMESTAMP) {
-        setMoment(index, value);
-    } else if (!column.isLob() && tooLongToBind(column, value.data.size())) {
-        m_pending.set(index, Kind::Rejected,
-                      "Column " + quoteOciName(column.name) + ": a value of " + std::to_string(value.data.size()) +
-                          " bytes is longer than the column can hold");
-    } else if (column.type == oci::TYPE_NUMBER && column.precision == 0 && isNumeric(value.kind)) {
+        setMoment(index, kind, data);
+    } else if (column.isLob()) {
+        setLob(index, data);
+    } else if (tooLongToBind(column, data.size())) {
+        reject(index,
+               "a value of " + std::to_string(data.size()) + " bytes is longer than the column can hold");
+    } else if (column.type == oci::TYPE_NUMBER && column.precision == 0 && isNumeric(kind)) {
         // Oracle would round such a number without a word: the row is refused and says why instead.
-        const std::string problem = oracleNumberProblem(value.data);
+        const std::string problem = oracleNumberProblem(data);
         if (problem.empty())
-            m_pending.set(index, Kind::Bytes, value.data);
+            m_pending.set(index, Kind::Bytes, data);
         else
-            m_pending.set(index, Kind::Rejected, "Column " + quoteOciName(column.name) + ": " + problem);
+            reject(index, problem);
     } else {
         // Numbers stay the exact decimal text they came as; Oracle converts them without rounding.
-        m_pending.set(index, Kind::Bytes, value.data);
+        m_pending.set(index, Kind::Bytes, data);
     }
 }
 
-void OciTargetTable::setMoment(std::size_t index, const Value &value) {
+void OciTargetTable::reject(std::size_t index, const std::string &reason) {
+    m_pending.set(index, OciPendingRows::Kind::Rejected,
+                  "Column " + quoteOciName(m_columns[index].name) + ": " + reason);
+}
+
+void OciTargetTable::setMoment(std::size_t index, ValueKind kind, std::string_view data) {
     using Kind = OciPendingRows::Kind;
     const ColumnInfo &column = m_columns[index];
-    const auto converted = OciDateTimeConversion::from(value);
+    const auto converted = OciDateTimeConversion::from(kind, data);
     if (converted.outcome == OciDateTimeConversion::Outcome::Null) {
         m_pending.set(index, Kind::Null, {});
         return;
     }
     if (converted.outcome == OciDateTimeConversion::Outcome::Invalid) {
-        m_pending.set(index, Kind::Rejected,
-                      "Column " + quoteOciName(column.name) + ": " + converted.problem);
+        reject(index, converted.problem);
         return;
     }
     // Oracle would round fractions the column does not keep without a word: the row is refused instead.
     const bool isDate = column.type == oci::TYPE_DATE;
     const int digits = isDate ? 0 : column.scale;
     if (converted.moment.hasFractionBeyond(digits)) {
-        m_pending.set(index, Kind::Rejected,
-                      "Column " + quoteOciName(column.name) + ": '" + value.data +
-                          "' has fractions of a second that " +
+        reject(index, "'" + std::string(data) + "' has fractions of a second that " +
                           (isDate ? std::string("an Oracle DATE does not keep")
                                   : "a TIMESTAMP(" + std::to_string(digits) + ") does not keep"));
         return;
@@ -179,6 +187,55 @@ void OciTargetTable::setMoment(std::size_t index, const Value &value) {
     }
 }
 
+void OciTargetTable::setLob(std::size_t index, std::string_view data) {
+    if (data.size() <= kDirectLobLimit) {
+        m_pending.set(index, OciPendingRows::Kind::Bytes, data);
+        return;
+    }
+    // Written now, from where the caller holds it: the pending row keeps the locator only.
+    const std::size_t locator = acquireTemporary();
+    try {
+        m_session->writeTemporaryLob(m_temporaries[locator].locator(), m_columns[index].isClob(), data);
+    } catch (...) {
+        releaseTemporary(locator);
+        throw;
+    }
+    m_pending.setTemporary(index, locator, data.size());
+}
+
+void OciTargetTable::releaseOpenCell(std::size_t index) {
+    const auto &cell = m_pending.cell(m_pending.count(), index);
+    if (cell.kind == OciPendingRows::Kind::Temporary) {
+        releaseTemporary(cell.offset);
+        m_pending.set(index, OciPendingRows::Kind::Null, {});
+    }
+}
+
+std::size_t OciTargetTable::acquireTemporary() {
+    if (m_freeTemporaries.empty()) {
+        m_temporaries.emplace_back(m_session->lib(), m_session->env(), oci::DTYPE_LOB);
+        m_temporaryInUse.push_back(0);
+        m_freeTemporaries.push_back(m_temporaries.size() - 1);
+    }
+    const std::size_t locator = m_freeTemporaries.back();
+    m_freeTemporaries.pop_back();
+    m_temporaryInUse[locator] = 1;
+    return locator;
+}
+
+void OciTargetTable::releaseTemporary(std::size_t locator) noexcept {
+    if (locator >= m_temporaries.size() || !m_temporaryInUse[locator])
+        return;
+    m_session->freeTemporaryLob(m_temporaries[locator].locator());
+    m_temporaryInUse[locator] = 0;
+    m_freeTemporaries.push_back(locator);
+}
+
+void OciTargetTable::releaseAllTemporaries() noexcept {
+    for (std::size_t i = 0; i < m_temporaries.size(); ++i)
+        releaseTemporary(i);
+}
+
 void OciTargetTable::post()
 {
     requireOpen();
@@ -192,6 +249,8 @@ void OciTargetTable::refuseValue(std::size_t index, std::string_view reason)
     requireOpen();
     if (!m_pending.hasOpenRow())
         throw Error(name() + ": no row has been appended");
+    if (m_columns.at(index).isLob())
+        releaseOpenCell(index);
     m_pending.set(index, OciPendingRows::Kind::Rejected,
                   "Column " + quoteOciName(m_columns.at(index).name) + ": " + std::string(reason));
 }
@@ -199,7 +258,8 @@ void OciTargetTable::refuseValue(std::size_t index, std::string_view reason)
 std::string OciTargetTable::insertStatement() const
 {
     requireOpen();
-    return OciInsertPlan::build(m_table, m_columns, std::vector<OciLobForm>(m_columns.size(), OciLobForm::Locator))
+    return OciInsertPlan::build(m_table, m_columns,
+                                std::vector<OciLobForm>(m_columns.size(), OciLobForm::Temporary))
         .text;
 }
 
@@ -208,12 +268,11 @@ std::size_t OciTargetTable::shapeOf(std::size_t row)
     m_formsScratch.assign(m_columns.size(), OciLobForm::Bound);
     for (std::size_t c : m_lobColumns) {
         const auto &cell = m_pending.cell(row, c);
-        if (cell.kind == OciPendingRows::Kind::Null)
-            continue; // NULL is bound as NULL: EMPTY_x() would make it an empty object instead
-        if (cell.length == 0)
+        if (cell.kind == OciPendingRows::Kind::Temporary)
+            m_formsScratch[c] = OciLobForm::Temporary;
+        else if (cell.kind == OciPendingRows::Kind::Bytes && cell.length == 0)
             m_formsScratch[c] = OciLobForm::Empty; // a zero-length bind would be NULL, not empty
-        else if (cell.length > m_directLobLimit)
-            m_formsScratch[c] = OciLobForm::Locator;
+        // NULL is bound as NULL: EMPTY_x() would make it an empty object instead
     }
     for (std::size_t i = 0; i < m_shapes.size(); ++i)
         if (m_shapes[i].forms == m_formsScratch)
@@ -265,7 +324,7 @@ ApplyResult OciTargetTable::apply()
             if (m_rowShapes[row] == kNoShape) {
                 result.rejected.push_back({row, std::string(m_pending.bytes(*m_pending.rejection(row)))});
                 m_rowSent[row] = 1;
-            } else if (m_mode == ApplyMode::RowByRow || !m_shapes[m_rowShapes[row]].plan.returning.empty()) {
+            } else if (m_mode == ApplyMode::RowByRow) {
                 executeSingle(m_shapes[m_rowShapes[row]], row, result);
                 executed = true;
                 m_rowSent[row] = 1;
@@ -306,6 +365,8 @@ ApplyResult OciTargetTable::apply()
     }
     std::sort(result.rejected.begin(), result.rejected.end(),
               [](const RejectedRow &a, const RejectedRow &b) { return a.index < b.index; });
+    // Rows refused before they were sent still hold their temporary LOBs.
+    m_pending.forEachTemporary([&](std::size_t locator) { releaseTemporary(locator); });
     m_pending.clear();
     return result;
 }
@@ -334,17 +395,41 @@ std::size_t OciTargetTable::nextChunk(std::size_t begin, std::size_t end, std::s
 
 void OciTargetTable::bindRows(const Shape &shape, OciStatement &statement)
 {
+    const auto &lib = m_session->lib();
     const auto &bound = shape.plan.bound;
     if (m_buffers.size() < bound.size())
         m_buffers.resize(bound.size());
+    if (m_locatorBinds.size() < bound.size())
+        m_locatorBinds.resize(bound.size());
     const std::size_t rows = m_chunk.size();
     for (std::size_t k = 0; k < bound.size(); ++k) {
         const std::size_t column = bound[k];
+        const ColumnInfo &info = m_columns[column];
+        const ub4 position = static_cast<ub4>(k + 1);
+        if (info.isLob() && shape.forms[column] == OciLobForm::Temporary) {
+            // Every row of this shape has a temporary LOB here: the array holds their locators.
+            auto &locators = m_locatorBinds[k];
+            locators.resize(rows);
+            for (std::size_t i = 0; i < rows; ++i)
+                locators[i] = m_temporaries[m_pending.cell(m_chunk[i], column).offset].get();
+            m_session->check(lib.bindByPos(statement.get(), statement.bindSlot(position), m_session->err(),
+                                           position, locators.data(), static_cast<sb4>(sizeof(void *)),
+                                           info.isClob() ? oci::SQLT_CLOB : oci::SQLT_BLOB, nullptr, nullptr,
+                                           nullptr, 0, nullptr, oci::DEFAULT),
+                             "OCIBindByPos");
+            continue;
+        }
+        // Oracle judges a bind by its size, not by its values: a DATE is always an OCIDate, however
+        // many of the chunk's dates are NULL, and a bind that may be long is long for every chunk.
         std::size_t width = 1;
         for (std::size_t row : m_chunk)
             width = std::max(width, m_pending.cell(row, column).length);
+        if (info.type == oci::TYPE_DATE)
+            width = sizeof(oci::OCIDate);
+        else if (OciInsertPlan::isLongBind(info, shape.forms[column]))
+            width = std::max(width, kLongBindSize);
         OciBindColumn &buffer = m_buffers[k];
-        buffer.prepare(rows, width, width > kNarrowLimit);
+        buffer.prepare(rows, width);
         for (std::size_t i = 0; i < rows; ++i) {
             const auto &cell = m_pending.cell(m_chunk[i], column);
             if (cell.kind == OciPendingRows::Kind::Null)
@@ -352,8 +437,17 @@ void OciTargetTable::bindRows(const Shape &shape, OciStatement &statement)
             else
                 buffer.set(i, m_pending.bytes(cell));
         }
-        buffer.bind(statement, static_cast<ub4>(k + 1), bindTypeOf(m_columns[column]));
+        buffer.bind(statement, position, bindTypeOf(info));
     }
+}
+
+void OciTargetTable::releaseChunkTemporaries() noexcept {
+    for (std::size_t row : m_chunk)
+        for (std::size_t c : m_lobColumns) {
+            const auto &cell = m_pending.cell(row, c);
+            if (cell.kind == OciPendingRows::Kind::Temporary)
+                releaseTemporary(cell.offset);
+        }
 }
 
 void OciTargetTable::executeArray(Shape &shape, ApplyResult &result, ub4 extraMode)
@@ -363,12 +457,13 @@ void OciTargetTable::executeArray(Shape &shape, ApplyResult &result, ub4 extraMo
     OciStatement &statement = statementOf(shape);
     bindRows(shape, statement);
     const sword status = statement.tryExecute(static_cast<ub4>(m_chunk.size()), oci::BATCH_ERRORS | extraMode);
+    releaseChunkTemporaries();
     if (status != oci::SUCCESS && status != oci::SUCCESS_WITH_INFO) {
         auto diagnostics =
             OciDiagnostics::read(m_session->lib(), m_session->err(), oci::HTYPE_ERROR, status, "OCIStmtExecute");
         // ORA-24381 "error(s) in array DML" only announces the row errors read below.
         if (status != oci::ERROR || diagnostics.code != 24381)
-            m_session->fail(diagnostics);
+            m_session->fail(diagnostics, statement.text());
     }
     collectBatchErrors(statement, result);
 }
@@ -382,18 +477,23 @@ void OciTargetTable::collectBatchErrors(OciStatement &statement, ApplyResult &re
                      "OCIAttrGet(OCI_ATTR_NUM_DML_ERRORS)");
     std::size_t rejected = 0;
     if (errors > 0) {
+        // As ODPI-C does: the row's error handle comes from the main one, its offset is read through an
+        // error handle of its own, so that nothing of the batch's records is written over meanwhile.
         OciHandle rowError(lib, m_session->env(), oci::HTYPE_ERROR);
+        OciHandle callError(lib, m_session->env(), oci::HTYPE_ERROR);
         for (ub4 k = 0; k < errors; ++k) {
             m_session->check(lib.paramGet(m_session->err(), oci::HTYPE_ERROR, m_session->err(), rowError.address(), k),
                              "OCIParamGet(batch error)");
             ub4 offset = 0;
-            m_session->check(lib.attrGet(rowError.get(), oci::HTYPE_ERROR, &offset, nullptr, oci::ATTR_DML_ROW_OFFSET,
-                                         m_session->err()),
-                             "OCIAttrGet(OCI_ATTR_DML_ROW_OFFSET)");
+            const sword status = lib.attrGet(rowError.get(), oci::HTYPE_ERROR, &offset, nullptr,
+                                             oci::ATTR_DML_ROW_OFFSET, callError.as<OCIError>());
+            if (status != oci::SUCCESS)
+                m_session->fail(OciDiagnostics::read(lib, callError.get(), oci::HTYPE_ERROR, status,
+                                                     "OCIAttrGet(OCI_ATTR_DML_ROW_OFFSET)"));
             auto diagnostics =
                 OciDiagnostics::read(lib, rowError.get(), oci::HTYPE_ERROR, oci::ERROR, "OCIStmtExecute");
             if (OciDiagnostics::isLostSession(diagnostics.code))
-                m_session->fail(diagnostics);
+                m_session->fail(diagnostics, statement.text());
             if (offset >= m_chunk.size())
                 throw Error("Oracle reported an error for row " + std::to_string(offset) + " of an insert of " +
                             std::to_string(m_chunk.size()) + " rows: " + diagnostics.message);
@@ -409,29 +509,14 @@ void OciTargetTable::executeSingle(Shape &shape, std::size_t row, ApplyResult &r
     OciStatement &statement = statementOf(shape);
     m_chunk.assign(1, row);
     bindRows(shape, statement);
-
-    const auto &lib = m_session->lib();
-    const auto &returning = shape.plan.returning;
-    if (m_locators.size() < returning.size())
-        m_locators.resize(returning.size());
-    for (std::size_t j = 0; j < returning.size(); ++j) {
-        if (!m_locators[j].get())
-            m_locators[j] = OciDescriptor(lib, m_session->env(), oci::DTYPE_LOB);
-        const ub4 position = static_cast<ub4>(shape.plan.bound.size() + j + 1);
-        const ub2 type = m_columns[returning[j]].isClob() ? oci::SQLT_CLOB : oci::SQLT_BLOB;
-        m_session->check(lib.bindByPos(statement.get(), statement.bindSlot(position), m_session->err(), position,
-                                       m_locators[j].address(), static_cast<sb4>(sizeof(void *)), type, nullptr,
-                                       nullptr, nullptr, 0, nullptr, oci::DEFAULT),
-                         "OCIBindByPos");
-    }
-
     const sword status = statement.tryExecute(1, oci::DEFAULT);
+    releaseChunkTemporaries();
     if (status != oci::SUCCESS && status != oci::SUCCESS_WITH_INFO) {
-        auto diagnostics =
-            OciDiagnostics::read(lib, m_session->err(), oci::HTYPE_ERROR, status, "OCIStmtExecute");
+        auto diagnostics = OciDiagnostics::read(m_session->lib(), m_session->err(), oci::HTYPE_ERROR, status,
+                                                "OCIStmtExecute");
         if (status != oci::ERROR || OciDiagnostics::isLostSession(diagnostics.code) ||
-            isStatementError(diagnostics.code))
-            m_session->fail(diagnostics);
+            isStatementError(diagnostics.code) || m_session->serverGone())
+            m_session->fail(diagnostics, statement.text());
         result.rejected.push_back({row, diagnostics.message});
         return;
     }
@@ -439,10 +524,6 @@ void OciTargetTable::executeSingle(Shape &shape, std::size_t row, ApplyResult &r
         result.rejected.push_back({row, "Record not found or changed by another user"});
         return;
     }
-    // The row is in; its large objects are still empty. A failed write fails the whole apply, so no
-    // row is committed with an object only partly there.
-    for (std::size_t j = 0; j < returning.size(); ++j)
-        m_session->writeLob(m_locators[j].locator(), m_pending.bytes(m_pending.cell(row, returning[j])));
     ++result.written;
 }
 

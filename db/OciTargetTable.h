@@ -17,12 +17,13 @@ class OciSession;
 
 // The append-and-apply target over an Oracle session. Values are converted for their column when
 // they are set (numbers as exact text, dates as OCIDate, timestamps as text, raw values and large
-// objects as bytes), so a value a column
-// cannot take is known before anything is sent: its row is reported as rejected and never sent.
+// objects as bytes), so a value a column cannot take is known before anything is sent: its row is
+// reported as rejected and never sent.
 //
-// An apply goes in one transaction. Rows whose large objects are small enough go in array executes
-// with batch errors, so one bad row is reported and the others are written; a row with a large object
-// beyond the direct-bind limit goes alone, through EMPTY_x() ... RETURNING ... INTO and a LOB write.
+// An apply goes in one transaction: the pending rows go in array executes with batch errors, so one
+// bad row is reported and the others are written. A large object too long to bind as bytes is
+// written to a temporary LOB as soon as it is set, in pieces straight from the caller's value, and
+// its row holds only the locator: memory holds no large object whole beyond the caller's own.
 class OciTargetTable : public TargetTable {
 public:
     explicit OciTargetTable(std::shared_ptr<OciSession> session);
@@ -37,6 +38,7 @@ public:
     void setValue(std::string_view column, const Value &value) override;
     void setValue(std::size_t column, const Value &value) override;
     void refuseValue(std::size_t column, std::string_view reason) override;
+    void setValue(std::size_t column, ValueKind kind, std::string_view data) override;
     void post() override;
     std::size_t pendingCount() const override { return m_pending.count(); }
 
@@ -44,8 +46,9 @@ public:
     void setApplyMode(ApplyMode mode) override { m_mode = mode; }
     std::string insertStatement() const override;
 
-    // Large-object values up to this many bytes are bound directly; larger ones go through locators.
-    std::size_t directLobLimit() const noexcept { return m_directLobLimit; }
+    // Large-object values up to this many bytes are bound as bytes; longer ones go through temporary
+    // LOBs. It is where ODPI-C stops binding statically too.
+    static constexpr std::size_t kDirectLobLimit = 32767;
 
 private:
     // One INSERT per combination of large-object forms met so far, prepared once and kept while the
@@ -58,7 +61,15 @@ private:
 
     void requireOpen() const;
     // A DATE or TIMESTAMP cell: an OCIDate, or text by the pinned timestamp format.
-    void setMoment(std::size_t index, const Value &value);
+    void setMoment(std::size_t index, ValueKind kind, std::string_view data);
+    void setLob(std::size_t index, std::string_view data);
+    void reject(std::size_t index, const std::string &reason);
+    // Lets go of the temporary LOB a cell of the row being filled holds, before the cell changes.
+    void releaseOpenCell(std::size_t index);
+    std::size_t acquireTemporary();
+    void releaseTemporary(std::size_t locator) noexcept;
+    void releaseAllTemporaries() noexcept;
+
     std::size_t shapeOf(std::size_t row);
     OciStatement &statementOf(Shape &shape);
     // Gathers into m_chunk the unsent rows of this shape from begin on, as many as the array budget
@@ -68,6 +79,8 @@ private:
     void executeArray(Shape &shape, ApplyResult &result, ub4 extraMode);
     void executeSingle(Shape &shape, std::size_t row, ApplyResult &result);
     void collectBatchErrors(OciStatement &statement, ApplyResult &result);
+    // The temporary LOBs of the rows just executed are no longer needed, whatever became of them.
+    void releaseChunkTemporaries() noexcept;
     ub2 bindTypeOf(const ColumnInfo &column) const;
 
     std::shared_ptr<OciSession> m_session;
@@ -75,7 +88,6 @@ private:
     std::string m_table;
     std::vector<ColumnInfo> m_columns;
     std::vector<std::size_t> m_lobColumns;
-    std::size_t m_directLobLimit;
     std::size_t m_lastColumn = 0; // where the name lookup starts: callers set columns in the same order
     ApplyMode m_mode = ApplyMode::Array;
     OciPendingRows m_pending;
@@ -84,10 +96,13 @@ private:
     std::vector<std::size_t> m_rowShapes; // shape of each pending row, per apply
     std::vector<char> m_rowSent;          // whether each pending row has gone (or was refused), per apply
     std::vector<OciLobForm> m_formsScratch;
-    std::vector<std::size_t> m_chunk;     // pending rows of the execute being prepared
-    std::vector<std::size_t> m_chunkWidths; // widest value of each bound column in the chunk so far
-    std::vector<OciBindColumn> m_buffers; // by bind position
-    std::vector<OciDescriptor> m_locators; // by returned column, reused row after row
+    std::vector<std::size_t> m_chunk;                // pending rows of the execute being prepared
+    std::vector<std::size_t> m_chunkWidths;          // widest value of each bound column in the chunk so far
+    std::vector<OciBindColumn> m_buffers;            // by bind position
+    std::vector<std::vector<void *>> m_locatorBinds; // by bind position, for temporary LOBs
+    std::vector<OciDescriptor> m_temporaries;        // locators, reused once their LOB is freed
+    std::vector<char> m_temporaryInUse;
+    std::vector<std::size_t> m_freeTemporaries;
 };
 
 } // namespace db

@@ -88,10 +88,15 @@ void DdlExecutor::createTable(Session &session, const CreateTable &ct)
     std::string owner = ownSchema(session, ct.table.schema);
     if (session.catalog().objectExists(owner, ct.table.name))
         throw OraError::of(955);
-    for (std::size_t i = 0; i < ct.columns.size(); ++i)
+    for (std::size_t i = 0; i < ct.columns.size(); ++i) {
+        // ROWID names the pseudocolumn of every row, so no column may take it, quoted or not.
+        // UNVERIFIED: the wording Oracle gives for the quoted form.
+        if (ct.columns[i].name == "ROWID")
+            throw OraError::of(904, quotedName(ct.columns[i].name));
         for (std::size_t j = 0; j < i; ++j)
             if (ct.columns[i].name == ct.columns[j].name)
                 throw OraError::of(957);
+    }
     if (ct.columns.size() > maxColumns)
         throw OraError(1792, "ORA-01792: maximum number of columns in a table or view is 1000");
     const int identity = identityColumn(ct);

@@ -172,6 +172,22 @@ DmlExecutor::InsertResult DmlExecutor::insertRow(Session &session, const InsertP
     session.markDirty();
     InsertResult result;
     result.rowId = sqlite3_last_insert_rowid(session.db());
+    for (std::size_t c = 0; c < row.size(); ++c) {
+        if (!row[c].isStreamed())
+            continue;
+        try {
+            StoredValue::streamInto(session.db(), table.storageName(),
+                                    TableMeta::storageColumn(static_cast<int>(c)), result.rowId, row[c]);
+        } catch (const SqliteError &e) {
+            // A row whose object did not go in whole is not left behind half written.
+            SqliteStatement undo(session.db(), "DELETE FROM " + table.storageName() + " WHERE rowid = ?");
+            undo.bind(1, result.rowId);
+            undo.step();
+            throw oraErrorFrom(e);
+        }
+    }
+    if (plan.returning.empty())
+        return result;
     for (std::size_t c = 0; c < row.size(); ++c)
         if (row[c].isLob())
             row[c] = row[c].type() == SqlType::Clob
@@ -230,6 +246,8 @@ std::uint32_t DmlExecutor::update(Session &session, const Update &statement, con
                 v = ValueCoercion::toColumn(table, targets[i], eval.value(expr), session.nls());
             else if (col.defaultValue)
                 v = ValueCoercion::toColumn(table, targets[i], eval.value(*col.defaultValue), session.nls());
+            if (v.isStreamed()) // an UPDATE sets the whole value at once
+                v = v.type() == SqlType::Clob ? SqlValue::clob(v.bytes()) : SqlValue::blob(v.bytes());
             if (v.isNull() && !col.nullable)
                 throw OraError::of(1407, table.columnLabel(targets[i]));
             sql += (i ? ", " : "") + TableMeta::storageColumn(targets[i]) + " = ?";

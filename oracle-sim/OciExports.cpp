@@ -290,15 +290,30 @@ OCI_EXPORT sword OCIAttrGet(const void *trgthndlp, ub4 trghndltyp, void *attribu
             default: throw OraError::of(24315);
             }
         }
-        case oci::HTYPE_SVCCTX:
-            if (attrtype == oci::ATTR_MAX_IDENTIFIER_LEN) {
-                auto *svc = static_cast<ServiceContext *>(h);
+        case oci::HTYPE_SVCCTX: {
+            auto *svc = static_cast<ServiceContext *>(h);
+            if (attrtype == oci::ATTR_MAX_IDENTIFIER_LEN)
                 return put(static_cast<ub4>(svc->sharedSession() ? svc->sharedSession()->config().maxIdentifier : 30));
+            if (attrtype == oci::ATTR_SERVER) {
+                void *server = static_cast<HandleBase *>(svc->server());
+                std::memcpy(attributep, &server, sizeof server);
+                if (sizep)
+                    *sizep = 0;
+                return oci::SUCCESS;
             }
             throw OraError::of(24315);
+        }
         case oci::HTYPE_ERROR:
             if (attrtype == oci::ATTR_DML_ROW_OFFSET)
                 return put(static_cast<ErrorHandle *>(h)->rowOffset());
+            throw OraError::of(24315);
+        case oci::HTYPE_BIND:
+            if (attrtype == oci::ATTR_ROWS_RETURNED)
+                return put(static_cast<BindHandle *>(h)->rowsReturned());
+            throw OraError::of(24315);
+        case oci::HTYPE_SERVER:
+            if (auto *server = dynamic_cast<ServerHandle *>(h); server && attrtype == oci::ATTR_SERVER_STATUS)
+                return put(server->status());
             throw OraError::of(24315);
         default: throw OraError::of(24315);
         }
@@ -332,15 +347,14 @@ OCI_EXPORT sword OCIDefineByPos(OCIStmt *stmtp, OCIDefine **defnp, OCIError *err
 }
 
 namespace {
-sword bindByPos(OCIStmt *stmtp, OCIBind **bindp, OCIError *errhp, ub4 position, void *valuep, sb8 value_sz, ub2 dty,
-                void *indp, void *alenp, bool wide, ub2 *rcodep)
-{
+sword bindByPos(OCIStmt *stmtp, OCIBind **bindp, OCIError *errhp, ub4 position, void *valuep, sb8 value_sz,
+                ub2 dty, void *indp, void *alenp, bool wide, ub2 *rcodep, ub4 mode) {
     auto *st = HandleBase::find<StatementHandle>(stmtp, oci::HTYPE_STMT);
     ErrorHandle *err = errorHandle(errhp);
     if (!st || !err)
         return oci::INVALID_HANDLE;
     return guarded(err, [&] {
-        BindHandle *b = st->bind(position, valuep, value_sz, dty, indp, alenp, wide, rcodep);
+        BindHandle *b = st->bind(position, valuep, value_sz, dty, indp, alenp, wide, rcodep, mode);
         if (bindp)
             *bindp = reinterpret_cast<OCIBind *>(static_cast<HandleBase *>(b));
         return oci::SUCCESS;
@@ -349,15 +363,25 @@ sword bindByPos(OCIStmt *stmtp, OCIBind **bindp, OCIError *errhp, ub4 position, 
 } // namespace
 
 OCI_EXPORT sword OCIBindByPos(OCIStmt *stmtp, OCIBind **bindp, OCIError *errhp, ub4 position, void *valuep,
-                              sb4 value_sz, ub2 dty, void *indp, ub2 *alenp, ub2 *rcodep, ub4, ub4 *, ub4)
-{
-    return bindByPos(stmtp, bindp, errhp, position, valuep, value_sz, dty, indp, alenp, false, rcodep);
+                              sb4 value_sz, ub2 dty, void *indp, ub2 *alenp, ub2 *rcodep, ub4, ub4 *,
+                              ub4 mode) {
+    return bindByPos(stmtp, bindp, errhp, position, valuep, value_sz, dty, indp, alenp, false, rcodep, mode);
 }
 
 OCI_EXPORT sword OCIBindByPos2(OCIStmt *stmtp, OCIBind **bindp, OCIError *errhp, ub4 position, void *valuep,
-                               sb8 value_sz, ub2 dty, void *indp, ub4 *alenp, ub2 *rcodep, ub4, ub4 *, ub4)
-{
-    return bindByPos(stmtp, bindp, errhp, position, valuep, value_sz, dty, indp, alenp, true, rcodep);
+                               sb8 value_sz, ub2 dty, void *indp, ub4 *alenp, ub2 *rcodep, ub4, ub4 *,
+                               ub4 mode) {
+    return bindByPos(stmtp, bindp, errhp, position, valuep, value_sz, dty, indp, alenp, true, rcodep, mode);
+}
+
+OCI_EXPORT sword OCIBindDynamic(OCIBind *bindp, OCIError *errhp, void *ictxp, oci::CallbackInBind icbfp,
+                                void *octxp, oci::CallbackOutBind ocbfp) {
+    auto *b = HandleBase::find<BindHandle>(bindp, oci::HTYPE_BIND);
+    ErrorHandle *err = errorHandle(errhp);
+    if (!b || !err)
+        return oci::INVALID_HANDLE;
+    b->setCallbacks(ictxp, icbfp, octxp, ocbfp);
+    return oci::SUCCESS;
 }
 
 OCI_EXPORT sword OCIBindArrayOfStruct(OCIBind *bindp, OCIError *, ub4 pvskip, ub4 indskip, ub4 alskip, ub4 rcskip)
@@ -408,7 +432,6 @@ OCI_EXPORT sword OCILobWrite2(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *
         const oraub8 start = piece == oci::NEXT_PIECE || piece == oci::LAST_PIECE ? c.loc->nextPiece() : offset;
         if (start > maxLobOffset)
             throw OraError::of(24801);
-        std::string data = c.loc->data();
         std::string_view incoming;
         oraub8 units = 0;
         if (c.loc->isClob() && char_amtp && *char_amtp > 0 && piece == oci::ONE_PIECE) {
@@ -418,6 +441,22 @@ OCI_EXPORT sword OCILobWrite2(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *
             oraub8 n = piece == oci::ONE_PIECE && byte_amtp && *byte_amtp > 0 ? std::min(*byte_amtp, buflen) : buflen;
             incoming = std::string_view(buf ? buf : "", n);
         }
+        auto finish = [&](oraub8 written) {
+            c.loc->nextPiece() = start + written;
+            if (byte_amtp)
+                *byte_amtp = incoming.size();
+            if (char_amtp)
+                *char_amtp = c.loc->isClob() ? written : 0;
+            return piece == oci::FIRST_PIECE || piece == oci::NEXT_PIECE ? oci::NEED_DATA : oci::SUCCESS;
+        };
+        // A temporary LOB written at its end, piece after piece, goes to its file without passing
+        // through memory; any other write is done on the whole value.
+        if (c.loc->isTemporary() && start - 1 == c.loc->temporary().units()) {
+            const oraub8 before = c.loc->temporary().units();
+            c.loc->temporary().append(incoming);
+            return finish(c.loc->temporary().units() - before);
+        }
+        std::string data = c.loc->isTemporary() ? c.loc->temporary().readAll() : c.loc->data();
         if (c.loc->isClob()) {
             units = ValueCoercion::utf16Length(incoming);
             std::size_t have = ValueCoercion::utf16Length(data);
@@ -434,15 +473,14 @@ OCI_EXPORT sword OCILobWrite2(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *
             data.replace(from, len, incoming);
             units = incoming.size();
         }
-        if (c.loc->ref().tableId)
-            DmlExecutor::writeLob(session, c.loc->ref(), c.loc->isClob(), data);
-        c.loc->data() = std::move(data);
-        c.loc->nextPiece() = start + units;
-        if (byte_amtp)
-            *byte_amtp = incoming.size();
-        if (char_amtp)
-            *char_amtp = c.loc->isClob() ? units : 0;
-        return piece == oci::FIRST_PIECE || piece == oci::NEXT_PIECE ? oci::NEED_DATA : oci::SUCCESS;
+        if (c.loc->isTemporary()) {
+            c.loc->temporary().assign(data);
+        } else {
+            if (c.loc->ref().tableId)
+                DmlExecutor::writeLob(session, c.loc->ref(), c.loc->isClob(), data);
+            c.loc->data() = std::move(data);
+        }
+        return finish(units);
     });
 }
 
@@ -459,7 +497,8 @@ OCI_EXPORT sword OCILobRead2(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *l
             throw OraError::of(22275);
         if (offset < 1 || (!bufp && bufl > 0))
             throw OraError::of(24801);
-        const std::string &data = c.loc->data();
+        const std::string whole = c.loc->isTemporary() ? c.loc->temporary().readAll() : std::string();
+        const std::string &data = c.loc->isTemporary() ? whole : c.loc->data();
         std::string_view out;
         oraub8 units = 0;
         bool more = false;
@@ -498,6 +537,33 @@ OCI_EXPORT sword OCILobRead2(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *l
     });
 }
 
+OCI_EXPORT sword OCILobCreateTemporary(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp, ub2, ub1,
+                                       ub1 lobtype, int, ub2) {
+    LobCall c;
+    if (!lobCall(svchp, errhp, locp, c))
+        return oci::INVALID_HANDLE;
+    return guarded(c.err, [&] {
+        c.svc->session().roundTrip();
+        if (lobtype != oci::TEMP_BLOB && lobtype != oci::TEMP_CLOB)
+            throw OraError::of(24801);
+        c.loc->makeTemporary(lobtype == oci::TEMP_CLOB);
+        return oci::SUCCESS;
+    });
+}
+
+OCI_EXPORT sword OCILobFreeTemporary(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp) {
+    LobCall c;
+    if (!lobCall(svchp, errhp, locp, c))
+        return oci::INVALID_HANDLE;
+    return guarded(c.err, [&] {
+        c.svc->session().roundTrip();
+        if (!c.loc->isTemporary())
+            throw OraError::of(22275);
+        c.loc->freeTemporary();
+        return oci::SUCCESS;
+    });
+}
+
 OCI_EXPORT sword OCILobGetLength2(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp, oraub8 *lenp)
 {
     LobCall c;
@@ -507,7 +573,10 @@ OCI_EXPORT sword OCILobGetLength2(OCISvcCtx *svchp, OCIError *errhp, OCILobLocat
         c.svc->session().roundTrip();
         if (!c.loc->filled())
             throw OraError::of(22275);
-        *lenp = c.loc->isClob() ? ValueCoercion::utf16Length(c.loc->data()) : c.loc->data().size();
+        if (c.loc->isTemporary())
+            *lenp = c.loc->temporary().units();
+        else
+            *lenp = c.loc->isClob() ? ValueCoercion::utf16Length(c.loc->data()) : c.loc->data().size();
         return oci::SUCCESS;
     });
 }
@@ -608,6 +677,9 @@ static_assert(std::is_same_v<decltype(&OCIBindArrayOfStruct), oci::BindArrayOfSt
 static_assert(std::is_same_v<decltype(&OCILobWrite2), oci::LobWrite2>);
 static_assert(std::is_same_v<decltype(&OCILobRead2), oci::LobRead2>);
 static_assert(std::is_same_v<decltype(&OCILobGetLength2), oci::LobGetLength2>);
+static_assert(std::is_same_v<decltype(&OCILobCreateTemporary), oci::LobCreateTemporary>);
+static_assert(std::is_same_v<decltype(&OCILobFreeTemporary), oci::LobFreeTemporary>);
+static_assert(std::is_same_v<decltype(&OCIBindDynamic), oci::BindDynamic>);
 static_assert(std::is_same_v<decltype(&OCITransCommit), oci::TransCommit>);
 static_assert(std::is_same_v<decltype(&OCITransRollback), oci::TransRollback>);
 static_assert(std::is_same_v<decltype(&OCIPing), oci::Ping>);

@@ -143,10 +143,13 @@ const std::unordered_map<int, const char *> &messages()
         {22922, "nonexistent LOB value"},
         {24315, "illegal attribute type"},
         {24333, "zero iteration count"},
+        {24343, "user defined callback error"},
         {24338, "statement handle not executed"},
         {24374, "define not done before fetch or execute and fetch"},
+        {24369, "required callbacks not registered for one or more bind handles"},
         {24381, "error(s) in array DML"},
         {24801, "illegal parameter value in OCI lob function"},
+        {24816, "Expanded non LONG bind data supplied after actual LONG or LOB column"},
         {30088, "datetime/interval precision is out of range"},
         {30669, "table can have only one identity column"}, // UNVERIFIED wording
         {30673, "column to be modified is not an identity column"},

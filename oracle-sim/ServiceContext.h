@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HandleBase.h"
+#include "ServerHandle.h"
 #include "Session.h"
 
 #include <memory>
@@ -20,6 +21,13 @@ public:
             m_session->disconnect();
     }
 
+    // The server handle OCILogon2 made along with the session, handed out by OCI_ATTR_SERVER.
+    ServerHandle *server() {
+        if (!m_server)
+            m_server = std::make_unique<ServerHandle>(env(), m_session);
+        return m_server.get();
+    }
+
     // ORA-03114 when no session is attached or it is gone.
     Session &session() const
     {
@@ -32,6 +40,7 @@ public:
 
 private:
     std::shared_ptr<Session> m_session;
+    std::unique_ptr<ServerHandle> m_server;
 };
 
 } // namespace oraclesim

@@ -75,6 +75,7 @@ public:
     // Fault injection: the connection is gone (ORA-03113 happened); every later call gets ORA-03114.
     void disconnect();
     void checkConnected() const;
+    bool connected() const noexcept { return m_connected; }
     // The cost of one message to the server and back.
     void roundTrip() const;
 

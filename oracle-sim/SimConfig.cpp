@@ -25,8 +25,13 @@ SimConfig SimConfig::fromEnvironment()
             c.failError = OraError::parse(s.substr(colon + 1));
         }
     }
-    if (const char *v = env("ORACLE_SIM_DROP_AFTER"))
-        c.dropAfter = std::strtol(v, nullptr, 10);
+    if (const char *v = env("ORACLE_SIM_DROP_AFTER")) {
+        // "N" or "N:ORA-nnnnn: text": the error the lost connection shows as (ORA-03113 by default).
+        std::string s = v;
+        c.dropAfter = std::strtol(s.c_str(), nullptr, 10);
+        if (auto colon = s.find(':'); colon != std::string::npos)
+            c.dropError = OraError::parse(s.substr(colon + 1));
+    }
     if (const char *v = env("ORACLE_SIM_DELAY_MS"))
         c.delayMs = std::strtod(v, nullptr);
     if (const char *v = env("ORACLE_SIM_MAX_IDENTIFIER"))

@@ -11,7 +11,8 @@ namespace oraclesim {
 struct SimConfig {
     long failExecuteAt = 0;            // ORACLE_SIM_FAIL_EXECUTE="N:ORA-nnnnn: text"
     std::optional<OraError> failError;
-    long dropAfter = 0;                // ORACLE_SIM_DROP_AFTER=N
+    long dropAfter = 0; // ORACLE_SIM_DROP_AFTER=N[:ORA-nnnnn: text]
+    std::optional<OraError> dropError;
     double delayMs = 0;                // ORACLE_SIM_DELAY_MS=d
     std::size_t maxIdentifier = 30;    // ORACLE_SIM_MAX_IDENTIFIER=128
     int lockTimeoutMs = 5000;          // ORACLE_SIM_LOCK_TIMEOUT_MS

@@ -1,6 +1,7 @@
 #include "SqlValue.h"
 
 #include "OraError.h"
+#include "TempLob.h"
 
 namespace oraclesim {
 
@@ -62,6 +63,21 @@ SqlValue SqlValue::blob(std::string bytes, LobRef ref)
     return v;
 }
 
+SqlValue SqlValue::streamed(std::shared_ptr<const TempLob> source) {
+    SqlValue v;
+    v.m_type = source->isClob() ? SqlType::Clob : SqlType::Blob;
+    v.m_stream = std::move(source);
+    return v;
+}
+
+const std::string &SqlValue::bytes() const {
+    if (m_stream && !m_streamRead) {
+        m_bytes = m_stream->readAll();
+        m_streamRead = true;
+    }
+    return m_bytes;
+}
+
 const char *SqlValue::typeWord() const noexcept
 {
     switch (m_type) {
@@ -96,8 +112,10 @@ std::string SqlValue::toText(const NlsSettings &nls) const
     case SqlType::Timestamp:
         return m_date.format(nls.timestampFormat, m_precision);
     case SqlType::Raw:
-    case SqlType::Blob: return hexEncode(m_bytes);
-    default: return m_bytes;
+    case SqlType::Blob:
+        return hexEncode(bytes());
+    default:
+        return bytes();
     }
 }
 
@@ -107,7 +125,7 @@ Decimal SqlValue::toNumber(const NlsSettings &nls) const
     case SqlType::Number: return m_number;
     case SqlType::Text:
     case SqlType::Clob: {
-        auto d = Decimal::parse(m_bytes, nls.decimalChar);
+        auto d = Decimal::parse(bytes(), nls.decimalChar);
         if (!d)
             throw OraError::of(1722);
         return *d;
@@ -123,7 +141,8 @@ OraDate SqlValue::toDate(const NlsSettings &nls) const
     // UNVERIFIED: a TIMESTAMP assigned to a DATE loses its fractions by truncation.
     case SqlType::Timestamp:
         return m_date.withoutFraction();
-    case SqlType::Text: return OraDate::parse(m_bytes, nls.dateFormat);
+    case SqlType::Text:
+        return OraDate::parse(bytes(), nls.dateFormat);
     default: throw OraError::of(932, "DATE", typeWord());
     }
 }
@@ -134,7 +153,7 @@ OraDate SqlValue::toTimestamp(const NlsSettings &nls) const {
     case SqlType::Timestamp:
         return m_date;
     case SqlType::Text:
-        return OraDate::parse(m_bytes, nls.timestampFormat, true);
+        return OraDate::parse(bytes(), nls.timestampFormat, true);
     default:
         throw OraError::of(932, "TIMESTAMP", typeWord());
     }
@@ -143,7 +162,7 @@ OraDate SqlValue::toTimestamp(const NlsSettings &nls) const {
 std::string SqlValue::toRaw() const
 {
     if (m_type == SqlType::Raw || m_type == SqlType::Blob)
-        return m_bytes;
+        return bytes();
     if (m_type != SqlType::Text)
         throw OraError::of(932, "BINARY", typeWord());
     auto nibble = [](char c) -> int {
@@ -157,15 +176,15 @@ std::string SqlValue::toRaw() const
     };
     std::string out;
     std::size_t i = 0;
-    if (m_bytes.size() % 2 == 1) { // an odd count reads as a leading zero nibble
-        int v = nibble(m_bytes[0]);
+    if (bytes().size() % 2 == 1) { // an odd count reads as a leading zero nibble
+        int v = nibble(bytes()[0]);
         if (v < 0)
             throw OraError::of(1465);
         out += static_cast<char>(v);
         i = 1;
     }
-    for (; i < m_bytes.size(); i += 2) {
-        int hi = nibble(m_bytes[i]), lo = nibble(m_bytes[i + 1]);
+    for (; i < bytes().size(); i += 2) {
+        int hi = nibble(bytes()[i]), lo = nibble(bytes()[i + 1]);
         if (hi < 0 || lo < 0)
             throw OraError::of(1465);
         out += static_cast<char>(hi * 16 + lo);
@@ -183,8 +202,8 @@ int SqlValue::compare(const SqlValue &other, const NlsSettings &nls) const
         return toTimestamp(nls).compare(other.toTimestamp(nls));
     if (m_type == SqlType::Date || other.m_type == SqlType::Date)
         return toDate(nls).compare(other.toDate(nls));
-    const std::string a = m_type == SqlType::Raw ? hexEncode(m_bytes) : m_bytes;
-    const std::string b = other.m_type == SqlType::Raw ? hexEncode(other.m_bytes) : other.m_bytes;
+    const std::string a = m_type == SqlType::Raw ? hexEncode(bytes()) : bytes();
+    const std::string b = other.m_type == SqlType::Raw ? hexEncode(other.bytes()) : other.bytes();
     int c = a.compare(b);
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }

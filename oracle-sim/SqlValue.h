@@ -5,12 +5,15 @@
 #include "OraDate.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace oraclesim {
 
 enum class SqlType { Null, Text, Raw, Number, Date, Timestamp, Clob, Blob };
+
+class TempLob;
 
 // Where a LOB value lives, so that a locator can write back into it. tableId 0: not from a table.
 struct LobRef {
@@ -31,11 +34,16 @@ public:
     static SqlValue timestamp(OraDate d, int precision);
     static SqlValue clob(std::string bytes, LobRef ref = {});
     static SqlValue blob(std::string bytes, LobRef ref = {});
+    // A CLOB or BLOB whose content stays in a temporary LOB until it is stored.
+    static SqlValue streamed(std::shared_ptr<const TempLob> source);
 
     SqlType type() const noexcept { return m_type; }
     bool isNull() const noexcept { return m_type == SqlType::Null; }
     bool isLob() const noexcept { return m_type == SqlType::Clob || m_type == SqlType::Blob; }
-    const std::string &bytes() const noexcept { return m_bytes; }
+    // The content; a streamed LOB is read into memory the first time it is asked for.
+    const std::string &bytes() const;
+    bool isStreamed() const noexcept { return m_stream != nullptr; }
+    const TempLob &stream() const noexcept { return *m_stream; }
     const Decimal &decimal() const noexcept { return m_number; }
     const OraDate &oraDate() const noexcept { return m_date; }
     int fractionDigits() const noexcept { return m_precision; }
@@ -64,7 +72,9 @@ public:
 
 private:
     SqlType m_type = SqlType::Null;
-    std::string m_bytes;
+    mutable std::string m_bytes;
+    std::shared_ptr<const TempLob> m_stream;
+    mutable bool m_streamRead = false;
     Decimal m_number;
     OraDate m_date;
     int m_precision = 0;

@@ -42,14 +42,13 @@ const SqlStatement &StatementHandle::parsed(Session &session)
 }
 
 BindHandle *StatementHandle::bind(ub4 position, void *valuep, sb8 valueSize, ub2 dty, void *indp, void *alenp,
-                                  bool wideLengths, ub2 *rcodep)
-{
+                                  bool wideLengths, ub2 *rcodep, ub4 mode) {
     if (position == 0)
         throw OraError::of(1036);
     auto &slot = m_binds[position];
     if (!slot)
         slot = std::make_unique<BindHandle>(env());
-    slot->assign(valuep, valueSize, dty, indp, alenp, wideLengths, rcodep);
+    slot->assign(valuep, valueSize, dty, indp, alenp, wideLengths, rcodep, mode);
     return slot.get();
 }
 
@@ -130,6 +129,29 @@ std::vector<SqlValue> StatementHandle::readBinds(ub4 iteration, const std::vecto
     return values;
 }
 
+void StatementHandle::checkBinds(const std::vector<int> &outputs, bool dml) const {
+    auto isOutput = [&](ub4 position) {
+        return std::find(outputs.begin(), outputs.end(), static_cast<int>(position) - 1) != outputs.end();
+    };
+    bool longSeen = false;
+    for (const auto &[position, bind] : m_binds) {
+        if (isOutput(position)) {
+            // RETURNING ... INTO takes its values through OCIBindDynamic callbacks only.
+            if (!bind->isDynamic())
+                throw OraError::of(24369);
+            continue;
+        }
+        // UNVERIFIED: the error Oracle gives for an OCIDate bound with another size than its own.
+        if (bind->dty() == oci::SQLT_ODT && bind->valueSize() != static_cast<sb8>(sizeof(oci::OCIDate)))
+            throw OraError::of(1460);
+        // Oracle decides from the bind's maximum size, not from the values it holds this time.
+        if (dml && bind->isLong())
+            longSeen = true;
+        else if (dml && longSeen)
+            throw OraError::of(24816);
+    }
+}
+
 void StatementHandle::applySessionSettings(Session &session, const AlterSession &settings)
 {
     for (const auto &[name, value] : settings.settings) {
@@ -188,7 +210,7 @@ void StatementHandle::writeReturning(ub4 iteration, const std::vector<int> &into
     for (std::size_t j = 0; j < into.size(); ++j) {
         BindHandle &b = *m_binds.at(static_cast<ub4>(into[j] + 1));
         if (ValueTransfer::isLocatorType(b.dty())) {
-            auto *loc = HandleBase::find<LobLocator>(b.locatorAt(iteration), oci::DTYPE_LOB);
+            auto *loc = HandleBase::find<LobLocator>(b.returnedLocator(iteration), oci::DTYPE_LOB);
             if (!loc)
                 throw OraError::of(22275);
             loc->fill(values[j].isLob() ? values[j] : SqlValue::clob(values[j].toText(session.nls())));
@@ -205,7 +227,7 @@ sword StatementHandle::execute(ServiceContext &svc, ErrorHandle &err, ub4 iters,
     const long number = SimConfig::nextExecuteNumber();
     if (session.config().dropAfter == number) {
         session.disconnect();
-        throw OraError::of(3113);
+        throw session.config().dropError ? *session.config().dropError : OraError::of(3113);
     }
     if (session.config().failExecuteAt == number && session.config().failError)
         throw *session.config().failError;
@@ -223,6 +245,8 @@ sword StatementHandle::execute(ServiceContext &svc, ErrorHandle &err, ub4 iters,
     if (const auto *select = std::get_if<Select>(&st.body)) {
         const bool describeOnly = (mode & oci::DESCRIBE_ONLY) != 0;
         m_described = false;
+        if (!describeOnly)
+            checkBinds({}, false);
         m_result = QueryExecutor::run(session, *select, describeOnly ? std::vector<SqlValue>(st.bindCount)
                                                                       : readBinds(0, {}),
                                       describeOnly);
@@ -274,6 +298,7 @@ sword StatementHandle::executeDml(Session &session, ErrorHandle &err, ub4 iters,
     } catch (const SqliteError &e) {
         throw oraErrorFrom(e);
     }
+    checkBinds(outputs, true);
     const bool batch = (mode & oci::BATCH_ERRORS) != 0;
     std::vector<std::pair<ub4, OraError>> failures;
     ub4 done = 0;

@@ -30,8 +30,8 @@ public:
     sword execute(ServiceContext &svc, ErrorHandle &err, ub4 iters, ub4 rowoff, ub4 mode);
     sword fetch(ErrorHandle &err, ub4 nrows);
 
-    BindHandle *bind(ub4 position, void *valuep, sb8 valueSize, ub2 dty, void *indp, void *alenp, bool wideLengths,
-                     ub2 *rcodep);
+    BindHandle *bind(ub4 position, void *valuep, sb8 valueSize, ub2 dty, void *indp, void *alenp,
+                     bool wideLengths, ub2 *rcodep, ub4 mode);
     DefineHandle *define(ub4 position, void *valuep, sb4 valueSize, ub2 dty, sb2 *indp, ub2 *rlenp, ub2 *rcodep);
     ParamDescriptor *param(ub4 position);
     void releaseParam(ParamDescriptor *param);
@@ -42,6 +42,9 @@ public:
 private:
     const SqlStatement &parsed(Session &session);
     std::vector<SqlValue> readBinds(ub4 iteration, const std::vector<int> &outputs) const;
+    // What Oracle refuses of the binds as a whole, before any row: static RETURNING binds (ORA-24369),
+    // an ordinary bind after one that may be over 4000 bytes (ORA-24816), DATE binds of another size.
+    void checkBinds(const std::vector<int> &outputs, bool dml) const;
     void applySessionSettings(Session &session, const AlterSession &settings);
     sword executeDml(Session &session, ErrorHandle &err, ub4 iters, ub4 rowoff, ub4 mode);
     void writeReturning(ub4 iteration, const std::vector<int> &into, const std::vector<SqlValue> &values,

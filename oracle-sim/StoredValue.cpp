@@ -1,9 +1,16 @@
 #include "StoredValue.h"
 
+#include "SqliteStatement.h"
+#include "TempLob.h"
+
 namespace oraclesim {
 
 void StoredValue::bind(sqlite3_stmt *stmt, int index, const SqlValue &value)
 {
+    if (value.isStreamed()) {
+        sqlite3_bind_zeroblob64(stmt, index, value.stream().bytes());
+        return;
+    }
     switch (value.type()) {
     case SqlType::Null: sqlite3_bind_null(stmt, index); return;
     case SqlType::Number: {
@@ -29,6 +36,24 @@ void StoredValue::bind(sqlite3_stmt *stmt, int index, const SqlValue &value)
         sqlite3_bind_text64(stmt, index, value.bytes().data(), value.bytes().size(), SQLITE_TRANSIENT, SQLITE_UTF8);
         return;
     }
+}
+
+void StoredValue::streamInto(sqlite3 *db, const std::string &table, const std::string &column,
+                             std::int64_t rowId, const SqlValue &value) {
+    const TempLob &source = value.stream();
+    if (source.bytes() == 0)
+        return;
+    sqlite3_blob *blob = nullptr;
+    int rc = sqlite3_blob_open(db, "main", table.c_str(), column.c_str(), rowId, 1, &blob);
+    int offset = 0;
+    source.forEachChunk([&](std::string_view chunk) {
+        if (rc == SQLITE_OK)
+            rc = sqlite3_blob_write(blob, chunk.data(), static_cast<int>(chunk.size()), offset);
+        offset += static_cast<int>(chunk.size());
+    });
+    sqlite3_blob_close(blob);
+    if (rc != SQLITE_OK)
+        throw SqliteError(rc, sqlite3_errmsg(db));
 }
 
 SqlValue StoredValue::read(sqlite3_stmt *stmt, int column, const ColumnType &type, LobRef ref)

@@ -96,11 +96,15 @@ SqlValue ValueCoercion::toColumn(const TableMeta &table, int column, const SqlVa
     case ColumnType::Base::Clob:
         if (value.type() == SqlType::Blob)
             throw OraError::of(932, "CLOB", "BLOB");
+        if (value.isStreamed())
+            return value; // a temporary LOB goes into the row as it is, without passing through memory
         return SqlValue::clob(value.type() == SqlType::Clob ? value.bytes() : value.toText(nls));
     case ColumnType::Base::Blob:
         if (value.type() == SqlType::Clob || value.type() == SqlType::Number ||
             value.type() == SqlType::Date || value.type() == SqlType::Timestamp)
             throw OraError::of(932, "BLOB", value.typeWord());
+        if (value.isStreamed())
+            return value;
         return SqlValue::blob(value.toRaw());
     }
     return value;

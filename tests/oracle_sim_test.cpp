@@ -450,10 +450,8 @@ TEST_F(OracleSimTest, LobsGoInThroughReturningIntoAndComeBackWhole)
                              ":2 \r\n, \r\n:3 \r\n");
     std::int64_t id = 1;
     api().bindByPos(st, nullptr, db.err(), 1, &id, sizeof id, oci::SQLT_INT, nullptr, nullptr, nullptr, 0, nullptr, 0);
-    api().bindByPos(st, nullptr, db.err(), 2, &clob, sizeof(void *), oci::SQLT_CLOB, nullptr, nullptr, nullptr, 0,
-                    nullptr, 0);
-    api().bindByPos(st, nullptr, db.err(), 3, &blob, sizeof(void *), oci::SQLT_BLOB, nullptr, nullptr, nullptr, 0,
-                    nullptr, 0);
+    testsupport::ReturningBind noteInto(st, db.err(), 2, oci::SQLT_CLOB, {clob}, sizeof(void *));
+    testsupport::ReturningBind picInto(st, db.err(), 3, oci::SQLT_BLOB, {blob}, sizeof(void *));
     ASSERT_EQ(api().stmtExecute(db.svc(), st, db.err(), 1, 0, nullptr, nullptr, 0), oci::SUCCESS) << db.error();
     oraub8 bytes = note.size(), chars = 0;
     ASSERT_EQ(api().lobWrite2(db.svc(), db.err(), clob, &bytes, &chars, 1, const_cast<char *>(note.data()), note.size(),
@@ -686,14 +684,13 @@ TEST_F(OracleSimTest, LobWritesAtOffsetsAndInPieces)
     api().descriptorAlloc(db.env(), reinterpret_cast<void **>(&blob), oci::DTYPE_LOB, 0, nullptr);
     OCIStmt *st = db.prepare("insert into lo values (7, 'a😀c', EMPTY_BLOB()) returning id, note, pic into :1, :2, :3");
     std::int64_t id = 0;
-    api().bindByPos(st, nullptr, db.err(), 1, &id, sizeof id, oci::SQLT_INT, nullptr, nullptr, nullptr, 0, nullptr, 0);
-    api().bindByPos(st, nullptr, db.err(), 2, &clob, sizeof(void *), oci::SQLT_CLOB, nullptr, nullptr, nullptr, 0,
-                    nullptr, 0);
-    api().bindByPos(st, nullptr, db.err(), 3, &blob, sizeof(void *), oci::SQLT_BLOB, nullptr, nullptr, nullptr, 0,
-                    nullptr, 0);
+    testsupport::ReturningBind idInto(st, db.err(), 1, oci::SQLT_INT, {&id}, sizeof id);
+    testsupport::ReturningBind noteInto(st, db.err(), 2, oci::SQLT_CLOB, {clob}, sizeof(void *));
+    testsupport::ReturningBind picInto(st, db.err(), 3, oci::SQLT_BLOB, {blob}, sizeof(void *));
     ASSERT_EQ(api().stmtExecute(db.svc(), st, db.err(), 1, 0, nullptr, nullptr, 0), oci::SUCCESS) << db.error();
     db.release(st);
     EXPECT_EQ(id, 7);
+    EXPECT_EQ(idInto.indicator(0), oci::IND_NOTNULL);
     oraub8 length = 0;
     api().lobGetLength2(db.svc(), db.err(), clob, &length);
     EXPECT_EQ(length, 4u); // the emoji counts two UTF-16 units
@@ -860,8 +857,8 @@ TEST_F(OracleSimTest, ArrayInsertReturnsOneLocatorPerRow)
         api().descriptorAlloc(db.env(), reinterpret_cast<void **>(&loc), oci::DTYPE_LOB, 0, nullptr);
     OCIStmt *st = db.prepare("insert into al (id, note) values (:1, EMPTY_CLOB()) returning note into :2");
     api().bindByPos(st, nullptr, db.err(), 1, ids, sizeof ids[0], oci::SQLT_INT, nullptr, nullptr, nullptr, 0, nullptr, 0);
-    api().bindByPos(st, nullptr, db.err(), 2, locs, sizeof(void *), oci::SQLT_CLOB, nullptr, nullptr, nullptr, 0,
-                    nullptr, 0);
+    testsupport::ReturningBind notesInto(st, db.err(), 2, oci::SQLT_CLOB, {locs[0], locs[1], locs[2]},
+                                         sizeof(void *));
     ASSERT_EQ(api().stmtExecute(db.svc(), st, db.err(), 3, 0, nullptr, nullptr, 0), oci::SUCCESS) << db.error();
     db.release(st);
     for (int i = 0; i < 3; ++i) {
@@ -1042,6 +1039,12 @@ TEST(OracleSimFaultChild, DropAfter)
     EXPECT_EQ(api().ping(db.svc(), db.err(), 0), oci::ERROR);
     EXPECT_EQ(db.error(), "ORA-03114: not connected to ORACLE");
     EXPECT_EQ(api().ping(other.svc(), other.err(), 0), oci::SUCCESS);
+    // The server handle says so too, whatever error a client met.
+    void *server = nullptr;
+    ub4 status = 99;
+    api().attrGet(db.svc(), oci::HTYPE_SVCCTX, &server, nullptr, oci::ATTR_SERVER, db.err());
+    api().attrGet(server, oci::HTYPE_SERVER, &status, nullptr, oci::ATTR_SERVER_STATUS, db.err());
+    EXPECT_EQ(status, oci::SERVER_NOT_CONNECTED);
     // The lost session's open work is gone; other sessions go on.
     EXPECT_EQ(other.single("select count(*) from t"), "0");
 }

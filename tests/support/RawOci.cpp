@@ -48,6 +48,9 @@ const RawOciApi &rawOci() {
         RESOLVE(transRollback, "OCITransRollback");
         RESOLVE(clientVersion, "OCIClientVersion");
         RESOLVE(ping, "OCIPing");
+        RESOLVE(bindDynamic, "OCIBindDynamic");
+        RESOLVE(lobCreateTemporary, "OCILobCreateTemporary");
+        RESOLVE(lobFreeTemporary, "OCILobFreeTemporary");
 #undef RESOLVE
         return r;
     }();
@@ -68,6 +71,41 @@ std::string rawErrorText(void *handle, ub4 type, ub4 record) {
     while (!s.empty() && s.back() == '\n')
         s.pop_back();
     return s;
+}
+
+ReturningBind::ReturningBind(OCIStmt *statement, OCIError *err, ub4 position, ub2 type,
+                             std::vector<void *> targets, ub4 elementSize)
+    : m_targets(std::move(targets)), m_indicators(m_targets.size(), oci::IND_NULL),
+      m_lengths(m_targets.size(), elementSize), m_elementSize(elementSize) {
+    OCIBind *bind = nullptr;
+    m_status = rawOci().bindByPos(statement, &bind, err, position, nullptr, static_cast<sb4>(elementSize),
+                                  type, nullptr, nullptr, nullptr, 0, nullptr, oci::DATA_AT_EXEC);
+    if (m_status == oci::SUCCESS)
+        m_status = rawOci().bindDynamic(bind, err, this, &ReturningBind::in, this, &ReturningBind::out);
+}
+
+sb4 ReturningBind::in(void *, OCIBind *, ub4, ub4, void **bufpp, ub4 *alenp, ub1 *piecep, void **indp) {
+    // A RETURNING bind takes nothing in.
+    static sb2 null = oci::IND_NULL;
+    *bufpp = nullptr;
+    *alenp = 0;
+    *piecep = oci::ONE_PIECE;
+    *indp = &null;
+    return oci::CONTINUE;
+}
+
+sb4 ReturningBind::out(void *context, OCIBind *, ub4 iter, ub4, void **bufpp, ub4 **alenp, ub1 *piecep,
+                       void **indp, ub2 **rcodep) {
+    auto *self = static_cast<ReturningBind *>(context);
+    if (iter >= self->m_targets.size())
+        return oci::ERROR;
+    *bufpp = self->m_targets[iter];
+    self->m_lengths[iter] = self->m_elementSize;
+    *alenp = &self->m_lengths[iter];
+    *piecep = oci::ONE_PIECE;
+    *indp = &self->m_indicators[iter];
+    *rcodep = nullptr;
+    return oci::CONTINUE;
 }
 
 RawConn::RawConn(const std::string &user, const std::string &password, const std::string &service) {

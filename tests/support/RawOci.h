@@ -38,6 +38,9 @@ struct RawOciApi {
     oci::TransRollback transRollback;
     oci::ClientVersion clientVersion;
     oci::Ping ping;
+    oci::BindDynamic bindDynamic;
+    oci::LobCreateTemporary lobCreateTemporary;
+    oci::LobFreeTemporary lobFreeTemporary;
 };
 
 // The stand-in library of this build, loaded once.
@@ -47,6 +50,29 @@ const OraText *oraText(const std::string &s);
 
 // The first (or record-th) error record of a handle, without its line end; empty when there is none.
 std::string rawErrorText(void *handle, ub4 type = oci::HTYPE_ERROR, ub4 record = 1);
+
+// A RETURNING ... INTO bind the way Oracle takes one: in OCI_DATA_AT_EXEC mode with OCIBindDynamic
+// callbacks. The row iteration i returns goes to targets[i]: for SQLT_CLOB/SQLT_BLOB the locator
+// (the descriptor itself), otherwise a buffer of elementSize bytes. Lives as long as the execute.
+class ReturningBind {
+public:
+    ReturningBind(OCIStmt *statement, OCIError *err, ub4 position, ub2 type, std::vector<void *> targets,
+                  ub4 elementSize);
+    sword status() const { return m_status; }
+    sb2 indicator(std::size_t i) const { return m_indicators.at(i); }
+    ub4 length(std::size_t i) const { return m_lengths.at(i); }
+
+private:
+    static sb4 in(void *, OCIBind *, ub4, ub4, void **bufpp, ub4 *alenp, ub1 *piecep, void **indp);
+    static sb4 out(void *context, OCIBind *, ub4 iter, ub4 index, void **bufpp, ub4 **alenp, ub1 *piecep,
+                   void **indp, ub2 **rcodep);
+
+    std::vector<void *> m_targets;
+    std::vector<sb2> m_indicators;
+    std::vector<ub4> m_lengths;
+    ub4 m_elementSize;
+    sword m_status = oci::ERROR;
+};
 
 // One logged-on session with its own environment and error handle.
 class RawConn {

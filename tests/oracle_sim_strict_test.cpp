@@ -1,0 +1,220 @@
+// What the stand-in refuses because Oracle refuses it, each rule driven through raw OCI calls both
+// the way our driver once sent it (refused) and the way Oracle takes it: RETURNING binds, binds that
+// may be over 4000 bytes, the size of DATE binds, ROWID as a column name. Also the temporary LOBs the
+// driver now writes large objects through, and the server status a client asks after an error.
+
+#include "support/OracleSim.h"
+#include "support/RawOci.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using testsupport::RawConn;
+using testsupport::ReturningBind;
+
+const testsupport::RawOciApi &api() {
+    return testsupport::rawOci();
+}
+
+class OracleSimStrict : public ::testing::Test {
+protected:
+    testsupport::OracleSim sim;
+    RawConn db{"scott", "tiger", sim.service()};
+
+    OCILobLocator *newLocator() {
+        OCILobLocator *loc = nullptr;
+        api().descriptorAlloc(db.env(), reinterpret_cast<void **>(&loc), oci::DTYPE_LOB, 0, nullptr);
+        m_locators.push_back(loc);
+        return loc;
+    }
+    void TearDown() override {
+        for (OCILobLocator *loc : m_locators)
+            api().descriptorFree(loc, oci::DTYPE_LOB);
+    }
+
+    std::vector<OCILobLocator *> m_locators;
+};
+
+TEST_F(OracleSimStrict, ReturningIntoTakesOnlyDynamicBinds) {
+    ASSERT_EQ(db.exec("create table r (id number, note clob)"), "");
+    const std::string sql = "insert into r (id, note) values (1, EMPTY_CLOB()) returning note into :1";
+    OCILobLocator *loc = newLocator();
+
+    // A locator bound as a plain OUT value: Oracle wants callbacks for it.
+    OCIStmt *st = db.prepare(sql);
+    api().bindByPos(st, nullptr, db.err(), 1, &loc, sizeof(void *), oci::SQLT_CLOB, nullptr, nullptr, nullptr,
+                    0, nullptr, oci::DEFAULT);
+    EXPECT_EQ(api().stmtExecute(db.svc(), st, db.err(), 1, 0, nullptr, nullptr, oci::DEFAULT), oci::ERROR);
+    EXPECT_EQ(db.error(), "ORA-24369: required callbacks not registered for one or more bind handles");
+    db.release(st);
+    EXPECT_EQ(db.single("select count(*) from r"), "0") << "the refused statement changed nothing";
+
+    // In OCI_DATA_AT_EXEC mode with OCIBindDynamic the locator comes back, ready for writing.
+    st = db.prepare(sql);
+    ReturningBind into(st, db.err(), 1, oci::SQLT_CLOB, {loc}, sizeof(void *));
+    ASSERT_EQ(into.status(), oci::SUCCESS);
+    ASSERT_EQ(api().stmtExecute(db.svc(), st, db.err(), 1, 0, nullptr, nullptr, oci::DEFAULT), oci::SUCCESS)
+        << db.error();
+    db.release(st);
+    std::string text = "written through the returned locator";
+    oraub8 bytes = text.size(), chars = 0;
+    ASSERT_EQ(api().lobWrite2(db.svc(), db.err(), loc, &bytes, &chars, 1, text.data(), text.size(),
+                              oci::ONE_PIECE, nullptr, nullptr, oci::CHARSET_AL32UTF8, oci::SQLCS_IMPLICIT),
+              oci::SUCCESS)
+        << db.error();
+    EXPECT_EQ(db.single("select note from r"), text);
+}
+
+TEST_F(OracleSimStrict, ABindThatMayBeOver4000BytesComesAfterEveryOrdinaryOne) {
+    ASSERT_EQ(db.exec("create table l (note clob, id number)"), "");
+    // Oracle goes by the bind's maximum size: a 5000-byte buffer holding ten bytes is still a LONG.
+    std::string note(5000, ' ');
+    note.replace(0, 10, "short note");
+    ub2 noteLength = 10;
+    char id[] = "7";
+    ub2 idLength = 1;
+    auto insert = [&](const std::string &sql, ub4 notePosition, ub4 idPosition) {
+        OCIStmt *st = db.prepare(sql);
+        api().bindByPos(st, nullptr, db.err(), notePosition, note.data(), static_cast<sb4>(note.size()),
+                        oci::SQLT_CHR, nullptr, &noteLength, nullptr, 0, nullptr, oci::DEFAULT);
+        api().bindByPos(st, nullptr, db.err(), idPosition, id, 1, oci::SQLT_CHR, nullptr, &idLength, nullptr,
+                        0, nullptr, oci::DEFAULT);
+        const sword rc = api().stmtExecute(db.svc(), st, db.err(), 1, 0, nullptr, nullptr, oci::DEFAULT);
+        db.release(st);
+        return rc == oci::SUCCESS ? std::string() : db.error();
+    };
+    EXPECT_EQ(insert("insert into l (note, id) values (:1, :2)", 1, 2),
+              "ORA-24816: Expanded non LONG bind data supplied after actual LONG or LOB column");
+    EXPECT_EQ(insert("insert into l (id, note) values (:1, :2)", 2, 1), "");
+    EXPECT_EQ(db.rows("select id, note from l"), (std::vector<std::string>{"7|short note"}));
+}
+
+TEST_F(OracleSimStrict, ADateBindHasTheSizeOfAnOciDateEvenWhenEveryValueIsNull) {
+    ASSERT_EQ(db.exec("create table d (id number, born date)"), "");
+    oci::OCIDate dates[3] = {};
+    sb2 nulls[3] = {oci::IND_NULL, oci::IND_NULL, oci::IND_NULL};
+    std::int64_t ids[3] = {1, 2, 3};
+    auto insert = [&](sb4 dateSize) {
+        OCIStmt *st = db.prepare("insert into d (id, born) values (:1, :2)");
+        api().bindByPos(st, nullptr, db.err(), 1, ids, sizeof ids[0], oci::SQLT_INT, nullptr, nullptr,
+                        nullptr, 0, nullptr, oci::DEFAULT);
+        OCIBind *bind = nullptr;
+        api().bindByPos(st, &bind, db.err(), 2, dates, dateSize, oci::SQLT_ODT, nulls, nullptr, nullptr, 0,
+                        nullptr, oci::DEFAULT);
+        api().bindArrayOfStruct(bind, db.err(), sizeof dates[0], sizeof nulls[0], 0, 0);
+        const sword rc = api().stmtExecute(db.svc(), st, db.err(), 3, 0, nullptr, nullptr, oci::DEFAULT);
+        db.release(st);
+        return rc == oci::SUCCESS ? std::string() : db.error();
+    };
+    // The size the driver once took from the widest value of an all-NULL chunk.
+    EXPECT_EQ(insert(1), "ORA-01460: unimplemented or unreasonable conversion requested");
+    EXPECT_EQ(insert(sizeof(oci::OCIDate)), "");
+    EXPECT_EQ(db.single("select count(*), count(born) from d"), "3|0");
+}
+
+TEST_F(OracleSimStrict, RowidNamesNoColumnQuotedOrNot) {
+    EXPECT_EQ(db.exec("create table t (rowid number)"), "ORA-00904: : invalid identifier");
+    EXPECT_EQ(db.exec("create table t (\"ROWID\" number)"), "ORA-00904: \"ROWID\": invalid identifier");
+    EXPECT_EQ(db.exec("create table t (\"rowid\" number)"), "")
+        << "only the upper-case name is the pseudocolumn";
+}
+
+std::string pattern(std::size_t bytes) {
+    const std::string unit = "ab é 東 😀 ";
+    std::string out;
+    while (out.size() + unit.size() <= bytes)
+        out += unit;
+    return out;
+}
+
+TEST_F(OracleSimStrict, TemporaryLobsWrittenInPiecesGoInAsArrayBinds) {
+    ASSERT_EQ(db.exec("create table t (id number, note clob, pic blob)"), "");
+    const std::string text = pattern(300000);
+    std::string bytes(250000, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i % 251);
+
+    OCILobLocator *notes[2] = {newLocator(), newLocator()};
+    OCILobLocator *pics[2] = {newLocator(), newLocator()};
+    for (OCILobLocator *loc : notes)
+        ASSERT_EQ(api().lobCreateTemporary(db.svc(), db.err(), loc, 0, oci::SQLCS_IMPLICIT, oci::TEMP_CLOB, 1,
+                                           oci::DURATION_SESSION),
+                  oci::SUCCESS)
+            << db.error();
+    for (OCILobLocator *loc : pics)
+        api().lobCreateTemporary(db.svc(), db.err(), loc, 0, oci::SQLCS_IMPLICIT, oci::TEMP_BLOB, 1,
+                                 oci::DURATION_SESSION);
+    // Pieces cut in the middle of characters: the CLOB still counts each character once.
+    auto writeInPieces = [&](OCILobLocator *loc, const std::string &data, std::size_t piece) {
+        for (std::size_t at = 0; at < data.size(); at += piece) {
+            const std::size_t n = std::min(piece, data.size() - at);
+            const ub1 kind = at == 0 ? (n == data.size() ? oci::ONE_PIECE : oci::FIRST_PIECE)
+                                     : (at + n == data.size() ? oci::LAST_PIECE : oci::NEXT_PIECE);
+            oraub8 byteAmount = data.size(), charAmount = 0;
+            const sword rc = api().lobWrite2(db.svc(), db.err(), loc, &byteAmount, &charAmount, 1,
+                                             const_cast<char *>(data.data() + at), n, kind, nullptr, nullptr,
+                                             oci::CHARSET_AL32UTF8, oci::SQLCS_IMPLICIT);
+            ASSERT_EQ(rc, kind == oci::FIRST_PIECE || kind == oci::NEXT_PIECE ? oci::NEED_DATA : oci::SUCCESS)
+                << db.error();
+        }
+    };
+    writeInPieces(notes[0], text, 65537);
+    writeInPieces(notes[1], "x", 1);
+    writeInPieces(pics[0], bytes, 100000);
+    writeInPieces(pics[1], std::string(3, '\xff'), 1);
+    oraub8 length = 0;
+    api().lobGetLength2(db.svc(), db.err(), notes[0], &length);
+    std::size_t units = 0;
+    for (unsigned char c : text)
+        units += (c & 0xC0) == 0x80 ? 0 : (c >= 0xF0 ? 2 : 1);
+    EXPECT_EQ(length, units);
+
+    OCIStmt *st = db.prepare("insert into t (id, note, pic) values (:1, :2, :3)");
+    std::int64_t ids[2] = {1, 2};
+    api().bindByPos(st, nullptr, db.err(), 1, ids, sizeof ids[0], oci::SQLT_INT, nullptr, nullptr, nullptr, 0,
+                    nullptr, oci::DEFAULT);
+    api().bindByPos(st, nullptr, db.err(), 2, notes, sizeof(void *), oci::SQLT_CLOB, nullptr, nullptr,
+                    nullptr, 0, nullptr, oci::DEFAULT);
+    api().bindByPos(st, nullptr, db.err(), 3, pics, sizeof(void *), oci::SQLT_BLOB, nullptr, nullptr, nullptr,
+                    0, nullptr, oci::DEFAULT);
+    ASSERT_EQ(api().stmtExecute(db.svc(), st, db.err(), 2, 0, nullptr, nullptr, oci::COMMIT_ON_SUCCESS),
+              oci::SUCCESS)
+        << db.error();
+    db.release(st);
+    for (OCILobLocator *loc : notes)
+        EXPECT_EQ(api().lobFreeTemporary(db.svc(), db.err(), loc), oci::SUCCESS);
+    // A locator that is not temporary is no temporary LOB to free.
+    EXPECT_EQ(api().lobFreeTemporary(db.svc(), db.err(), notes[0]), oci::ERROR);
+    EXPECT_EQ(db.error(), "ORA-22275: invalid LOB locator specified");
+
+    EXPECT_EQ(db.rows("select id, length(note), length(pic) from t order by id"),
+              (std::vector<std::string>{"1|" + std::to_string(units) + "|250000", "2|1|3"}));
+    RawConn other("scott", "tiger", sim.service());
+    EXPECT_EQ(other.single("select count(*) from t where note = 'x'"),
+              "error: ORA-00932: inconsistent datatypes: "
+              "expected - got CLOB");
+    // A temporary BLOB is no CLOB.
+    st = db.prepare("insert into t (id, note) values (3, :1)");
+    api().bindByPos(st, nullptr, db.err(), 1, &pics[1], sizeof(void *), oci::SQLT_BLOB, nullptr, nullptr,
+                    nullptr, 0, nullptr, oci::DEFAULT);
+    EXPECT_EQ(api().stmtExecute(db.svc(), st, db.err(), 1, 0, nullptr, nullptr, oci::DEFAULT), oci::ERROR);
+    EXPECT_EQ(db.error(), "ORA-00932: inconsistent datatypes: expected CLOB got BLOB");
+    db.release(st);
+}
+
+TEST_F(OracleSimStrict, TheServerHandleTellsWhetherTheConnectionStands) {
+    void *server = nullptr;
+    ASSERT_EQ(api().attrGet(db.svc(), oci::HTYPE_SVCCTX, &server, nullptr, oci::ATTR_SERVER, db.err()),
+              oci::SUCCESS);
+    ub4 status = 99;
+    ASSERT_EQ(api().attrGet(server, oci::HTYPE_SERVER, &status, nullptr, oci::ATTR_SERVER_STATUS, db.err()),
+              oci::SUCCESS);
+    EXPECT_EQ(status, oci::SERVER_NORMAL);
+}
+
+} // namespace
