@@ -1,11 +1,13 @@
 #include "app/MessageBoxPrompts.h"
 #include "app/Umail.h"
+#include "db/MemoryPolicy.h"
 
 #include <QApplication>
 #include <QScreen>
 
 int main(int argc, char **argv)
 {
+    db::keepLargeBuffersOutOfTheHeap();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("morvane"));
     // No display name: the X11 and Windows back ends would append it to every window title, so the

@@ -1,6 +1,8 @@
 #include "ConvertCommand.h"
 #include "PerfCommand.h"
 
+#include "db/MemoryPolicy.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -9,6 +11,7 @@ static const char *kUsage = "usage: morvane-bench convert ... | morvane-bench pe
 
 int main(int argc, char **argv)
 {
+    db::keepLargeBuffersOutOfTheHeap();
     if (argc >= 2 && std::strcmp(argv[1], "convert") == 0)
         return runConvertCommand(argc - 2, argv + 2);
     if (argc >= 2 && std::strcmp(argv[1], "perf") == 0)

@@ -108,8 +108,16 @@ private:
         m_values.resize(m_columnMap->size());
         m_target->append();
         for (std::size_t i = 0; i < m_columnMap->size(); ++i) {
-            reader.read(i, m_values[i]);
-            m_target->setValue((*m_columnMap)[i], m_values[i]);
+            // A value goes from the source's row buffer to the target as it lies, so no copy of a large
+            // object is made on the way; one the reader converts, or that a verification digests, is
+            // read into storage kept across rows.
+            if (m_written || !reader.passesAsIs(i)) {
+                reader.read(i, m_values[i]);
+                m_target->setValue((*m_columnMap)[i], m_values[i]);
+            } else {
+                const auto field = reader.field(i);
+                m_target->setValue((*m_columnMap)[i], field.kind, field.data);
+            }
         }
         for (std::size_t i = 0; i < m_columnMap->size(); ++i) {
             const std::string problem = reader.problem(i);

@@ -3,6 +3,7 @@
 #include "SourceListing.h"
 #include "TableNames.h"
 
+#include "db/DataSet.h"
 #include "db/Value.h"
 
 #include <cstddef>
@@ -50,6 +51,10 @@ public:
 
     // Column `column` of the current row as it is to arrive, into storage the caller keeps.
     void read(std::size_t column, db::Value &into) const;
+    // Whether the column arrives as the server sent it, so that field() gives it without a copy.
+    bool passesAsIs(std::size_t column) const noexcept { return !m_singleFloat[column]; }
+    // Such a column of the current row where the client library holds it, until the next row.
+    db::DataSet::FieldView field(std::size_t column) const { return m_page->field(static_cast<int>(column)); }
     // Why the current row's value of that column cannot be moved as it is, or empty.
     std::string problem(std::size_t column) const;
 

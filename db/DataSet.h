@@ -30,6 +30,13 @@ public:
     // The same into a value the caller keeps, reusing its storage: for rows read by the million, or
     // holding large objects, where a new string per value would cost an allocation each.
     virtual void read(int index, Value &into) const { into = value(index); }
+    // A field of the current row where the data set holds it, valid until the row moves on: a large
+    // object passed on from here is never copied. The data is empty for NULL.
+    struct FieldView {
+        ValueKind kind = ValueKind::Null;
+        std::string_view data;
+    };
+    virtual FieldView field(int index) const = 0;
 
     // Runs a statement that returns no rows on this data set's connection.
     virtual void execute(const std::string &sql) = 0;

@@ -121,6 +121,17 @@ void MySqlDataSet::read(int index, Value &into) const
     into.data.assign(m_row[i], m_lengths[i]);
 }
 
+DataSet::FieldView MySqlDataSet::field(int index) const {
+    checkIndex(index);
+    if (eof())
+        throw Error("The data set has no current row");
+    const auto i = static_cast<std::size_t>(index);
+    if (!m_row[i])
+        return {};
+    // The bytes stay in the client library's row buffer until the next fetch.
+    return {valueKindOf(m_fields[i]), std::string_view(m_row[i], m_lengths[i])};
+}
+
 void MySqlDataSet::execute(const std::string &sql)
 {
     // A data set given a new statement lets go of its old result first, as open() does.

@@ -33,6 +33,7 @@ public:
     const std::string &fieldName(int index) const override;
     Value value(int index) const override;
     void read(int index, Value &into) const override;
+    FieldView field(int index) const override;
     using DataSet::value;
 
     void execute(const std::string &sql) override;

@@ -274,6 +274,15 @@ Value OciDataSet::value(int index) const
     return m_row[static_cast<std::size_t>(index)];
 }
 
+DataSet::FieldView OciDataSet::field(int index) const {
+    if (m_eof)
+        throw Error("No current row: the query is at its end");
+    if (index < 0 || static_cast<std::size_t>(index) >= m_row.size())
+        throw Error("Field index " + std::to_string(index) + " out of range");
+    const Value &v = m_row[static_cast<std::size_t>(index)];
+    return {v.kind, v.data};
+}
+
 void OciDataSet::execute(const std::string &sql)
 {
     OciStatement statement(m_session, sql);

@@ -34,6 +34,7 @@ public:
     int fieldCount() const override { return static_cast<int>(m_columns.size()); }
     const std::string &fieldName(int index) const override;
     Value value(int index) const override;
+    FieldView field(int index) const override;
 
     void execute(const std::string &sql) override;
 
