@@ -1,7 +1,7 @@
 #pragma once
 
 #include "support/MySqlSandbox.h"
-#include "support/OracleSim.h"
+#include "support/OracleTarget.h"
 
 #include "convert/ConversionRun.h"
 #include "convert/LogSink.h"
@@ -14,13 +14,14 @@
 namespace testsupport {
 
 // Everything a conversion run needs, real on both sides: a scratch database on the sandbox MariaDB
-// and a fresh Oracle stand-in service, with the five connections the window would hold.
+// and the test's Oracle (a fresh stand-in service, or MORVANE_TEST_ORACLE), with the five
+// connections the window would hold.
 class EngineRig {
 public:
     explicit EngineRig(const std::vector<std::string> &mysqlSetup = {});
 
     ScratchDatabase &mysql() noexcept { return m_mysql; }
-    OracleSim &oracle() noexcept { return m_oracle; }
+    OracleTarget &oracle() noexcept { return m_oracle; }
     db::Connection &catalog() noexcept { return *m_catalog; }
     db::Connection &rowSource() noexcept { return *m_rowSource; }
     db::Connection &oracleConn() noexcept { return *m_oracleConn; }
@@ -46,7 +47,7 @@ public:
 
 private:
     ScratchDatabase m_mysql;
-    OracleSim m_oracle;
+    OracleTarget m_oracle;
     std::unique_ptr<db::Connection> m_catalog, m_rowSource;
     std::unique_ptr<db::Connection> m_oracleConn, m_oracleData, m_oracleInsert, m_oracleReader;
     std::string m_adminId, m_catalogId;

@@ -45,11 +45,14 @@ struct RawOciApi {
 
 // The stand-in library of this build, loaded once.
 const RawOciApi &rawOci();
+// The same entry points of another client library (a real Oracle's), loaded once.
+const RawOciApi &rawOciFrom(const std::string &path);
 
 const OraText *oraText(const std::string &s);
 
 // The first (or record-th) error record of a handle, without its line end; empty when there is none.
-std::string rawErrorText(void *handle, ub4 type = oci::HTYPE_ERROR, ub4 record = 1);
+std::string rawErrorText(void *handle, ub4 type = oci::HTYPE_ERROR, ub4 record = 1,
+                         const RawOciApi &api = rawOci());
 
 // A RETURNING ... INTO bind the way Oracle takes one: in OCI_DATA_AT_EXEC mode with OCIBindDynamic
 // callbacks. The row iteration i returns goes to targets[i]: for SQLT_CLOB/SQLT_BLOB the locator
@@ -57,7 +60,7 @@ std::string rawErrorText(void *handle, ub4 type = oci::HTYPE_ERROR, ub4 record =
 class ReturningBind {
 public:
     ReturningBind(OCIStmt *statement, OCIError *err, ub4 position, ub2 type, std::vector<void *> targets,
-                  ub4 elementSize);
+                  ub4 elementSize, const RawOciApi &api = rawOci());
     sword status() const { return m_status; }
     sb2 indicator(std::size_t i) const { return m_indicators.at(i); }
     ub4 length(std::size_t i) const { return m_lengths.at(i); }
@@ -77,7 +80,8 @@ private:
 // One logged-on session with its own environment and error handle.
 class RawConn {
 public:
-    RawConn(const std::string &user, const std::string &password, const std::string &service);
+    RawConn(const std::string &user, const std::string &password, const std::string &service,
+            const RawOciApi &api = rawOci());
     ~RawConn();
     RawConn(const RawConn &) = delete;
     RawConn &operator=(const RawConn &) = delete;
@@ -86,7 +90,8 @@ public:
     OCIEnv *env() const { return m_env; }
     OCIError *err() const { return m_err; }
     OCISvcCtx *svc() const { return m_svc; }
-    std::string error() const { return rawErrorText(m_err); }
+    std::string error() const { return rawErrorText(m_err, oci::HTYPE_ERROR, 1, m_api); }
+    const RawOciApi &api() const { return m_api; }
 
     OCIStmt *prepare(const std::string &sql);
     void release(OCIStmt *st);
@@ -98,6 +103,7 @@ public:
     std::string single(const std::string &sql);
 
 private:
+    const RawOciApi &m_api;
     OCIEnv *m_env = nullptr;
     OCIError *m_err = nullptr;
     OCISvcCtx *m_svc = nullptr;
