@@ -4,6 +4,7 @@
 #include "MySqlError.h"
 #include "MySqlSession.h"
 #include "MySqlTypes.h"
+#include "Trace.h"
 
 namespace db {
 
@@ -22,8 +23,9 @@ void MySqlDataSet::open(const std::string &sql, FetchMode mode)
 {
     close();
     MYSQL *mysql = m_session->handle();
+    Trace::write("mysql", sql);
     if (mysql_real_query(mysql, sql.data(), sql.size()) != 0)
-        throwMySqlError(mysql);
+        throwMySqlError(mysql, sql);
     MySqlResult result(mode == FetchMode::Streamed ? mysql_use_result(mysql) : mysql_store_result(mysql));
     if (!result) {
         if (mysql_field_count(mysql) != 0)

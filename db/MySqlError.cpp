@@ -1,6 +1,7 @@
 #include "MySqlError.h"
 
 #include "Error.h"
+#include "Trace.h"
 
 #include <errmsg.h>
 #include <mysqld_error.h>
@@ -21,17 +22,19 @@ bool isConnectionLost(unsigned int code) noexcept
     }
 }
 
-void throwMySqlError(unsigned int code, const char *message)
-{
+void throwMySqlError(unsigned int code, const char *message, const std::string &statement) {
     std::string text = message ? message : "";
     if (text.empty())
         text = "MySQL client error " + std::to_string(code);
+    Trace::write("mysql", "error " + std::to_string(code) + ": " + text);
     if (isConnectionLost(code))
-        throw ConnectionLostError(text, static_cast<int>(code));
-    throw Error(text, static_cast<int>(code));
+        throw ConnectionLostError(text, static_cast<int>(code), statement);
+    throw Error(text, static_cast<int>(code), statement);
 }
 
-void throwMySqlError(MYSQL *mysql) { throwMySqlError(mysql_errno(mysql), mysql_error(mysql)); }
+void throwMySqlError(MYSQL *mysql, const std::string &statement) {
+    throwMySqlError(mysql_errno(mysql), mysql_error(mysql), statement);
+}
 
 void throwMySqlError(MYSQL_STMT *statement)
 {

@@ -5,6 +5,7 @@
 #include "MySqlError.h"
 #include "MySqlResult.h"
 #include "MySqlTypes.h"
+#include "Trace.h"
 
 #include <errmsg.h>
 
@@ -90,6 +91,14 @@ void MySqlSession::open(const ConnectionProfile &profile)
         mysql = connectWaiting(profile, wait);
     close();
     m_mysql = mysql.release();
+    if (Trace::enabled()) {
+        const std::string host = profile.parameterOr("HostName", "");
+        const std::string user = profile.parameterOr("User_Name", "");
+        const std::string database = profile.parameterOr("Database", "");
+        Trace::write("mysql", "connected as " + user + "@" + (host.empty() ? "localhost" : host) + " to " +
+                                  (database.empty() ? "no database" : database) + ", server " +
+                                  mysql_get_server_info(m_mysql));
+    }
 }
 
 void MySqlSession::close() noexcept
@@ -113,8 +122,9 @@ MYSQL *MySqlSession::handle() const
 void MySqlSession::execute(const std::string &sql)
 {
     MYSQL *mysql = handle();
+    Trace::write("mysql", sql);
     if (mysql_real_query(mysql, sql.data(), sql.size()) != 0)
-        throwMySqlError(mysql);
+        throwMySqlError(mysql, sql);
     for (;;) {
         MySqlResult result(mysql_store_result(mysql));
         if (!result && mysql_field_count(mysql) != 0)
@@ -130,8 +140,9 @@ void MySqlSession::execute(const std::string &sql)
 std::vector<Row> MySqlSession::queryText(const std::string &sql)
 {
     MYSQL *mysql = handle();
+    Trace::write("mysql", sql);
     if (mysql_real_query(mysql, sql.data(), sql.size()) != 0)
-        throwMySqlError(mysql);
+        throwMySqlError(mysql, sql);
     MySqlResult result(mysql_store_result(mysql));
     if (!result && mysql_field_count(mysql) != 0)
         throwMySqlError(mysql);

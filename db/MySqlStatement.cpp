@@ -4,6 +4,7 @@
 #include "MySqlError.h"
 #include "MySqlResult.h"
 #include "MySqlTypes.h"
+#include "Trace.h"
 
 #include <charconv>
 #include <cstring>
@@ -73,6 +74,8 @@ MySqlStatement::MySqlStatement(MYSQL *mysql, const std::string &sql) : m_stateme
 {
     if (!m_statement)
         throwMySqlError(mysql);
+    if (Trace::enabled())
+        Trace::write("mysql", "prepare " + sql);
     if (mysql_stmt_prepare(m_statement.get(), sql.data(), sql.size()) != 0)
         throwMySqlError(m_statement.get());
 }

@@ -2,6 +2,7 @@
 
 #include "Error.h"
 #include "OciLibrary.h"
+#include "Trace.h"
 
 #include <array>
 #include <cstring>
@@ -43,6 +44,9 @@ OciDiagnostics OciDiagnostics::read(const OciLibrary &lib, void *handle, ub4 typ
     }
     if (result.message.empty())
         result.message = std::string("Oracle client call ") + call + " failed with status " + std::to_string(status);
+    if (Trace::enabled())
+        Trace::write("oci", std::string("error in ") + call + " (status " + std::to_string(status) +
+                                ", code " + std::to_string(result.code) + "): " + result.message);
     return result;
 }
 

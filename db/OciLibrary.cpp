@@ -1,6 +1,7 @@
 #include "OciLibrary.h"
 
 #include "Error.h"
+#include "Trace.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -212,6 +213,16 @@ void OciLibrary::load()
         closeLibrary(m_handle);
         m_handle = nullptr;
         throw;
+    }
+    if (Trace::enabled()) {
+        std::string version = "unknown";
+        if (clientVersion) {
+            int major = 0, minor = 0, update = 0, patch = 0, port = 0;
+            clientVersion(&major, &minor, &update, &patch, &port);
+            version = std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(update) +
+                      "." + std::to_string(patch) + "." + std::to_string(port);
+        }
+        Trace::write("oci", "loaded " + m_path + ", client version " + version);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "Error.h"
 #include "OciDiagnostics.h"
 #include "OciLibrary.h"
+#include "Trace.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -44,6 +45,16 @@ OciSession::OciSession(const std::string &connect, const std::string &user, cons
     }
     m_svc = svc;
     limitCallTime();
+    if (Trace::enabled()) {
+        // Who logged on where, never with what password.
+        std::string server = "unknown";
+        if (m_lib->serverVersion) {
+            OraText text[512] = {};
+            if (m_lib->serverVersion(m_svc, err(), text, sizeof text, oci::HTYPE_SVCCTX) == oci::SUCCESS)
+                server = reinterpret_cast<const char *>(text);
+        }
+        Trace::write("oci", "logon " + user + "@" + connect + ", server " + server);
+    }
 }
 
 // A server that stops answering would otherwise hold the program without end: every later round trip
@@ -121,12 +132,14 @@ void OciSession::fail(const OciDiagnostics &diagnostics, const std::string &stat
 void OciSession::commit()
 {
     requireOpen();
+    Trace::write("oci", "commit");
     check(m_lib->transCommit(m_svc, err(), oci::DEFAULT), "OCITransCommit");
 }
 
 void OciSession::rollback()
 {
     requireOpen();
+    Trace::write("oci", "rollback");
     check(m_lib->transRollback(m_svc, err(), oci::DEFAULT), "OCITransRollback");
 }
 
@@ -177,6 +190,9 @@ std::size_t pieceEnd(std::string_view data, std::size_t from, bool isClob) {
 
 void OciSession::writeTemporaryLob(OCILobLocator *locator, bool isClob, std::string_view data) {
     requireOpen();
+    if (Trace::enabled())
+        Trace::write("oci", "temporary " + std::string(isClob ? "CLOB" : "BLOB") + " of " +
+                                std::to_string(data.size()) + " bytes");
     check(m_lib->lobCreateTemporary(m_svc, err(), locator, 0, oci::SQLCS_IMPLICIT,
                                     isClob ? oci::TEMP_CLOB : oci::TEMP_BLOB, 0, oci::DURATION_SESSION),
           "OCILobCreateTemporary");

@@ -3,6 +3,7 @@
 #include "OciDescriptor.h"
 #include "OciLibrary.h"
 #include "OciSession.h"
+#include "Trace.h"
 
 namespace db {
 
@@ -33,6 +34,8 @@ void OciStatement::execute(ub4 iterations, ub4 mode)
 sword OciStatement::tryExecute(ub4 iterations, ub4 mode)
 {
     m_session->requireOpen();
+    if (Trace::enabled())
+        Trace::write("oci", "execute x" + std::to_string(iterations) + ": " + m_text);
     return m_session->lib().stmtExecute(m_session->svc(), m_stmt, m_session->err(), iterations, 0, nullptr, nullptr,
                                         mode);
 }
