@@ -365,7 +365,8 @@ ApplyResult OciTargetTable::apply()
     }
     std::sort(result.rejected.begin(), result.rejected.end(),
               [](const RejectedRow &a, const RejectedRow &b) { return a.index < b.index; });
-    // Rows refused before they were sent still hold their temporary LOBs.
+    // The rows are in; their temporary LOBs have been copied into them. Until the apply has gone
+    // through as a whole they stay, so that rows kept pending after a failure still have them.
     m_pending.forEachTemporary([&](std::size_t locator) { releaseTemporary(locator); });
     m_pending.clear();
     return result;
@@ -441,23 +442,14 @@ void OciTargetTable::bindRows(const Shape &shape, OciStatement &statement)
     }
 }
 
-void OciTargetTable::releaseChunkTemporaries() noexcept {
-    for (std::size_t row : m_chunk)
-        for (std::size_t c : m_lobColumns) {
-            const auto &cell = m_pending.cell(row, c);
-            if (cell.kind == OciPendingRows::Kind::Temporary)
-                releaseTemporary(cell.offset);
-        }
-}
-
 void OciTargetTable::executeArray(Shape &shape, ApplyResult &result, ub4 extraMode)
 {
     if (m_chunk.empty())
         return;
     OciStatement &statement = statementOf(shape);
     bindRows(shape, statement);
-    const sword status = statement.tryExecute(static_cast<ub4>(m_chunk.size()), oci::BATCH_ERRORS | extraMode);
-    releaseChunkTemporaries();
+    const sword status =
+        statement.tryExecute(static_cast<ub4>(m_chunk.size()), oci::BATCH_ERRORS | extraMode);
     if (status != oci::SUCCESS && status != oci::SUCCESS_WITH_INFO) {
         auto diagnostics =
             OciDiagnostics::read(m_session->lib(), m_session->err(), oci::HTYPE_ERROR, status, "OCIStmtExecute");
@@ -510,7 +502,6 @@ void OciTargetTable::executeSingle(Shape &shape, std::size_t row, ApplyResult &r
     m_chunk.assign(1, row);
     bindRows(shape, statement);
     const sword status = statement.tryExecute(1, oci::DEFAULT);
-    releaseChunkTemporaries();
     if (status != oci::SUCCESS && status != oci::SUCCESS_WITH_INFO) {
         auto diagnostics = OciDiagnostics::read(m_session->lib(), m_session->err(), oci::HTYPE_ERROR, status,
                                                 "OCIStmtExecute");

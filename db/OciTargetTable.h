@@ -79,8 +79,6 @@ private:
     void executeArray(Shape &shape, ApplyResult &result, ub4 extraMode);
     void executeSingle(Shape &shape, std::size_t row, ApplyResult &result);
     void collectBatchErrors(OciStatement &statement, ApplyResult &result);
-    // The temporary LOBs of the rows just executed are no longer needed, whatever became of them.
-    void releaseChunkTemporaries() noexcept;
     ub2 bindTypeOf(const ColumnInfo &column) const;
 
     std::shared_ptr<OciSession> m_session;

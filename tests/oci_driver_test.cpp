@@ -483,11 +483,14 @@ INSTANTIATE_TEST_SUITE_P(BothModes, OciApply, testing::Values(db::ApplyMode::Arr
 
 TEST_F(OciDriver, AnApplyThatFailsAsAWholeThrowsAndKeepsItsRows)
 {
-    m_conn->execute("create table \"GONE\" (\"ID\" number)");
+    m_conn->execute("create table \"GONE\" (\"ID\" number, \"NOTE\" clob)");
     auto table = m_conn->createTargetTable("oracleinsertdata");
     table->open("GONE");
+    // The large object went to a temporary LOB when it was set; the failed apply must not let go of it.
+    const std::string note = textPattern(100000);
     table->append();
     table->setValue("ID", Value::integer(1));
+    table->setValue("NOTE", Value::text(note));
     table->post();
     connect(m_sim)->execute("drop table \"GONE\"");
     try {
@@ -496,9 +499,13 @@ TEST_F(OciDriver, AnApplyThatFailsAsAWholeThrowsAndKeepsItsRows)
     } catch (const db::Error &e) {
         EXPECT_TRUE(
             testsupport::oracleErrorIs(differences(), e.what(), "ORA-00942: table or view does not exist"));
-        EXPECT_EQ(e.statement(), "insert into \"GONE\"\r\n  (\"ID\")\r\nvalues\r\n  (:1)\r\n");
+        EXPECT_EQ(e.statement(), "insert into \"GONE\"\r\n  (\"ID\", \"NOTE\")\r\nvalues\r\n  (:1, :2)\r\n");
     }
     EXPECT_EQ(table->pendingCount(), 1u);
+    // Once the table is back, the same rows go in whole.
+    connect(m_sim)->execute("create table \"GONE\" (\"ID\" number, \"NOTE\" clob)");
+    EXPECT_EQ(table->apply().written, 1u);
+    EXPECT_TRUE(rows("select \"NOTE\" from \"GONE\"").at(0).at(0).data == note);
 
     try {
         table->open("NEVER_THERE");
