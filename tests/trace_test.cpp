@@ -51,7 +51,7 @@ TEST(Trace, ARunWritesStatementsVersionsAndErrorsButNoPassword) {
              "oci: loaded ", "/oracle-sim/libclntsh.so, client version 19.3.0.0.0",
              "oci: logon TRACER@TESTSVC, server ",
              "mysql: connected as tracer@localhost to " + rig.mysql().name() + ", server ",
-             "mysql: show FIELDS from `wide`", "mysql: select * from `wide`",
+             "mysql: show FIELDS from `wide`", "mysql: select `id`, `n` from `wide`",
              "oci: execute x0: select * from \"WIDE\" where 1=0",
              "oci: execute x1: insert into \"WIDE\"\\r\\n  (\"ID\", \"N\")\\r\\nvalues\\r\\n  (:1, :2)\\r\\n",
              "oci: error in OCIStmtExecute (status -1, code 1438): ORA-01438: value larger than specified "
