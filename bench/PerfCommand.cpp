@@ -127,7 +127,8 @@ public:
             throw db::Error("create " + n.target + ": " + created.message);
     }
 
-    void dropTarget(const std::string &table) {
+    void dropTarget(const std::string &table)
+    {
         m_oracleData->execute("drop table " + convert::quoteOracleName(names(table).target));
     }
 

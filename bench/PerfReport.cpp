@@ -28,12 +28,14 @@ std::string serverRows(const char *name, const ServerFigures &f)
 
 } // namespace
 
-double LobMemoryFigures::peakRatio() const {
+double LobMemoryFigures::peakRatio() const
+{
     const double allowance = 64.0 * 1024 * 1024;
     return (static_cast<double>(copy.peakBytes) - allowance) / static_cast<double>(objectBytes);
 }
 
-double PerfReport::lobPeakRatio() const {
+double PerfReport::lobPeakRatio() const
+{
     double worst = 0;
     for (const auto &m : lobMemory)
         worst = std::max(worst, m.peakRatio());
@@ -98,8 +100,7 @@ std::string PerfReport::render() const
                "|---|---|---|---|---|---|\n";
         for (const auto &m : lobMemory)
             out += format("| %zu | %.0f | %.2f | %.1f | %.1f | %.2f |\n", m.objects, megabytes(m.objectBytes),
-                          m.copy.seconds, megabytes(m.copy.peakBytes), megabytes(m.copy.baseBytes),
-                          m.peakRatio());
+                          m.copy.seconds, megabytes(m.copy.peakBytes), megabytes(m.copy.baseBytes), m.peakRatio());
         out += "\n";
     }
     return out;
@@ -109,8 +110,7 @@ std::string PerfReport::summary() const
 {
     return format("summary: e_over_s=%.2f scaling=%.2f peak_mb=%.0f array_speedup=%.1f lob_ratio=%.2f "
                   "lob_peak_ratio=%.2f\n",
-                  wide.e() / wide.s(), scalingRatio(), peakMegabytes(), arraySpeedup(), lobRatio(),
-                  lobPeakRatio());
+                  wide.e() / wide.s(), scalingRatio(), peakMegabytes(), arraySpeedup(), lobRatio(), lobPeakRatio());
 }
 
 void PerfReport::writeDocument(const std::string &path) const

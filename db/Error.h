@@ -12,7 +12,9 @@ namespace db {
 class Error : public std::runtime_error {
 public:
     explicit Error(const std::string &message, int code = 0, std::string statement = {})
-        : std::runtime_error(message), m_code(code), m_statement(std::move(statement)) {}
+        : std::runtime_error(message), m_code(code), m_statement(std::move(statement))
+    {
+    }
     int code() const noexcept { return m_code; }
     const std::string &statement() const noexcept { return m_statement; }
 

@@ -8,7 +8,8 @@
 
 namespace db {
 
-void keepLargeBuffersOutOfTheHeap() noexcept {
+void keepLargeBuffersOutOfTheHeap() noexcept
+{
 #if defined(__GLIBC__)
     // A fixed threshold also turns off the C library's own adjustment of it.
     mallopt(M_MMAP_THRESHOLD, 1024 * 1024);

@@ -123,7 +123,8 @@ void MySqlDataSet::read(int index, Value &into) const
     into.data.assign(m_row[i], m_lengths[i]);
 }
 
-DataSet::FieldView MySqlDataSet::field(int index) const {
+DataSet::FieldView MySqlDataSet::field(int index) const
+{
     checkIndex(index);
     if (eof())
         throw Error("The data set has no current row");

@@ -22,7 +22,8 @@ bool isConnectionLost(unsigned int code) noexcept
     }
 }
 
-void throwMySqlError(unsigned int code, const char *message, const std::string &statement) {
+void throwMySqlError(unsigned int code, const char *message, const std::string &statement)
+{
     std::string text = message ? message : "";
     if (text.empty())
         text = "MySQL client error " + std::to_string(code);
@@ -32,7 +33,8 @@ void throwMySqlError(unsigned int code, const char *message, const std::string &
     throw Error(text, static_cast<int>(code), statement);
 }
 
-void throwMySqlError(MYSQL *mysql, const std::string &statement) {
+void throwMySqlError(MYSQL *mysql, const std::string &statement)
+{
     throwMySqlError(mysql_errno(mysql), mysql_error(mysql), statement);
 }
 

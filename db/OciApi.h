@@ -135,13 +135,13 @@ using LobRead2 = sword (*)(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *loc
                            oraub8 *char_amtp, oraub8 offset, void *bufp, oraub8 bufl, ub1 piece, void *ctxp,
                            void *cbfp, ub2 csid, ub1 csfrm);
 using LobGetLength2 = sword (*)(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp, oraub8 *lenp);
-using LobCreateTemporary = sword (*)(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp, ub2 csid,
-                                     ub1 csfrm, ub1 lobtype, int cache, ub2 duration);
+using LobCreateTemporary = sword (*)(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp, ub2 csid, ub1 csfrm,
+                                     ub1 lobtype, int cache, ub2 duration);
 using LobFreeTemporary = sword (*)(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp);
 // The callbacks of OCIBindDynamic: the input one hands OCI a value, the output one a buffer to place a
 // returned value in. They return OCI_CONTINUE.
-using CallbackInBind = sb4 (*)(void *ictxp, OCIBind *bindp, ub4 iter, ub4 index, void **bufpp, ub4 *alenp,
-                               ub1 *piecep, void **indp);
+using CallbackInBind = sb4 (*)(void *ictxp, OCIBind *bindp, ub4 iter, ub4 index, void **bufpp, ub4 *alenp, ub1 *piecep,
+                               void **indp);
 using CallbackOutBind = sb4 (*)(void *octxp, OCIBind *bindp, ub4 iter, ub4 index, void **bufpp, ub4 **alenp,
                                 ub1 *piecep, void **indp, ub2 **rcodep);
 using BindDynamic = sword (*)(OCIBind *bindp, OCIError *errhp, void *ictxp, CallbackInBind icbfp, void *octxp,

@@ -8,7 +8,8 @@
 
 namespace db {
 
-void OciBindColumn::prepare(std::size_t rows, std::size_t elementSize) {
+void OciBindColumn::prepare(std::size_t rows, std::size_t elementSize)
+{
     m_rows = rows;
     m_elementSize = elementSize ? elementSize : 1;
     // resize() only grows the capacity; the contents are written for every row before each execute.
@@ -28,9 +29,9 @@ void OciBindColumn::bind(OciStatement &statement, ub4 position, ub2 type)
 {
     OciSession &session = statement.session();
     const auto &lib = session.lib();
-    session.check(lib.bindByPos(statement.get(), statement.bindSlot(position), session.err(), position,
-                                m_data.data(), static_cast<sb4>(m_elementSize), type, m_indicators.data(),
-                                m_lengths.data(), nullptr, 0, nullptr, oci::DEFAULT),
+    session.check(lib.bindByPos(statement.get(), statement.bindSlot(position), session.err(), position, m_data.data(),
+                                static_cast<sb4>(m_elementSize), type, m_indicators.data(), m_lengths.data(), nullptr,
+                                0, nullptr, oci::DEFAULT),
                   "OCIBindByPos");
 }
 

@@ -29,9 +29,7 @@ public:
     std::size_t elementSize() const noexcept { return m_elementSize; }
 
 private:
-    void setLength(std::size_t row, std::size_t length) noexcept {
-        m_lengths[row] = static_cast<ub2>(length);
-    }
+    void setLength(std::size_t row, std::size_t length) noexcept { m_lengths[row] = static_cast<ub2>(length); }
 
     std::size_t m_rows = 0;
     std::size_t m_elementSize = 1;

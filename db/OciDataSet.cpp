@@ -274,7 +274,8 @@ Value OciDataSet::value(int index) const
     return m_row[static_cast<std::size_t>(index)];
 }
 
-DataSet::FieldView OciDataSet::field(int index) const {
+DataSet::FieldView OciDataSet::field(int index) const
+{
     if (m_eof)
         throw Error("No current row: the query is at its end");
     if (index < 0 || static_cast<std::size_t>(index) >= m_row.size())

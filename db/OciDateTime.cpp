@@ -7,7 +7,8 @@ namespace db {
 namespace {
 
 // Reads exactly `digits` decimal digits at pos.
-bool readNumber(std::string_view text, std::size_t &pos, std::size_t digits, int &out) {
+bool readNumber(std::string_view text, std::size_t &pos, std::size_t digits, int &out)
+{
     if (pos + digits > text.size())
         return false;
     int value = 0;
@@ -22,7 +23,8 @@ bool readNumber(std::string_view text, std::size_t &pos, std::size_t digits, int
     return true;
 }
 
-bool expect(std::string_view text, std::size_t &pos, char c) {
+bool expect(std::string_view text, std::size_t &pos, char c)
+{
     if (pos < text.size() && text[pos] == c) {
         ++pos;
         return true;
@@ -31,7 +33,8 @@ bool expect(std::string_view text, std::size_t &pos, char c) {
 }
 
 // An optional ".fraction" at pos, as nanoseconds; false when it has more digits than a TIMESTAMP keeps.
-bool readFraction(std::string_view text, std::size_t &pos, int &nanos) {
+bool readFraction(std::string_view text, std::size_t &pos, int &nanos)
+{
     nanos = 0;
     if (!expect(text, pos, '.'))
         return true;
@@ -55,14 +58,16 @@ int daysInMonth(int year, int month) {
     return month == 2 && isLeapYear(year) ? 29 : days[month - 1];
 }
 
-OciDateTimeConversion invalid(std::string_view text, const char *what) {
+OciDateTimeConversion invalid(std::string_view text, const char *what)
+{
     OciDateTimeConversion result;
     result.outcome = OciDateTimeConversion::Outcome::Invalid;
     result.problem = "'" + std::string(text) + "' " + what;
     return result;
 }
 
-OciDateTimeConversion fromDateText(std::string_view text) {
+OciDateTimeConversion fromDateText(std::string_view text)
+{
     static const char *const kForm = "is not a date of the form YYYY-MM-DD HH:MM:SS";
     std::size_t pos = 0;
     OciDateTime m;
@@ -95,7 +100,8 @@ OciDateTimeConversion fromDateText(std::string_view text) {
     return result;
 }
 
-OciDateTimeConversion fromTime(std::string_view text) {
+OciDateTimeConversion fromTime(std::string_view text)
+{
     static const char *const kForm = "is not a time of the form HH:MM:SS";
     std::size_t pos = 0;
     OciDateTime m;
@@ -121,7 +127,8 @@ OciDateTimeConversion fromTime(std::string_view text) {
 }
 
 // Text holds either form: a time is digits (after an optional minus) up to its first colon.
-bool looksLikeTime(std::string_view text) {
+bool looksLikeTime(std::string_view text)
+{
     std::size_t i = !text.empty() && text[0] == '-' ? 1 : 0;
     const std::size_t digitsFrom = i;
     while (i < text.size() && text[i] >= '0' && text[i] <= '9')
@@ -149,7 +156,8 @@ std::size_t OciDateTime::timestampText(char (&out)[kTimestampTextSize]) const no
     return n > 0 ? static_cast<std::size_t>(n) : 0;
 }
 
-OciDateTimeConversion OciDateTimeConversion::from(ValueKind kind, std::string_view data) {
+OciDateTimeConversion OciDateTimeConversion::from(ValueKind kind, std::string_view data)
+{
     switch (kind) {
     case ValueKind::Null:
         return {};

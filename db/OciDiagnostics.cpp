@@ -45,8 +45,8 @@ OciDiagnostics OciDiagnostics::read(const OciLibrary &lib, void *handle, ub4 typ
     if (result.message.empty())
         result.message = std::string("Oracle client call ") + call + " failed with status " + std::to_string(status);
     if (Trace::enabled())
-        Trace::write("oci", std::string("error in ") + call + " (status " + std::to_string(status) +
-                                ", code " + std::to_string(result.code) + "): " + result.message);
+        Trace::write("oci", std::string("error in ") + call + " (status " + std::to_string(status) + ", code " +
+                                std::to_string(result.code) + "): " + result.message);
     return result;
 }
 
@@ -85,7 +85,8 @@ bool OciDiagnostics::isLostSession(int code) noexcept
     }
 }
 
-void OciDiagnostics::raise(const std::string &statement, bool lost) const {
+void OciDiagnostics::raise(const std::string &statement, bool lost) const
+{
     if (lost || isLostSession(code))
         throw ConnectionLostError(message, code, statement);
     throw Error(message, code, statement);

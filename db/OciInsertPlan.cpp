@@ -1,13 +1,14 @@
 #include "OciInsertPlan.h"
 
-#include "OracleNames.h"
 #include "OciApi.h"
+#include "OracleNames.h"
 
 namespace db {
 
 std::string quoteOciName(const std::string &name) { return quoteOracleName(name); }
 
-bool OciInsertPlan::isLongBind(const ColumnInfo &column, OciLobForm form) {
+bool OciInsertPlan::isLongBind(const ColumnInfo &column, OciLobForm form)
+{
     if (column.isLob())
         return form == OciLobForm::Bound;
     const bool bytes =

@@ -219,8 +219,8 @@ void OciLibrary::load()
         if (clientVersion) {
             int major = 0, minor = 0, update = 0, patch = 0, port = 0;
             clientVersion(&major, &minor, &update, &patch, &port);
-            version = std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(update) +
-                      "." + std::to_string(patch) + "." + std::to_string(port);
+            version = std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(update) + "." +
+                      std::to_string(patch) + "." + std::to_string(port);
         }
         Trace::write("oci", "loaded " + m_path + ", client version " + version);
     }

@@ -38,7 +38,8 @@ void OciPendingRows::set(std::size_t column, Kind kind, std::string_view bytes)
     m_bytes.append(bytes);
 }
 
-void OciPendingRows::setTemporary(std::size_t column, std::size_t locator, std::size_t length) {
+void OciPendingRows::setTemporary(std::size_t column, std::size_t locator, std::size_t length)
+{
     Cell &target = m_cells[m_count * m_columns + column];
     target.offset = locator;
     target.length = length;

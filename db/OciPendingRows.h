@@ -45,7 +45,8 @@ public:
     // The first rejected cell of a row, or nullptr.
     const Cell *rejection(std::size_t row) const noexcept;
     // Calls fn(locator number) for each temporary LOB of the pending rows and of a row being filled.
-    template <class Fn> void forEachTemporary(Fn &&fn) const {
+    template <class Fn> void forEachTemporary(Fn &&fn) const
+    {
         const std::size_t rows = m_count + (m_open ? 1 : 0);
         for (std::size_t i = 0; i < rows * m_columns && i < m_cells.size(); ++i)
             if (m_cells[i].kind == Kind::Temporary)

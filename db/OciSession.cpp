@@ -97,16 +97,19 @@ void OciSession::requireOpen() const
         throw Error("Not connected to Oracle");
 }
 
-void OciSession::check(sword status, const char *call, const std::string &statement) const {
+void OciSession::check(sword status, const char *call, const std::string &statement) const
+{
     if (status != oci::SUCCESS && status != oci::SUCCESS_WITH_INFO)
         raise(status, call, statement);
 }
 
-void OciSession::raise(sword status, const char *call, const std::string &statement) const {
+void OciSession::raise(sword status, const char *call, const std::string &statement) const
+{
     fail(OciDiagnostics::read(*m_lib, err(), oci::HTYPE_ERROR, status, call), statement);
 }
 
-bool OciSession::serverGone() const noexcept {
+bool OciSession::serverGone() const noexcept
+{
     if (!m_svc)
         return true;
     // A separate error handle, so that the error being reported stays on the main one.
@@ -116,14 +119,14 @@ bool OciSession::serverGone() const noexcept {
     if (m_lib->handleAlloc(m_env.get(), reinterpret_cast<void **>(&probe), oci::HTYPE_ERROR, 0, nullptr) !=
         oci::SUCCESS)
         return false;
-    if (m_lib->attrGet(m_svc, oci::HTYPE_SVCCTX, &server, nullptr, oci::ATTR_SERVER, probe) == oci::SUCCESS &&
-        server)
+    if (m_lib->attrGet(m_svc, oci::HTYPE_SVCCTX, &server, nullptr, oci::ATTR_SERVER, probe) == oci::SUCCESS && server)
         m_lib->attrGet(server, oci::HTYPE_SERVER, &status, nullptr, oci::ATTR_SERVER_STATUS, probe);
     m_lib->handleFree(probe, oci::HTYPE_ERROR);
     return status != oci::SERVER_NORMAL;
 }
 
-void OciSession::fail(const OciDiagnostics &diagnostics, const std::string &statement) const {
+void OciSession::fail(const OciDiagnostics &diagnostics, const std::string &statement) const
+{
     if (OciDiagnostics::isLostSession(diagnostics.code) || (diagnostics.code != 0 && serverGone()))
         m_lost = true;
     diagnostics.raise(statement, m_lost);
@@ -178,7 +181,8 @@ namespace {
 constexpr std::size_t kLobPiece = 1024 * 1024;
 
 // Where a piece may end: never inside a UTF-8 character of a CLOB.
-std::size_t pieceEnd(std::string_view data, std::size_t from, bool isClob) {
+std::size_t pieceEnd(std::string_view data, std::size_t from, bool isClob)
+{
     std::size_t end = std::min(data.size(), from + kLobPiece);
     if (isClob)
         while (end < data.size() && end > from && (static_cast<unsigned char>(data[end]) & 0xC0) == 0x80)
@@ -188,7 +192,8 @@ std::size_t pieceEnd(std::string_view data, std::size_t from, bool isClob) {
 
 } // namespace
 
-void OciSession::writeTemporaryLob(OCILobLocator *locator, bool isClob, std::string_view data) {
+void OciSession::writeTemporaryLob(OCILobLocator *locator, bool isClob, std::string_view data)
+{
     requireOpen();
     if (Trace::enabled())
         Trace::write("oci", "temporary " + std::string(isClob ? "CLOB" : "BLOB") + " of " +
@@ -216,7 +221,8 @@ void OciSession::writeTemporaryLob(OCILobLocator *locator, bool isClob, std::str
     }
 }
 
-void OciSession::freeTemporaryLob(OCILobLocator *locator) noexcept {
+void OciSession::freeTemporaryLob(OCILobLocator *locator) noexcept
+{
     // A session that is gone has freed its temporary LOBs with it.
     if (isOpen())
         m_lib->lobFreeTemporary(m_svc, err(), locator);

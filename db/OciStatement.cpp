@@ -13,9 +13,8 @@ OciStatement::OciStatement(std::shared_ptr<OciSession> session, const std::strin
     m_session->requireOpen();
     const auto &lib = m_session->lib();
     m_session->check(lib.stmtPrepare2(m_session->svc(), &m_stmt, m_session->err(),
-                                      reinterpret_cast<const OraText *>(sql.data()),
-                                      static_cast<ub4>(sql.size()), nullptr, 0, oci::NTV_SYNTAX,
-                                      oci::DEFAULT),
+                                      reinterpret_cast<const OraText *>(sql.data()), static_cast<ub4>(sql.size()),
+                                      nullptr, 0, oci::NTV_SYNTAX, oci::DEFAULT),
                      "OCIStmtPrepare2", sql);
 }
 

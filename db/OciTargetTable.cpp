@@ -45,7 +45,8 @@ bool tooLongToBind(const ColumnInfo &column, std::size_t bytes)
     return bytes > 4000 && (!character || bytes > static_cast<std::size_t>(column.size));
 }
 
-bool isNumeric(ValueKind kind) {
+bool isNumeric(ValueKind kind)
+{
     return kind == ValueKind::Integer || kind == ValueKind::Decimal || kind == ValueKind::Float;
 }
 
@@ -53,9 +54,7 @@ bool isNumeric(ValueKind kind) {
 
 OciTargetTable::OciTargetTable(std::shared_ptr<OciSession> session) : m_session(std::move(session)) {}
 
-OciTargetTable::~OciTargetTable() {
-    releaseAllTemporaries();
-}
+OciTargetTable::~OciTargetTable() { releaseAllTemporaries(); }
 
 void OciTargetTable::requireOpen() const
 {
@@ -114,11 +113,10 @@ void OciTargetTable::setValue(std::string_view column, const Value &value)
     throw Error(name() + ": Field '" + std::string(column) + "' not found");
 }
 
-void OciTargetTable::setValue(std::size_t index, const Value &value) {
-    setValue(index, value.kind, value.data);
-}
+void OciTargetTable::setValue(std::size_t index, const Value &value) { setValue(index, value.kind, value.data); }
 
-void OciTargetTable::setValue(std::size_t index, ValueKind kind, std::string_view data) {
+void OciTargetTable::setValue(std::size_t index, ValueKind kind, std::string_view data)
+{
     requireOpen();
     if (!m_pending.hasOpenRow())
         throw Error(name() + ": no row has been appended");
@@ -135,8 +133,7 @@ void OciTargetTable::setValue(std::size_t index, ValueKind kind, std::string_vie
     } else if (column.isLob()) {
         setLob(index, data);
     } else if (tooLongToBind(column, data.size())) {
-        reject(index,
-               "a value of " + std::to_string(data.size()) + " bytes is longer than the column can hold");
+        reject(index, "a value of " + std::to_string(data.size()) + " bytes is longer than the column can hold");
     } else if (column.type == oci::TYPE_NUMBER && column.precision == 0 && isNumeric(kind)) {
         // Oracle would round such a number without a word: the row is refused and says why instead.
         const std::string problem = oracleNumberProblem(data);
@@ -150,12 +147,14 @@ void OciTargetTable::setValue(std::size_t index, ValueKind kind, std::string_vie
     }
 }
 
-void OciTargetTable::reject(std::size_t index, const std::string &reason) {
+void OciTargetTable::reject(std::size_t index, const std::string &reason)
+{
     m_pending.set(index, OciPendingRows::Kind::Rejected,
                   "Column " + quoteOciName(m_columns[index].name) + ": " + reason);
 }
 
-void OciTargetTable::setMoment(std::size_t index, ValueKind kind, std::string_view data) {
+void OciTargetTable::setMoment(std::size_t index, ValueKind kind, std::string_view data)
+{
     using Kind = OciPendingRows::Kind;
     const ColumnInfo &column = m_columns[index];
     const auto converted = OciDateTimeConversion::from(kind, data);
@@ -187,7 +186,8 @@ void OciTargetTable::setMoment(std::size_t index, ValueKind kind, std::string_vi
     }
 }
 
-void OciTargetTable::setLob(std::size_t index, std::string_view data) {
+void OciTargetTable::setLob(std::size_t index, std::string_view data)
+{
     if (data.size() <= kDirectLobLimit) {
         m_pending.set(index, OciPendingRows::Kind::Bytes, data);
         return;
@@ -203,7 +203,8 @@ void OciTargetTable::setLob(std::size_t index, std::string_view data) {
     m_pending.setTemporary(index, locator, data.size());
 }
 
-void OciTargetTable::releaseOpenCell(std::size_t index) {
+void OciTargetTable::releaseOpenCell(std::size_t index)
+{
     const auto &cell = m_pending.cell(m_pending.count(), index);
     if (cell.kind == OciPendingRows::Kind::Temporary) {
         releaseTemporary(cell.offset);
@@ -211,7 +212,8 @@ void OciTargetTable::releaseOpenCell(std::size_t index) {
     }
 }
 
-std::size_t OciTargetTable::acquireTemporary() {
+std::size_t OciTargetTable::acquireTemporary()
+{
     if (m_freeTemporaries.empty()) {
         m_temporaries.emplace_back(m_session->lib(), m_session->env(), oci::DTYPE_LOB);
         m_temporaryInUse.push_back(0);
@@ -223,7 +225,8 @@ std::size_t OciTargetTable::acquireTemporary() {
     return locator;
 }
 
-void OciTargetTable::releaseTemporary(std::size_t locator) noexcept {
+void OciTargetTable::releaseTemporary(std::size_t locator) noexcept
+{
     if (locator >= m_temporaries.size() || !m_temporaryInUse[locator])
         return;
     m_session->freeTemporaryLob(m_temporaries[locator].locator());
@@ -231,7 +234,8 @@ void OciTargetTable::releaseTemporary(std::size_t locator) noexcept {
     m_freeTemporaries.push_back(locator);
 }
 
-void OciTargetTable::releaseAllTemporaries() noexcept {
+void OciTargetTable::releaseAllTemporaries() noexcept
+{
     for (std::size_t i = 0; i < m_temporaries.size(); ++i)
         releaseTemporary(i);
 }
@@ -258,8 +262,7 @@ void OciTargetTable::refuseValue(std::size_t index, std::string_view reason)
 std::string OciTargetTable::insertStatement() const
 {
     requireOpen();
-    return OciInsertPlan::build(m_table, m_columns,
-                                std::vector<OciLobForm>(m_columns.size(), OciLobForm::Temporary))
+    return OciInsertPlan::build(m_table, m_columns, std::vector<OciLobForm>(m_columns.size(), OciLobForm::Temporary))
         .text;
 }
 
@@ -413,10 +416,10 @@ void OciTargetTable::bindRows(const Shape &shape, OciStatement &statement)
             locators.resize(rows);
             for (std::size_t i = 0; i < rows; ++i)
                 locators[i] = m_temporaries[m_pending.cell(m_chunk[i], column).offset].get();
-            m_session->check(lib.bindByPos(statement.get(), statement.bindSlot(position), m_session->err(),
-                                           position, locators.data(), static_cast<sb4>(sizeof(void *)),
-                                           info.isClob() ? oci::SQLT_CLOB : oci::SQLT_BLOB, nullptr, nullptr,
-                                           nullptr, 0, nullptr, oci::DEFAULT),
+            m_session->check(lib.bindByPos(statement.get(), statement.bindSlot(position), m_session->err(), position,
+                                           locators.data(), static_cast<sb4>(sizeof(void *)),
+                                           info.isClob() ? oci::SQLT_CLOB : oci::SQLT_BLOB, nullptr, nullptr, nullptr,
+                                           0, nullptr, oci::DEFAULT),
                              "OCIBindByPos");
             continue;
         }
@@ -448,8 +451,7 @@ void OciTargetTable::executeArray(Shape &shape, ApplyResult &result, ub4 extraMo
         return;
     OciStatement &statement = statementOf(shape);
     bindRows(shape, statement);
-    const sword status =
-        statement.tryExecute(static_cast<ub4>(m_chunk.size()), oci::BATCH_ERRORS | extraMode);
+    const sword status = statement.tryExecute(static_cast<ub4>(m_chunk.size()), oci::BATCH_ERRORS | extraMode);
     if (status != oci::SUCCESS && status != oci::SUCCESS_WITH_INFO) {
         auto diagnostics =
             OciDiagnostics::read(m_session->lib(), m_session->err(), oci::HTYPE_ERROR, status, "OCIStmtExecute");
@@ -503,8 +505,8 @@ void OciTargetTable::executeSingle(Shape &shape, std::size_t row, ApplyResult &r
     bindRows(shape, statement);
     const sword status = statement.tryExecute(1, oci::DEFAULT);
     if (status != oci::SUCCESS && status != oci::SUCCESS_WITH_INFO) {
-        auto diagnostics = OciDiagnostics::read(m_session->lib(), m_session->err(), oci::HTYPE_ERROR, status,
-                                                "OCIStmtExecute");
+        auto diagnostics =
+            OciDiagnostics::read(m_session->lib(), m_session->err(), oci::HTYPE_ERROR, status, "OCIStmtExecute");
         if (status != oci::ERROR || OciDiagnostics::isLostSession(diagnostics.code) ||
             isStatementError(diagnostics.code) || m_session->serverGone())
             m_session->fail(diagnostics, statement.text());

@@ -60,7 +60,8 @@ public:
     virtual void setValue(std::size_t column, const Value &value) { setValue(columns().at(column).name, value); }
     // The same from bytes the caller holds until the call returns (a field of the source's current
     // row): a target that can use them where they lie copies no large object.
-    virtual void setValue(std::size_t column, ValueKind kind, std::string_view data) {
+    virtual void setValue(std::size_t column, ValueKind kind, std::string_view data)
+    {
         setValue(column, kind == ValueKind::Null ? Value::null() : Value::of(kind, std::string(data)));
     }
     // Position of a column in columns(), found without regard to ASCII case; throws like setValue.

@@ -14,35 +14,36 @@ struct TraceFile {
     std::mutex mutex;
     std::FILE *file = nullptr;
 
-    TraceFile() {
+    TraceFile()
+    {
         if (const char *path = std::getenv("MORVANE_TRACE"); path && *path)
             file = std::fopen(path, "a");
     }
-    ~TraceFile() {
+    ~TraceFile()
+    {
         if (file)
             std::fclose(file);
     }
 };
 
-TraceFile &traceFile() {
+TraceFile &traceFile()
+{
     static TraceFile trace; // the variable is read once, at the first use
     return trace;
 }
 
 } // namespace
 
-bool Trace::enabled() noexcept {
-    return traceFile().file != nullptr;
-}
+bool Trace::enabled() noexcept { return traceFile().file != nullptr; }
 
-void Trace::write(std::string_view source, std::string_view text) noexcept {
+void Trace::write(std::string_view source, std::string_view text) noexcept
+{
     TraceFile &trace = traceFile();
     if (!trace.file)
         return;
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    const auto millis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
     std::tm local{};
     localtime_r(&seconds, &local);
     char stamp[32];
@@ -59,8 +60,8 @@ void Trace::write(std::string_view source, std::string_view text) noexcept {
             line += c;
     }
     std::lock_guard lock(trace.mutex);
-    std::fprintf(trace.file, "%s.%03d %.*s: %s\n", stamp, static_cast<int>(millis),
-                 static_cast<int>(source.size()), source.data(), line.c_str());
+    std::fprintf(trace.file, "%s.%03d %.*s: %s\n", stamp, static_cast<int>(millis), static_cast<int>(source.size()),
+                 source.data(), line.c_str());
     std::fflush(trace.file);
 }
 

@@ -7,8 +7,9 @@
 
 namespace oraclesim {
 
-void BindHandle::assign(void *valuep, sb8 valueSize, ub2 dty, void *indp, void *alenp, bool wideLengths,
-                        ub2 *rcodep, ub4 mode) {
+void BindHandle::assign(void *valuep, sb8 valueSize, ub2 dty, void *indp, void *alenp, bool wideLengths, ub2 *rcodep,
+                        ub4 mode)
+{
     m_mode = mode;
     m_in = nullptr;
     m_out = nullptr;
@@ -33,15 +34,16 @@ void BindHandle::setSkips(ub4 value, ub4 indicator, ub4 length, ub4 rcode)
     m_rcodeSkip = rcode;
 }
 
-void BindHandle::setCallbacks(void *inContext, oci::CallbackInBind in, void *outContext,
-                              oci::CallbackOutBind out) {
+void BindHandle::setCallbacks(void *inContext, oci::CallbackInBind in, void *outContext, oci::CallbackOutBind out)
+{
     m_inContext = inContext;
     m_in = in;
     m_outContext = outContext;
     m_out = out;
 }
 
-bool BindHandle::isLong() const noexcept {
+bool BindHandle::isLong() const noexcept
+{
     switch (m_dty) {
     case oci::SQLT_CHR:
     case oci::SQLT_STR:
@@ -98,7 +100,8 @@ void *BindHandle::locatorAt(ub4 iteration) const
     return loc;
 }
 
-void BindHandle::writeDynamic(ub4 iteration, const SqlValue &value, const NlsSettings &nls) {
+void BindHandle::writeDynamic(ub4 iteration, const SqlValue &value, const NlsSettings &nls)
+{
     Callback c = callOut(iteration);
     auto setIndicator = [&](sb2 v) {
         if (c.indicator)
@@ -119,19 +122,21 @@ void BindHandle::writeDynamic(ub4 iteration, const SqlValue &value, const NlsSet
         *c.rcode = w.truncated ? 1406 : 0;
 }
 
-BindHandle::Callback BindHandle::callOut(ub4 iteration) {
+BindHandle::Callback BindHandle::callOut(ub4 iteration)
+{
     // One row comes back per iteration of an INSERT; the callback names where it goes.
     m_rowsReturned = 1;
     Callback c;
     ub1 piece = oci::ONE_PIECE;
-    const sb4 rc = m_out(m_outContext, reinterpret_cast<OCIBind *>(static_cast<HandleBase *>(this)),
-                         iteration, 0, &c.buffer, &c.length, &piece, &c.indicator, &c.rcode);
+    const sb4 rc = m_out(m_outContext, reinterpret_cast<OCIBind *>(static_cast<HandleBase *>(this)), iteration, 0,
+                         &c.buffer, &c.length, &piece, &c.indicator, &c.rcode);
     if (rc != oci::CONTINUE)
         throw OraError(24343, "ORA-24343: user defined callback error");
     return c;
 }
 
-void *BindHandle::returnedLocator(ub4 iteration) {
+void *BindHandle::returnedLocator(ub4 iteration)
+{
     if (!isDynamic())
         return locatorAt(iteration);
     // The buffer of a dynamic locator bind is the locator (the descriptor) itself.

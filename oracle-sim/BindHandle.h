@@ -13,8 +13,7 @@ class BindHandle : public HandleBase {
 public:
     explicit BindHandle(EnvHandle *env) : HandleBase(oci::HTYPE_BIND, env, true) {}
 
-    void assign(void *valuep, sb8 valueSize, ub2 dty, void *indp, void *alenp, bool wideLengths, ub2 *rcodep,
-                ub4 mode);
+    void assign(void *valuep, sb8 valueSize, ub2 dty, void *indp, void *alenp, bool wideLengths, ub2 *rcodep, ub4 mode);
     void setSkips(ub4 value, ub4 indicator, ub4 length, ub4 rcode);
     // OCIBindDynamic on a bind made in OCI_DATA_AT_EXEC mode.
     void setCallbacks(void *inContext, oci::CallbackInBind in, void *outContext, oci::CallbackOutBind out);

@@ -176,8 +176,8 @@ DmlExecutor::InsertResult DmlExecutor::insertRow(Session &session, const InsertP
         if (!row[c].isStreamed())
             continue;
         try {
-            StoredValue::streamInto(session.db(), table.storageName(),
-                                    TableMeta::storageColumn(static_cast<int>(c)), result.rowId, row[c]);
+            StoredValue::streamInto(session.db(), table.storageName(), TableMeta::storageColumn(static_cast<int>(c)),
+                                    result.rowId, row[c]);
         } catch (const SqliteError &e) {
             // A row whose object did not go in whole is not left behind half written.
             SqliteStatement undo(session.db(), "DELETE FROM " + table.storageName() + " WHERE rowid = ?");

@@ -26,7 +26,8 @@ public:
         m_ref = value.lobRef();
         m_nextPiece = 1;
     }
-    void makeTemporary(bool isClob) {
+    void makeTemporary(bool isClob)
+    {
         m_filled = true;
         m_isClob = isClob;
         m_temp = std::make_shared<TempLob>(isClob);
@@ -34,7 +35,8 @@ public:
         m_ref = {};
         m_nextPiece = 1;
     }
-    void freeTemporary() {
+    void freeTemporary()
+    {
         m_temp.reset();
         m_filled = false;
     }
@@ -44,7 +46,8 @@ public:
     TempLob &temporary() const noexcept { return *m_temp; }
     std::string &data() noexcept { return m_data; }
     const LobRef &ref() const noexcept { return m_ref; }
-    SqlValue value() const {
+    SqlValue value() const
+    {
         if (m_temp)
             return SqlValue::streamed(m_temp);
         return m_isClob ? SqlValue::clob(m_data, m_ref) : SqlValue::blob(m_data, m_ref);

@@ -347,8 +347,9 @@ OCI_EXPORT sword OCIDefineByPos(OCIStmt *stmtp, OCIDefine **defnp, OCIError *err
 }
 
 namespace {
-sword bindByPos(OCIStmt *stmtp, OCIBind **bindp, OCIError *errhp, ub4 position, void *valuep, sb8 value_sz,
-                ub2 dty, void *indp, void *alenp, bool wide, ub2 *rcodep, ub4 mode) {
+sword bindByPos(OCIStmt *stmtp, OCIBind **bindp, OCIError *errhp, ub4 position, void *valuep, sb8 value_sz, ub2 dty,
+                void *indp, void *alenp, bool wide, ub2 *rcodep, ub4 mode)
+{
     auto *st = HandleBase::find<StatementHandle>(stmtp, oci::HTYPE_STMT);
     ErrorHandle *err = errorHandle(errhp);
     if (!st || !err)
@@ -363,19 +364,20 @@ sword bindByPos(OCIStmt *stmtp, OCIBind **bindp, OCIError *errhp, ub4 position, 
 } // namespace
 
 OCI_EXPORT sword OCIBindByPos(OCIStmt *stmtp, OCIBind **bindp, OCIError *errhp, ub4 position, void *valuep,
-                              sb4 value_sz, ub2 dty, void *indp, ub2 *alenp, ub2 *rcodep, ub4, ub4 *,
-                              ub4 mode) {
+                              sb4 value_sz, ub2 dty, void *indp, ub2 *alenp, ub2 *rcodep, ub4, ub4 *, ub4 mode)
+{
     return bindByPos(stmtp, bindp, errhp, position, valuep, value_sz, dty, indp, alenp, false, rcodep, mode);
 }
 
 OCI_EXPORT sword OCIBindByPos2(OCIStmt *stmtp, OCIBind **bindp, OCIError *errhp, ub4 position, void *valuep,
-                               sb8 value_sz, ub2 dty, void *indp, ub4 *alenp, ub2 *rcodep, ub4, ub4 *,
-                               ub4 mode) {
+                               sb8 value_sz, ub2 dty, void *indp, ub4 *alenp, ub2 *rcodep, ub4, ub4 *, ub4 mode)
+{
     return bindByPos(stmtp, bindp, errhp, position, valuep, value_sz, dty, indp, alenp, true, rcodep, mode);
 }
 
-OCI_EXPORT sword OCIBindDynamic(OCIBind *bindp, OCIError *errhp, void *ictxp, oci::CallbackInBind icbfp,
-                                void *octxp, oci::CallbackOutBind ocbfp) {
+OCI_EXPORT sword OCIBindDynamic(OCIBind *bindp, OCIError *errhp, void *ictxp, oci::CallbackInBind icbfp, void *octxp,
+                                oci::CallbackOutBind ocbfp)
+{
     auto *b = HandleBase::find<BindHandle>(bindp, oci::HTYPE_BIND);
     ErrorHandle *err = errorHandle(errhp);
     if (!b || !err)
@@ -537,8 +539,9 @@ OCI_EXPORT sword OCILobRead2(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *l
     });
 }
 
-OCI_EXPORT sword OCILobCreateTemporary(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp, ub2, ub1,
-                                       ub1 lobtype, int, ub2) {
+OCI_EXPORT sword OCILobCreateTemporary(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp, ub2, ub1, ub1 lobtype,
+                                       int, ub2)
+{
     LobCall c;
     if (!lobCall(svchp, errhp, locp, c))
         return oci::INVALID_HANDLE;
@@ -551,7 +554,8 @@ OCI_EXPORT sword OCILobCreateTemporary(OCISvcCtx *svchp, OCIError *errhp, OCILob
     });
 }
 
-OCI_EXPORT sword OCILobFreeTemporary(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp) {
+OCI_EXPORT sword OCILobFreeTemporary(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp)
+{
     LobCall c;
     if (!lobCall(svchp, errhp, locp, c))
         return oci::INVALID_HANDLE;

@@ -4,7 +4,8 @@
 
 namespace oraclesim {
 
-ub4 ServerHandle::status() const {
+ub4 ServerHandle::status() const
+{
     auto session = m_session.lock();
     return session && session->connected() ? oci::SERVER_NORMAL : oci::SERVER_NOT_CONNECTED;
 }

@@ -13,7 +13,9 @@ class Session;
 class ServerHandle : public HandleBase {
 public:
     ServerHandle(EnvHandle *env, std::weak_ptr<Session> session)
-        : HandleBase(oci::HTYPE_SERVER, env, true), m_session(std::move(session)) {}
+        : HandleBase(oci::HTYPE_SERVER, env, true), m_session(std::move(session))
+    {
+    }
     ub4 status() const;
 
 private:

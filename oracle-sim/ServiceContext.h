@@ -22,7 +22,8 @@ public:
     }
 
     // The server handle OCILogon2 made along with the session, handed out by OCI_ATTR_SERVER.
-    ServerHandle *server() {
+    ServerHandle *server()
+    {
         if (!m_server)
             m_server = std::make_unique<ServerHandle>(env(), m_session);
         return m_server.get();

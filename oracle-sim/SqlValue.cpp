@@ -63,14 +63,16 @@ SqlValue SqlValue::blob(std::string bytes, LobRef ref)
     return v;
 }
 
-SqlValue SqlValue::streamed(std::shared_ptr<const TempLob> source) {
+SqlValue SqlValue::streamed(std::shared_ptr<const TempLob> source)
+{
     SqlValue v;
     v.m_type = source->isClob() ? SqlType::Clob : SqlType::Blob;
     v.m_stream = std::move(source);
     return v;
 }
 
-const std::string &SqlValue::bytes() const {
+const std::string &SqlValue::bytes() const
+{
     if (m_stream && !m_streamRead) {
         m_bytes = m_stream->readAll();
         m_streamRead = true;

@@ -42,7 +42,8 @@ const SqlStatement &StatementHandle::parsed(Session &session)
 }
 
 BindHandle *StatementHandle::bind(ub4 position, void *valuep, sb8 valueSize, ub2 dty, void *indp, void *alenp,
-                                  bool wideLengths, ub2 *rcodep, ub4 mode) {
+                                  bool wideLengths, ub2 *rcodep, ub4 mode)
+{
     if (position == 0)
         throw OraError::of(1036);
     auto &slot = m_binds[position];
@@ -129,7 +130,8 @@ std::vector<SqlValue> StatementHandle::readBinds(ub4 iteration, const std::vecto
     return values;
 }
 
-void StatementHandle::checkBinds(const std::vector<int> &outputs, bool dml) const {
+void StatementHandle::checkBinds(const std::vector<int> &outputs, bool dml) const
+{
     auto isOutput = [&](ub4 position) {
         return std::find(outputs.begin(), outputs.end(), static_cast<int>(position) - 1) != outputs.end();
     };

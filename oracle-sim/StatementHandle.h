@@ -30,8 +30,8 @@ public:
     sword execute(ServiceContext &svc, ErrorHandle &err, ub4 iters, ub4 rowoff, ub4 mode);
     sword fetch(ErrorHandle &err, ub4 nrows);
 
-    BindHandle *bind(ub4 position, void *valuep, sb8 valueSize, ub2 dty, void *indp, void *alenp,
-                     bool wideLengths, ub2 *rcodep, ub4 mode);
+    BindHandle *bind(ub4 position, void *valuep, sb8 valueSize, ub2 dty, void *indp, void *alenp, bool wideLengths,
+                     ub2 *rcodep, ub4 mode);
     DefineHandle *define(ub4 position, void *valuep, sb4 valueSize, ub2 dty, sb2 *indp, ub2 *rlenp, ub2 *rcodep);
     ParamDescriptor *param(ub4 position);
     void releaseParam(ParamDescriptor *param);

@@ -38,8 +38,9 @@ void StoredValue::bind(sqlite3_stmt *stmt, int index, const SqlValue &value)
     }
 }
 
-void StoredValue::streamInto(sqlite3 *db, const std::string &table, const std::string &column,
-                             std::int64_t rowId, const SqlValue &value) {
+void StoredValue::streamInto(sqlite3 *db, const std::string &table, const std::string &column, std::int64_t rowId,
+                             const SqlValue &value)
+{
     const TempLob &source = value.stream();
     if (source.bytes() == 0)
         return;

@@ -17,8 +17,8 @@ public:
     // A streamed LOB is bound as zeros of its length; streamInto() then fills them in.
     static void bind(sqlite3_stmt *stmt, int index, const SqlValue &value);
     // Copies a streamed LOB, chunk by chunk, into the row's column just inserted with bind().
-    static void streamInto(sqlite3 *db, const std::string &table, const std::string &column,
-                           std::int64_t rowId, const SqlValue &value);
+    static void streamInto(sqlite3 *db, const std::string &table, const std::string &column, std::int64_t rowId,
+                           const SqlValue &value);
     static SqlValue read(sqlite3_stmt *stmt, int column, const ColumnType &type, LobRef ref);
 };
 

@@ -5,17 +5,17 @@
 
 namespace oraclesim {
 
-TempLob::TempLob(bool isClob) : m_file(std::tmpfile()), m_isClob(isClob) {
+TempLob::TempLob(bool isClob) : m_file(std::tmpfile()), m_isClob(isClob)
+{
     // The temporary tablespace is full, as far as a client can tell.
     if (!m_file)
         throw OraError(1652, "ORA-01652: unable to extend temp segment by 128 in tablespace TEMP");
 }
 
-TempLob::~TempLob() {
-    std::fclose(m_file);
-}
+TempLob::~TempLob() { std::fclose(m_file); }
 
-void TempLob::append(std::string_view data) {
+void TempLob::append(std::string_view data)
+{
     if (!data.empty() && std::fwrite(data.data(), 1, data.size(), m_file) != data.size())
         throw OraError(1652, "ORA-01652: unable to extend temp segment by 128 in tablespace TEMP");
     m_bytes += data.size();
@@ -24,14 +24,16 @@ void TempLob::append(std::string_view data) {
         m_units += ValueCoercion::utf16Length(data);
 }
 
-std::string TempLob::readAll() const {
+std::string TempLob::readAll() const
+{
     std::string out;
     out.reserve(m_bytes);
     forEachChunk([&](std::string_view chunk) { out.append(chunk); });
     return out;
 }
 
-void TempLob::assign(std::string_view data) {
+void TempLob::assign(std::string_view data)
+{
     std::FILE *fresh = std::tmpfile();
     if (!fresh)
         throw OraError(1652, "ORA-01652: unable to extend temp segment by 128 in tablespace TEMP");

@@ -27,7 +27,8 @@ public:
     std::string readAll() const;
     void assign(std::string_view data);
     // Calls fn(std::string_view) with the content, chunk after chunk, from the start.
-    template <class Fn> void forEachChunk(Fn &&fn) const {
+    template <class Fn> void forEachChunk(Fn &&fn) const
+    {
         char buffer[64 * 1024];
         std::uint64_t done = 0;
         std::fseek(m_file, 0, SEEK_SET);

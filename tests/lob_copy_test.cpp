@@ -18,7 +18,8 @@ protected:
     void SetUp() override { MORVANE_REQUIRE_SANDBOX(); }
 
     // Creates T in Oracle as a run would and copies it; returns the copy's result.
-    convert::CopyResult copy(EngineRig &rig) {
+    convert::CopyResult copy(EngineRig &rig)
+    {
         const convert::TableNames names{"t", "T", "T"};
         const convert::ConversionOptions options;
         auto created = convert::CreateTargetTable(rig.oracleData(), rig.catalog(), names, options);
@@ -32,17 +33,19 @@ protected:
 };
 
 // True when both values hold the same bytes; says where they part otherwise.
-testing::AssertionResult sameBytes(const std::string &expected, const std::string &actual) {
+testing::AssertionResult sameBytes(const std::string &expected, const std::string &actual)
+{
     if (expected == actual)
         return testing::AssertionSuccess();
     std::size_t at = 0;
     while (at < expected.size() && at < actual.size() && expected[at] == actual[at])
         ++at;
-    return testing::AssertionFailure()
-           << "values of " << expected.size() << " and " << actual.size() << " bytes differ from byte " << at;
+    return testing::AssertionFailure() << "values of " << expected.size() << " and " << actual.size()
+                                       << " bytes differ from byte " << at;
 }
 
-TEST_F(LobCopy, ATwoMegabyteClobAndAHundredMegabyteBlobArriveWhole) {
+TEST_F(LobCopy, ATwoMegabyteClobAndAHundredMegabyteBlobArriveWhole)
+{
     // Every byte value in the BLOB; one- to four-byte characters in the CLOB.
     EngineRig rig({"create table t (id int primary key, note longtext, pic longblob)",
                    "insert into t values (1, repeat('Grüße €uro 東京 🚀 line\\n', 2 * 1024 * 1024 div 32), "
@@ -52,11 +55,11 @@ TEST_F(LobCopy, ATwoMegabyteClobAndAHundredMegabyteBlobArriveWhole) {
                            for (int b = 0; b < 256; b += 16) {
                                hex += hex.empty() ? "" : ", ";
                                char part[40];
-                               std::snprintf(part, sizeof part, "'%02X%02X%02X%02X%02X%02X%02X%02X", b, b + 1,
-                                             b + 2, b + 3, b + 4, b + 5, b + 6, b + 7);
+                               std::snprintf(part, sizeof part, "'%02X%02X%02X%02X%02X%02X%02X%02X", b, b + 1, b + 2,
+                                             b + 3, b + 4, b + 5, b + 6, b + 7);
                                hex += part;
-                               std::snprintf(part, sizeof part, "%02X%02X%02X%02X%02X%02X%02X%02X'", b + 8,
-                                             b + 9, b + 10, b + 11, b + 12, b + 13, b + 14, b + 15);
+                               std::snprintf(part, sizeof part, "%02X%02X%02X%02X%02X%02X%02X%02X'", b + 8, b + 9,
+                                             b + 10, b + 11, b + 12, b + 13, b + 14, b + 15);
                                hex += part;
                            }
                            return hex;
@@ -78,7 +81,8 @@ TEST_F(LobCopy, ATwoMegabyteClobAndAHundredMegabyteBlobArriveWhole) {
         }
 }
 
-TEST_F(LobCopy, TwoClobColumnsOfTenAndThreeKilobytesArriveWhole) {
+TEST_F(LobCopy, TwoClobColumnsOfTenAndThreeKilobytesArriveWhole)
+{
     // Bound as bytes, the 10 kB value's bind is over 4000 bytes and the 3 kB one's is not: Oracle
     // takes no ordinary bind after a long one.
     EngineRig rig({"create table t (id int primary key, a longtext, b longtext)",
@@ -97,7 +101,8 @@ TEST_F(LobCopy, TwoClobColumnsOfTenAndThreeKilobytesArriveWhole) {
     }
 }
 
-TEST_F(LobCopy, AChunkWhoseDatesAreAllNullStillBindsWholeDates) {
+TEST_F(LobCopy, AChunkWhoseDatesAreAllNullStillBindsWholeDates)
+{
     EngineRig rig({"create table t (id int primary key, d datetime, n int)",
                    "insert into t select seq, null, seq from seq_1_to_250",
                    "update t set d = '2024-02-29 12:00:00' where id = 250"});
@@ -105,8 +110,8 @@ TEST_F(LobCopy, AChunkWhoseDatesAreAllNullStillBindsWholeDates) {
     ASSERT_TRUE(result.success) << result.message;
     EXPECT_EQ(result.rows, 250u);
     EXPECT_EQ(rig.oracleRows("select count(*), count(\"D\") from \"T\""),
-              (std::vector<db::Row>{{db::Value::of(db::ValueKind::Decimal, "250"),
-                                     db::Value::of(db::ValueKind::Decimal, "1")}}));
+              (std::vector<db::Row>{
+                  {db::Value::of(db::ValueKind::Decimal, "250"), db::Value::of(db::ValueKind::Decimal, "1")}}));
     EXPECT_EQ(rig.oracleRows("select \"D\" from \"T\" where \"D\" is not null").at(0).at(0),
               db::Value::of(db::ValueKind::DateTime, "2024-02-29 12:00:00"));
 }

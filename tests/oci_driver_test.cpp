@@ -26,7 +26,8 @@ using db::ValueKind;
 
 namespace {
 
-std::unique_ptr<db::Connection> connect(const testsupport::OracleTarget &sim) {
+std::unique_ptr<db::Connection> connect(const testsupport::OracleTarget &sim)
+{
     auto connection = db::createOracleConnection();
     connection->replaceProfile(sim.profile());
     connection->open();
@@ -84,9 +85,8 @@ TEST(OciLogon, UnknownServiceAndBadPasswordCarryOraclesText)
     } catch (const db::ConnectionLostError &e) {
         FAIL() << "an unknown service is not a lost session: " << e.what();
     } catch (const db::Error &e) {
-        EXPECT_TRUE(
-            testsupport::oracleErrorIs(sim.differences(), e.what(),
-                                       "ORA-12154: TNS:could not resolve the connect identifier specified"));
+        EXPECT_TRUE(testsupport::oracleErrorIs(sim.differences(), e.what(),
+                                               "ORA-12154: TNS:could not resolve the connect identifier specified"));
         EXPECT_EQ(e.code(), 12154);
     }
     EXPECT_FALSE(connection->isOpen());
@@ -252,8 +252,7 @@ TEST_F(OciDriver, ExistenceTestComparesTheNameExactlyAndTheOwnerInUpperCase)
         m_conn->execute("drop table \"Mixed\"");
         FAIL() << "dropping a missing table succeeded";
     } catch (const db::Error &e) {
-        EXPECT_TRUE(
-            testsupport::oracleErrorIs(differences(), e.what(), "ORA-00942: table or view does not exist"));
+        EXPECT_TRUE(testsupport::oracleErrorIs(differences(), e.what(), "ORA-00942: table or view does not exist"));
         EXPECT_EQ(e.code(), 942);
         EXPECT_EQ(e.statement(), "drop table \"Mixed\"") << "the error keeps the statement Oracle refused";
     }
@@ -384,7 +383,8 @@ TEST_F(OciDriver, TextOver4000BytesThatItsColumnCannotHoldRejectsOnlyItsRow)
     EXPECT_EQ(rows("select \"S\" from \"LONGTEXT\" order by \"ID\"").at(0).at(0), Value::text(texts[0]));
 }
 
-TEST_F(OciDriver, LargeObjectsOfSeveralMegabytesGoThroughTemporaryLobsAndSmallOnesAsBytes) {
+TEST_F(OciDriver, LargeObjectsOfSeveralMegabytesGoThroughTemporaryLobsAndSmallOnesAsBytes)
+{
     m_conn->execute("create table \"big\" (\"id\" number, \"note\" clob, \"pic\" blob)");
     auto table = m_conn->createTargetTable("oracleinsertdata");
     table->open("big");
@@ -445,9 +445,9 @@ TEST_P(OciApply, RejectedRowsAreReportedWithOraclesTextAndTheOthersWritten)
     ASSERT_EQ(applied.rejected.size(), 2u);
     EXPECT_EQ(applied.rejected[0].index, 3u);
     const std::string column = "\"" + m_sim.owner() + "\".\"PEOPLE\".\"NAME\"";
-    EXPECT_TRUE(testsupport::oracleErrorIs(differences(), applied.rejected[0].message,
-                                           "ORA-12899: value too large for column " + column +
-                                               " (actual: 11, maximum: 5)"));
+    EXPECT_TRUE(
+        testsupport::oracleErrorIs(differences(), applied.rejected[0].message,
+                                   "ORA-12899: value too large for column " + column + " (actual: 11, maximum: 5)"));
     EXPECT_EQ(applied.rejected[1].index, 7u);
     EXPECT_TRUE(testsupport::oracleErrorIs(differences(), applied.rejected[1].message,
                                            "ORA-01400: cannot insert NULL into (" + column + ")"));
@@ -473,8 +473,7 @@ TEST_P(OciApply, RejectedRowsAreReportedWithOraclesTextAndTheOthersWritten)
     EXPECT_EQ(second.written, 1u);
     ASSERT_EQ(second.rejected.size(), 1u);
     EXPECT_EQ(second.rejected[0].index, 0u);
-    EXPECT_EQ(second.rejected[0].message.rfind("ORA-00001: unique constraint (", 0), 0u)
-        << second.rejected[0].message;
+    EXPECT_EQ(second.rejected[0].message.rfind("ORA-00001: unique constraint (", 0), 0u) << second.rejected[0].message;
     EXPECT_EQ(count("PEOPLE"), 9);
 }
 
@@ -497,8 +496,7 @@ TEST_F(OciDriver, AnApplyThatFailsAsAWholeThrowsAndKeepsItsRows)
         table->apply();
         FAIL() << "an insert into a dropped table succeeded";
     } catch (const db::Error &e) {
-        EXPECT_TRUE(
-            testsupport::oracleErrorIs(differences(), e.what(), "ORA-00942: table or view does not exist"));
+        EXPECT_TRUE(testsupport::oracleErrorIs(differences(), e.what(), "ORA-00942: table or view does not exist"));
         EXPECT_EQ(e.statement(), "insert into \"GONE\"\r\n  (\"ID\", \"NOTE\")\r\nvalues\r\n  (:1, :2)\r\n");
     }
     EXPECT_EQ(table->pendingCount(), 1u);
@@ -607,7 +605,8 @@ TEST(OciMarkers, QuestionMarksBecomePositionalOutsideLiteralsIdentifiersAndComme
     EXPECT_EQ(db::positionalMarkers("?? -- ?"), ":1:2 -- ?");
 }
 
-TEST(OciInsertPlan, BindsThatMayBeLongFollowEveryOtherBind) {
+TEST(OciInsertPlan, BindsThatMayBeLongFollowEveryOtherBind)
+{
     auto column = [](std::string name, int type, int size = 0) {
         db::ColumnInfo info;
         info.name = std::move(name);
@@ -620,8 +619,8 @@ TEST(OciInsertPlan, BindsThatMayBeLongFollowEveryOtherBind) {
     const std::vector<db::ColumnInfo> columns = {column("A", 112), column("B", 2, 22), column("c", 113),
                                                  column("D", 112), column("E", 12, 7), column("F", 1, 32767)};
     using F = db::OciLobForm;
-    const auto plan = db::OciInsertPlan::build(
-        "T", columns, {F::Bound, F::Bound, F::Temporary, F::Empty, F::Bound, F::Bound});
+    const auto plan =
+        db::OciInsertPlan::build("T", columns, {F::Bound, F::Bound, F::Temporary, F::Empty, F::Bound, F::Bound});
     EXPECT_EQ(plan.text, "insert into \"T\"\r\n"
                          "  (\"B\", \"c\", \"D\", \"E\", \"A\", \"F\")\r\n"
                          "values\r\n"

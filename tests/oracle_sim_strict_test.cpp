@@ -17,22 +17,22 @@ namespace {
 using testsupport::RawConn;
 using testsupport::ReturningBind;
 
-const testsupport::RawOciApi &api() {
-    return testsupport::rawOci();
-}
+const testsupport::RawOciApi &api() { return testsupport::rawOci(); }
 
 class OracleSimStrict : public ::testing::Test {
 protected:
     testsupport::OracleSim sim;
     RawConn db{"scott", "tiger", sim.service()};
 
-    OCILobLocator *newLocator() {
+    OCILobLocator *newLocator()
+    {
         OCILobLocator *loc = nullptr;
         api().descriptorAlloc(db.env(), reinterpret_cast<void **>(&loc), oci::DTYPE_LOB, 0, nullptr);
         m_locators.push_back(loc);
         return loc;
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         for (OCILobLocator *loc : m_locators)
             api().descriptorFree(loc, oci::DTYPE_LOB);
     }
@@ -40,15 +40,16 @@ protected:
     std::vector<OCILobLocator *> m_locators;
 };
 
-TEST_F(OracleSimStrict, ReturningIntoTakesOnlyDynamicBinds) {
+TEST_F(OracleSimStrict, ReturningIntoTakesOnlyDynamicBinds)
+{
     ASSERT_EQ(db.exec("create table r (id number, note clob)"), "");
     const std::string sql = "insert into r (id, note) values (1, EMPTY_CLOB()) returning note into :1";
     OCILobLocator *loc = newLocator();
 
     // A locator bound as a plain OUT value: Oracle wants callbacks for it.
     OCIStmt *st = db.prepare(sql);
-    api().bindByPos(st, nullptr, db.err(), 1, &loc, sizeof(void *), oci::SQLT_CLOB, nullptr, nullptr, nullptr,
-                    0, nullptr, oci::DEFAULT);
+    api().bindByPos(st, nullptr, db.err(), 1, &loc, sizeof(void *), oci::SQLT_CLOB, nullptr, nullptr, nullptr, 0,
+                    nullptr, oci::DEFAULT);
     EXPECT_EQ(api().stmtExecute(db.svc(), st, db.err(), 1, 0, nullptr, nullptr, oci::DEFAULT), oci::ERROR);
     EXPECT_EQ(db.error(), "ORA-24369: required callbacks not registered for one or more bind handles");
     db.release(st);
@@ -63,14 +64,15 @@ TEST_F(OracleSimStrict, ReturningIntoTakesOnlyDynamicBinds) {
     db.release(st);
     std::string text = "written through the returned locator";
     oraub8 bytes = text.size(), chars = 0;
-    ASSERT_EQ(api().lobWrite2(db.svc(), db.err(), loc, &bytes, &chars, 1, text.data(), text.size(),
-                              oci::ONE_PIECE, nullptr, nullptr, oci::CHARSET_AL32UTF8, oci::SQLCS_IMPLICIT),
+    ASSERT_EQ(api().lobWrite2(db.svc(), db.err(), loc, &bytes, &chars, 1, text.data(), text.size(), oci::ONE_PIECE,
+                              nullptr, nullptr, oci::CHARSET_AL32UTF8, oci::SQLCS_IMPLICIT),
               oci::SUCCESS)
         << db.error();
     EXPECT_EQ(db.single("select note from r"), text);
 }
 
-TEST_F(OracleSimStrict, ABindThatMayBeOver4000BytesComesAfterEveryOrdinaryOne) {
+TEST_F(OracleSimStrict, ABindThatMayBeOver4000BytesComesAfterEveryOrdinaryOne)
+{
     ASSERT_EQ(db.exec("create table l (note clob, id number)"), "");
     // Oracle goes by the bind's maximum size: a 5000-byte buffer holding ten bytes is still a LONG.
     std::string note(5000, ' ');
@@ -80,10 +82,10 @@ TEST_F(OracleSimStrict, ABindThatMayBeOver4000BytesComesAfterEveryOrdinaryOne) {
     ub2 idLength = 1;
     auto insert = [&](const std::string &sql, ub4 notePosition, ub4 idPosition) {
         OCIStmt *st = db.prepare(sql);
-        api().bindByPos(st, nullptr, db.err(), notePosition, note.data(), static_cast<sb4>(note.size()),
-                        oci::SQLT_CHR, nullptr, &noteLength, nullptr, 0, nullptr, oci::DEFAULT);
-        api().bindByPos(st, nullptr, db.err(), idPosition, id, 1, oci::SQLT_CHR, nullptr, &idLength, nullptr,
-                        0, nullptr, oci::DEFAULT);
+        api().bindByPos(st, nullptr, db.err(), notePosition, note.data(), static_cast<sb4>(note.size()), oci::SQLT_CHR,
+                        nullptr, &noteLength, nullptr, 0, nullptr, oci::DEFAULT);
+        api().bindByPos(st, nullptr, db.err(), idPosition, id, 1, oci::SQLT_CHR, nullptr, &idLength, nullptr, 0,
+                        nullptr, oci::DEFAULT);
         const sword rc = api().stmtExecute(db.svc(), st, db.err(), 1, 0, nullptr, nullptr, oci::DEFAULT);
         db.release(st);
         return rc == oci::SUCCESS ? std::string() : db.error();
@@ -94,18 +96,19 @@ TEST_F(OracleSimStrict, ABindThatMayBeOver4000BytesComesAfterEveryOrdinaryOne) {
     EXPECT_EQ(db.rows("select id, note from l"), (std::vector<std::string>{"7|short note"}));
 }
 
-TEST_F(OracleSimStrict, ADateBindHasTheSizeOfAnOciDateEvenWhenEveryValueIsNull) {
+TEST_F(OracleSimStrict, ADateBindHasTheSizeOfAnOciDateEvenWhenEveryValueIsNull)
+{
     ASSERT_EQ(db.exec("create table d (id number, born date)"), "");
     oci::OCIDate dates[3] = {};
     sb2 nulls[3] = {oci::IND_NULL, oci::IND_NULL, oci::IND_NULL};
     std::int64_t ids[3] = {1, 2, 3};
     auto insert = [&](sb4 dateSize) {
         OCIStmt *st = db.prepare("insert into d (id, born) values (:1, :2)");
-        api().bindByPos(st, nullptr, db.err(), 1, ids, sizeof ids[0], oci::SQLT_INT, nullptr, nullptr,
-                        nullptr, 0, nullptr, oci::DEFAULT);
-        OCIBind *bind = nullptr;
-        api().bindByPos(st, &bind, db.err(), 2, dates, dateSize, oci::SQLT_ODT, nulls, nullptr, nullptr, 0,
+        api().bindByPos(st, nullptr, db.err(), 1, ids, sizeof ids[0], oci::SQLT_INT, nullptr, nullptr, nullptr, 0,
                         nullptr, oci::DEFAULT);
+        OCIBind *bind = nullptr;
+        api().bindByPos(st, &bind, db.err(), 2, dates, dateSize, oci::SQLT_ODT, nulls, nullptr, nullptr, 0, nullptr,
+                        oci::DEFAULT);
         api().bindArrayOfStruct(bind, db.err(), sizeof dates[0], sizeof nulls[0], 0, 0);
         const sword rc = api().stmtExecute(db.svc(), st, db.err(), 3, 0, nullptr, nullptr, oci::DEFAULT);
         db.release(st);
@@ -117,14 +120,15 @@ TEST_F(OracleSimStrict, ADateBindHasTheSizeOfAnOciDateEvenWhenEveryValueIsNull) 
     EXPECT_EQ(db.single("select count(*), count(born) from d"), "3|0");
 }
 
-TEST_F(OracleSimStrict, RowidNamesNoColumnQuotedOrNot) {
+TEST_F(OracleSimStrict, RowidNamesNoColumnQuotedOrNot)
+{
     EXPECT_EQ(db.exec("create table t (rowid number)"), "ORA-00904: : invalid identifier");
     EXPECT_EQ(db.exec("create table t (\"ROWID\" number)"), "ORA-00904: \"ROWID\": invalid identifier");
-    EXPECT_EQ(db.exec("create table t (\"rowid\" number)"), "")
-        << "only the upper-case name is the pseudocolumn";
+    EXPECT_EQ(db.exec("create table t (\"rowid\" number)"), "") << "only the upper-case name is the pseudocolumn";
 }
 
-std::string pattern(std::size_t bytes) {
+std::string pattern(std::size_t bytes)
+{
     const std::string unit = "ab é 東 😀 ";
     std::string out;
     while (out.size() + unit.size() <= bytes)
@@ -132,7 +136,8 @@ std::string pattern(std::size_t bytes) {
     return out;
 }
 
-TEST_F(OracleSimStrict, TemporaryLobsWrittenInPiecesGoInAsArrayBinds) {
+TEST_F(OracleSimStrict, TemporaryLobsWrittenInPiecesGoInAsArrayBinds)
+{
     ASSERT_EQ(db.exec("create table t (id number, note clob, pic blob)"), "");
     const std::string text = pattern(300000);
     std::string bytes(250000, '\0');
@@ -176,14 +181,13 @@ TEST_F(OracleSimStrict, TemporaryLobsWrittenInPiecesGoInAsArrayBinds) {
 
     OCIStmt *st = db.prepare("insert into t (id, note, pic) values (:1, :2, :3)");
     std::int64_t ids[2] = {1, 2};
-    api().bindByPos(st, nullptr, db.err(), 1, ids, sizeof ids[0], oci::SQLT_INT, nullptr, nullptr, nullptr, 0,
+    api().bindByPos(st, nullptr, db.err(), 1, ids, sizeof ids[0], oci::SQLT_INT, nullptr, nullptr, nullptr, 0, nullptr,
+                    oci::DEFAULT);
+    api().bindByPos(st, nullptr, db.err(), 2, notes, sizeof(void *), oci::SQLT_CLOB, nullptr, nullptr, nullptr, 0,
                     nullptr, oci::DEFAULT);
-    api().bindByPos(st, nullptr, db.err(), 2, notes, sizeof(void *), oci::SQLT_CLOB, nullptr, nullptr,
-                    nullptr, 0, nullptr, oci::DEFAULT);
-    api().bindByPos(st, nullptr, db.err(), 3, pics, sizeof(void *), oci::SQLT_BLOB, nullptr, nullptr, nullptr,
-                    0, nullptr, oci::DEFAULT);
-    ASSERT_EQ(api().stmtExecute(db.svc(), st, db.err(), 2, 0, nullptr, nullptr, oci::COMMIT_ON_SUCCESS),
-              oci::SUCCESS)
+    api().bindByPos(st, nullptr, db.err(), 3, pics, sizeof(void *), oci::SQLT_BLOB, nullptr, nullptr, nullptr, 0,
+                    nullptr, oci::DEFAULT);
+    ASSERT_EQ(api().stmtExecute(db.svc(), st, db.err(), 2, 0, nullptr, nullptr, oci::COMMIT_ON_SUCCESS), oci::SUCCESS)
         << db.error();
     db.release(st);
     for (OCILobLocator *loc : notes)
@@ -195,22 +199,21 @@ TEST_F(OracleSimStrict, TemporaryLobsWrittenInPiecesGoInAsArrayBinds) {
     EXPECT_EQ(db.rows("select id, length(note), length(pic) from t order by id"),
               (std::vector<std::string>{"1|" + std::to_string(units) + "|250000", "2|1|3"}));
     RawConn other("scott", "tiger", sim.service());
-    EXPECT_EQ(other.single("select count(*) from t where note = 'x'"),
-              "error: ORA-00932: inconsistent datatypes: "
-              "expected - got CLOB");
+    EXPECT_EQ(other.single("select count(*) from t where note = 'x'"), "error: ORA-00932: inconsistent datatypes: "
+                                                                       "expected - got CLOB");
     // A temporary BLOB is no CLOB.
     st = db.prepare("insert into t (id, note) values (3, :1)");
-    api().bindByPos(st, nullptr, db.err(), 1, &pics[1], sizeof(void *), oci::SQLT_BLOB, nullptr, nullptr,
-                    nullptr, 0, nullptr, oci::DEFAULT);
+    api().bindByPos(st, nullptr, db.err(), 1, &pics[1], sizeof(void *), oci::SQLT_BLOB, nullptr, nullptr, nullptr, 0,
+                    nullptr, oci::DEFAULT);
     EXPECT_EQ(api().stmtExecute(db.svc(), st, db.err(), 1, 0, nullptr, nullptr, oci::DEFAULT), oci::ERROR);
     EXPECT_EQ(db.error(), "ORA-00932: inconsistent datatypes: expected CLOB got BLOB");
     db.release(st);
 }
 
-TEST_F(OracleSimStrict, TheServerHandleTellsWhetherTheConnectionStands) {
+TEST_F(OracleSimStrict, TheServerHandleTellsWhetherTheConnectionStands)
+{
     void *server = nullptr;
-    ASSERT_EQ(api().attrGet(db.svc(), oci::HTYPE_SVCCTX, &server, nullptr, oci::ATTR_SERVER, db.err()),
-              oci::SUCCESS);
+    ASSERT_EQ(api().attrGet(db.svc(), oci::HTYPE_SVCCTX, &server, nullptr, oci::ATTR_SERVER, db.err()), oci::SUCCESS);
     ub4 status = 99;
     ASSERT_EQ(api().attrGet(server, oci::HTYPE_SERVER, &status, nullptr, oci::ATTR_SERVER_STATUS, db.err()),
               oci::SUCCESS);

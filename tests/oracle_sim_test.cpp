@@ -857,8 +857,7 @@ TEST_F(OracleSimTest, ArrayInsertReturnsOneLocatorPerRow)
         api().descriptorAlloc(db.env(), reinterpret_cast<void **>(&loc), oci::DTYPE_LOB, 0, nullptr);
     OCIStmt *st = db.prepare("insert into al (id, note) values (:1, EMPTY_CLOB()) returning note into :2");
     api().bindByPos(st, nullptr, db.err(), 1, ids, sizeof ids[0], oci::SQLT_INT, nullptr, nullptr, nullptr, 0, nullptr, 0);
-    testsupport::ReturningBind notesInto(st, db.err(), 2, oci::SQLT_CLOB, {locs[0], locs[1], locs[2]},
-                                         sizeof(void *));
+    testsupport::ReturningBind notesInto(st, db.err(), 2, oci::SQLT_CLOB, {locs[0], locs[1], locs[2]}, sizeof(void *));
     ASSERT_EQ(api().stmtExecute(db.svc(), st, db.err(), 3, 0, nullptr, nullptr, 0), oci::SUCCESS) << db.error();
     db.release(st);
     for (int i = 0; i < 3; ++i) {

@@ -16,11 +16,11 @@ using testsupport::runCommand;
 
 namespace {
 
-TEST(Trace, ARunWritesStatementsVersionsAndErrorsButNoPassword) {
+TEST(Trace, ARunWritesStatementsVersionsAndErrorsButNoPassword)
+{
     MORVANE_REQUIRE_SANDBOX();
     MORVANE_REQUIRE_STAND_IN("an Oracle user made for the test");
-    EngineRig rig(
-        {"create table wide (id int primary key, n int)", "insert into wide values (1, 5), (2, 50)"});
+    EngineRig rig({"create table wide (id int primary key, n int)", "insert into wide values (1, 5), (2, 50)"});
     // Passwords that can only have come from the profiles.
     rig.mysql().execute("create user if not exists 'tracer'@'localhost' identified by 'Mysql-Secret-7'");
     rig.mysql().execute("grant all on `" + rig.mysql().name() + "`.* to 'tracer'@'localhost'");
@@ -31,13 +31,12 @@ TEST(Trace, ARunWritesStatementsVersionsAndErrorsButNoPassword) {
     oracle->open();
     oracle->execute("create table \"WIDE\" (\"ID\" number, \"N\" number(1))");
 
-    const auto trace =
-        std::filesystem::temp_directory_path() / ("morvane-trace-" + rig.mysql().name() + ".log");
+    const auto trace = std::filesystem::temp_directory_path() / ("morvane-trace-" + rig.mysql().name() + ".log");
     std::string out;
     const int status = runCommand(
-        {"env", "MORVANE_TRACE=" + trace.string(), std::string(MORVANE_BINARY_DIR) + "/bench/morvane-bench",
-         "convert", "--mysql-database", rig.mysql().name(), "--mysql-user", "tracer", "--mysql-password",
-         "Mysql-Secret-7", "--oracle", "TRACER/Oracle-Secret-9@" + rig.oracle().service(), "--merge", "wide"},
+        {"env", "MORVANE_TRACE=" + trace.string(), std::string(MORVANE_BINARY_DIR) + "/bench/morvane-bench", "convert",
+         "--mysql-database", rig.mysql().name(), "--mysql-user", "tracer", "--mysql-password", "Mysql-Secret-7",
+         "--oracle", "TRACER/Oracle-Secret-9@" + rig.oracle().service(), "--merge", "wide"},
         &out);
     EXPECT_EQ(status, 0) << out;
     std::ifstream file(trace);

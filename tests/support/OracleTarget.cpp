@@ -14,18 +14,18 @@ namespace testsupport {
 
 namespace {
 
-std::string variable() {
+std::string variable()
+{
     const char *v = std::getenv("MORVANE_TEST_ORACLE");
     return v ? std::string(v) : std::string();
 }
 
 } // namespace
 
-bool testOracleIsReal() {
-    return !variable().empty();
-}
+bool testOracleIsReal() { return !variable().empty(); }
 
-OracleTarget::OracleTarget() {
+OracleTarget::OracleTarget()
+{
     const std::string login = variable();
     if (login.empty()) {
         m_sim = std::make_unique<OracleSim>();
@@ -45,7 +45,8 @@ OracleTarget::OracleTarget() {
     m_tablesBefore = tableNames();
 }
 
-OracleTarget::~OracleTarget() {
+OracleTarget::~OracleTarget()
+{
     if (!isReal())
         return;
     try {
@@ -60,7 +61,8 @@ OracleTarget::~OracleTarget() {
     }
 }
 
-std::vector<std::string> OracleTarget::tableNames() const {
+std::vector<std::string> OracleTarget::tableNames() const
+{
     auto connection = db::createOracleConnection();
     connection->replaceProfile(profile());
     connection->open();
@@ -70,31 +72,30 @@ std::vector<std::string> OracleTarget::tableNames() const {
     return names;
 }
 
-std::string OracleTarget::owner() const {
-    return db::asciiUpper(m_user);
-}
+std::string OracleTarget::owner() const { return db::asciiUpper(m_user); }
 
-std::vector<std::string> OracleTarget::profile() const {
-    return profile(m_user, m_password);
-}
+std::vector<std::string> OracleTarget::profile() const { return profile(m_user, m_password); }
 
-std::vector<std::string> OracleTarget::profile(const std::string &user, const std::string &password) const {
+std::vector<std::string> OracleTarget::profile(const std::string &user, const std::string &password) const
+{
     return db::oracleTargetProfile(m_service, user, password);
 }
 
-void OracleTarget::createUser(const std::string &user, const std::string &password) const {
+void OracleTarget::createUser(const std::string &user, const std::string &password) const
+{
     if (!m_sim)
         throw std::runtime_error("a real Oracle's users are not made by the tests");
     m_sim->createUser(user, password);
 }
 
 testing::AssertionResult oracleErrorIs(const OracleDifferences &differences, const std::string &actual,
-                                       const std::string &classicText) {
+                                       const std::string &classicText)
+{
     if (differences.classicMessages ? actual == classicText
                                     : actual.compare(0, 10, classicText, 0, 10) == 0) // "ORA-nnnnn:"
         return testing::AssertionSuccess();
-    return testing::AssertionFailure() << "Oracle said \"" << actual << "\", expected \"" << classicText
-                                       << "\"" << (differences.classicMessages ? "" : " (its number)");
+    return testing::AssertionFailure() << "Oracle said \"" << actual << "\", expected \"" << classicText << "\""
+                                       << (differences.classicMessages ? "" : " (its number)");
 }
 
 } // namespace testsupport

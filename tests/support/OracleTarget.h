@@ -73,15 +73,15 @@ testing::AssertionResult oracleErrorIs(const OracleDifferences &differences, con
 } // namespace testsupport
 
 // First statement of a test that needs what only the stand-in offers.
-#define MORVANE_REQUIRE_STAND_IN(why)                                                                        \
-    do {                                                                                                     \
-        if (::testsupport::testOracleIsReal())                                                               \
-            GTEST_SKIP() << "needs the Oracle stand-in: " << why;                                            \
+#define MORVANE_REQUIRE_STAND_IN(why)                                                                                  \
+    do {                                                                                                               \
+        if (::testsupport::testOracleIsReal())                                                                         \
+            GTEST_SKIP() << "needs the Oracle stand-in: " << why;                                                      \
     } while (0)
 
 // First statement of a test that only means something against a real Oracle.
-#define MORVANE_REQUIRE_REAL_ORACLE()                                                                        \
-    do {                                                                                                     \
-        if (!::testsupport::testOracleIsReal())                                                              \
-            GTEST_SKIP() << "set MORVANE_TEST_ORACLE=USER/PASSWORD@CONNECT to run against a real Oracle";    \
+#define MORVANE_REQUIRE_REAL_ORACLE()                                                                                  \
+    do {                                                                                                               \
+        if (!::testsupport::testOracleIsReal())                                                                        \
+            GTEST_SKIP() << "set MORVANE_TEST_ORACLE=USER/PASSWORD@CONNECT to run against a real Oracle";              \
     } while (0)

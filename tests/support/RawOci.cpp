@@ -10,7 +10,8 @@ namespace testsupport {
 
 namespace {
 
-RawOciApi load(const std::string &path) {
+RawOciApi load(const std::string &path)
+{
     void *lib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!lib)
         throw std::runtime_error(dlerror());
@@ -57,12 +58,14 @@ RawOciApi load(const std::string &path) {
 
 } // namespace
 
-const RawOciApi &rawOci() {
+const RawOciApi &rawOci()
+{
     static const RawOciApi api = load(std::string(MORVANE_BINARY_DIR) + "/oracle-sim/libclntsh.so");
     return api;
 }
 
-const RawOciApi &rawOciFrom(const std::string &path) {
+const RawOciApi &rawOciFrom(const std::string &path)
+{
     static const RawOciApi api = load(path);
     return api;
 }
@@ -71,7 +74,8 @@ const OraText *oraText(const std::string &s) {
     return reinterpret_cast<const OraText *>(s.data());
 }
 
-std::string rawErrorText(void *handle, ub4 type, ub4 record, const RawOciApi &api) {
+std::string rawErrorText(void *handle, ub4 type, ub4 record, const RawOciApi &api)
+{
     char buf[3072] = {};
     sb4 code = 0;
     if (api.errorGet(handle, record, nullptr, &code, reinterpret_cast<OraText *>(buf), sizeof buf, type) !=
@@ -86,18 +90,20 @@ std::string rawErrorText(void *handle, ub4 type, ub4 record, const RawOciApi &ap
     return s;
 }
 
-ReturningBind::ReturningBind(OCIStmt *statement, OCIError *err, ub4 position, ub2 type,
-                             std::vector<void *> targets, ub4 elementSize, const RawOciApi &api)
+ReturningBind::ReturningBind(OCIStmt *statement, OCIError *err, ub4 position, ub2 type, std::vector<void *> targets,
+                             ub4 elementSize, const RawOciApi &api)
     : m_targets(std::move(targets)), m_indicators(m_targets.size(), oci::IND_NULL),
-      m_lengths(m_targets.size(), elementSize), m_elementSize(elementSize) {
+      m_lengths(m_targets.size(), elementSize), m_elementSize(elementSize)
+{
     OCIBind *bind = nullptr;
-    m_status = api.bindByPos(statement, &bind, err, position, nullptr, static_cast<sb4>(elementSize), type,
-                             nullptr, nullptr, nullptr, 0, nullptr, oci::DATA_AT_EXEC);
+    m_status = api.bindByPos(statement, &bind, err, position, nullptr, static_cast<sb4>(elementSize), type, nullptr,
+                             nullptr, nullptr, 0, nullptr, oci::DATA_AT_EXEC);
     if (m_status == oci::SUCCESS)
         m_status = api.bindDynamic(bind, err, this, &ReturningBind::in, this, &ReturningBind::out);
 }
 
-sb4 ReturningBind::in(void *, OCIBind *, ub4, ub4, void **bufpp, ub4 *alenp, ub1 *piecep, void **indp) {
+sb4 ReturningBind::in(void *, OCIBind *, ub4, ub4, void **bufpp, ub4 *alenp, ub1 *piecep, void **indp)
+{
     // A RETURNING bind takes nothing in.
     static sb2 null = oci::IND_NULL;
     *bufpp = nullptr;
@@ -107,8 +113,9 @@ sb4 ReturningBind::in(void *, OCIBind *, ub4, ub4, void **bufpp, ub4 *alenp, ub1
     return oci::CONTINUE;
 }
 
-sb4 ReturningBind::out(void *context, OCIBind *, ub4 iter, ub4, void **bufpp, ub4 **alenp, ub1 *piecep,
-                       void **indp, ub2 **rcodep) {
+sb4 ReturningBind::out(void *context, OCIBind *, ub4 iter, ub4, void **bufpp, ub4 **alenp, ub1 *piecep, void **indp,
+                       ub2 **rcodep)
+{
     auto *self = static_cast<ReturningBind *>(context);
     if (iter >= self->m_targets.size())
         return oci::ERROR;
@@ -121,9 +128,9 @@ sb4 ReturningBind::out(void *context, OCIBind *, ub4 iter, ub4, void **bufpp, ub
     return oci::CONTINUE;
 }
 
-RawConn::RawConn(const std::string &user, const std::string &password, const std::string &service,
-                 const RawOciApi &api)
-    : m_api(api) {
+RawConn::RawConn(const std::string &user, const std::string &password, const std::string &service, const RawOciApi &api)
+    : m_api(api)
+{
     api.envNlsCreate(&m_env, oci::THREADED, nullptr, nullptr, nullptr, nullptr, 0, nullptr, 873, 873);
     api.handleAlloc(m_env, reinterpret_cast<void **>(&m_err), oci::HTYPE_ERROR, 0, nullptr);
     m_status = api.logon2(m_env, m_err, &m_svc, oraText(user), static_cast<ub4>(user.size()),
@@ -131,7 +138,8 @@ RawConn::RawConn(const std::string &user, const std::string &password, const std
                           static_cast<ub4>(service.size()), oci::DEFAULT);
 }
 
-RawConn::~RawConn() {
+RawConn::~RawConn()
+{
     if (m_svc)
         m_api.logoff(m_svc, m_err);
     m_api.handleFree(m_err, oci::HTYPE_ERROR);
@@ -146,9 +154,7 @@ OCIStmt *RawConn::prepare(const std::string &sql) {
     return st;
 }
 
-void RawConn::release(OCIStmt *st) {
-    m_api.stmtRelease(st, m_err, nullptr, 0, oci::DEFAULT);
-}
+void RawConn::release(OCIStmt *st) { m_api.stmtRelease(st, m_err, nullptr, 0, oci::DEFAULT); }
 
 std::string RawConn::exec(const std::string &sql, ub4 mode) {
     OCIStmt *st = prepare(sql);
@@ -157,7 +163,8 @@ std::string RawConn::exec(const std::string &sql, ub4 mode) {
     return rc == oci::SUCCESS ? std::string() : error();
 }
 
-std::vector<std::string> RawConn::rows(const std::string &sql) {
+std::vector<std::string> RawConn::rows(const std::string &sql)
+{
     std::vector<std::string> out;
     OCIStmt *st = prepare(sql);
     if (m_api.stmtExecute(m_svc, st, m_err, 0, 0, nullptr, nullptr, oci::DEFAULT) != oci::SUCCESS) {
@@ -170,8 +177,8 @@ std::vector<std::string> RawConn::rows(const std::string &sql) {
     std::vector<std::vector<char>> bufs(count, std::vector<char>(8001));
     std::vector<sb2> inds(count);
     for (ub4 i = 0; i < count; ++i)
-        m_api.defineByPos(st, nullptr, m_err, i + 1, bufs[i].data(), 8001, oci::SQLT_STR, &inds[i], nullptr,
-                          nullptr, oci::DEFAULT);
+        m_api.defineByPos(st, nullptr, m_err, i + 1, bufs[i].data(), 8001, oci::SQLT_STR, &inds[i], nullptr, nullptr,
+                          oci::DEFAULT);
     sword rc;
     while ((rc = m_api.stmtFetch2(st, m_err, 1, oci::FETCH_NEXT, 0, oci::DEFAULT)) == oci::SUCCESS) {
         std::string row;

@@ -51,8 +51,7 @@ const RawOciApi &rawOciFrom(const std::string &path);
 const OraText *oraText(const std::string &s);
 
 // The first (or record-th) error record of a handle, without its line end; empty when there is none.
-std::string rawErrorText(void *handle, ub4 type = oci::HTYPE_ERROR, ub4 record = 1,
-                         const RawOciApi &api = rawOci());
+std::string rawErrorText(void *handle, ub4 type = oci::HTYPE_ERROR, ub4 record = 1, const RawOciApi &api = rawOci());
 
 // A RETURNING ... INTO bind the way Oracle takes one: in OCI_DATA_AT_EXEC mode with OCIBindDynamic
 // callbacks. The row iteration i returns goes to targets[i]: for SQLT_CLOB/SQLT_BLOB the locator
@@ -67,8 +66,8 @@ public:
 
 private:
     static sb4 in(void *, OCIBind *, ub4, ub4, void **bufpp, ub4 *alenp, ub1 *piecep, void **indp);
-    static sb4 out(void *context, OCIBind *, ub4 iter, ub4 index, void **bufpp, ub4 **alenp, ub1 *piecep,
-                   void **indp, ub2 **rcodep);
+    static sb4 out(void *context, OCIBind *, ub4 iter, ub4 index, void **bufpp, ub4 **alenp, ub1 *piecep, void **indp,
+                   ub2 **rcodep);
 
     std::vector<void *> m_targets;
     std::vector<sb2> m_indicators;
