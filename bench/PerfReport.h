@@ -7,8 +7,14 @@
 struct CopyFigures {
     std::size_t rows = 0;
     double seconds = 0;
+    // Processor seconds of this process and the MariaDB server while the copy ran; negative when the
+    // server's could not be read.
+    double processorSeconds = -1;
     std::size_t peakBytes = 0; // peak resident memory of the process while the copy ran
     std::size_t baseBytes = 0; // resident memory when it started
+
+    // What the scaling figure compares: processor seconds where measured, wall seconds otherwise.
+    double cost() const { return processorSeconds >= 0 ? processorSeconds : seconds; }
 };
 
 // R, W and E of one table. S = 1 / (1/R + 1/W) is what a copy that reads and writes in turn can reach.
