@@ -35,9 +35,9 @@ double convertOnce(Sessions &s, const std::string &oracleUser, const std::string
     convert::MemoryLog log;
     convert::ConversionOptions options;
     options.verify = verify;
-    convert::ConversionRun run({*s.catalog, *s.rowSource, s.profile, *s.oracleConn, *s.oracleData, *s.oracleInsert,
-                                oracleUser},
-                               options, {log, {}, {}});
+    convert::ConversionRun run(
+        {*s.catalog, *s.rowSource, s.profile, *s.oracleConn, *s.oracleData, *s.oracleInsert, oracleUser}, options,
+        {log, {}, {}});
     Stopwatch clock;
     const convert::RunSummary summary = run.run({table});
     const double seconds = clock.seconds();

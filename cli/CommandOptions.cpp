@@ -37,8 +37,8 @@ const char *kExitStatus = "Exit status: 0 %s, 1 an error ended the command, 2 ba
 
 bool takesValue(const std::string &a)
 {
-    for (const char *name : {"--mysql-database", "--mysql-user", "--mysql-password", "--mysql-host", "--oracle",
-                             "--charset", "--report"})
+    for (const char *name :
+         {"--mysql-database", "--mysql-user", "--mysql-password", "--mysql-host", "--oracle", "--charset", "--report"})
         if (a == name)
             return true;
     return false;

@@ -13,8 +13,8 @@ enum class Command { Convert, Check, Verify };
 // What the command line asked for. Every command takes the arguments of convert, so one line can be
 // checked, run and verified by changing its first word.
 struct CommandOptions {
-    std::string database, user, host; // an empty host is the local server
-    std::optional<std::string> mysqlPassword;  // left out: MYSQL_PWD, else a prompt
+    std::string database, user, host;         // an empty host is the local server
+    std::optional<std::string> mysqlPassword; // left out: MYSQL_PWD, else a prompt
     std::string oracleUser, oracleService;
     std::optional<std::string> oraclePassword; // left out: MORVANE_ORACLE_PASSWORD, else a prompt
     convert::ConversionOptions options;

@@ -74,9 +74,8 @@ std::string resolvePasswords(CommandOptions &o)
                    ": give --mysql-password, set MYSQL_PWD, or run the command from a terminal to be asked";
     }
     if (!o.oraclePassword) {
-        o.oraclePassword = passwordFromEnvironment("MORVANE_ORACLE_PASSWORD", "Password of Oracle user " +
-                                                                                  o.oracleUser + "@" + o.oracleService +
-                                                                                  ": ");
+        o.oraclePassword = passwordFromEnvironment(
+            "MORVANE_ORACLE_PASSWORD", "Password of Oracle user " + o.oracleUser + "@" + o.oracleService + ": ");
         if (!o.oraclePassword)
             return "no password for Oracle user " + o.oracleUser +
                    ": give --oracle USER/PASSWORD@SERVICE, set MORVANE_ORACLE_PASSWORD, or run the command from a "

@@ -50,7 +50,8 @@ std::string applySavedSettings(QSettings &store, CommandOptions &o)
     c.blobToText = s.blobToText;
     c.keepSchema = s.keepSchema;
     c.verify = s.verify;
-    const bool listed = s.charsetIndex >= 0 && static_cast<std::size_t>(s.charsetIndex) < convert::kSourceCharsets.size();
+    const bool listed =
+        s.charsetIndex >= 0 && static_cast<std::size_t>(s.charsetIndex) < convert::kSourceCharsets.size();
     c.charsetIndex = listed ? s.charsetIndex : 0;
     c.charset = std::string(convert::kSourceCharsets[static_cast<std::size_t>(c.charsetIndex)]);
     return {};

@@ -35,7 +35,8 @@ convert::TableRecord verifyOne(Connections &c, const convert::TableNames &names,
         const std::vector<std::string> key =
             convert::PrimaryKeyColumns(convert::ListSourceIndexRows(*c.catalog, names.source));
         const convert::VerifySource source{*c.rowSource, names, charset, key, nullptr};
-        const convert::VerifyResult result = convert::VerifyTable(*c.oracleConn, names.target, target->columns(), source);
+        const convert::VerifyResult result =
+            convert::VerifyTable(*c.oracleConn, names.target, target->columns(), source);
         record.verification = result;
         record.status = result.match ? "verified" : "differs";
         record.steps.push_back({"verify", result.match ? "succeeded" : "failed", result.difference});

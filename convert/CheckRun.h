@@ -16,7 +16,6 @@ namespace convert {
 // table, so a window can stay live. Returns the problems found; throws the server's error when the
 // Oracle names cannot be settled.
 std::size_t CheckTables(CheckConnections &connections, const std::vector<std::string> &tables,
-                        const ConversionOptions &options, LogSink &out,
-                        const std::function<void()> &afterTable = {});
+                        const ConversionOptions &options, LogSink &out, const std::function<void()> &afterTable = {});
 
 } // namespace convert

@@ -261,7 +261,8 @@ private:
         for (const auto &rejected : applied.rejected) {
             ++m_result.rejectedCount;
             if (m_result.rejected.size() < kRejectedRowsShown)
-                m_result.rejected.push_back({base + rejected.index + 1, pendingKeyText(rejected.index), rejected.message});
+                m_result.rejected.push_back(
+                    {base + rejected.index + 1, pendingKeyText(rejected.index), rejected.message});
         }
         m_keyRows = 0;
     }

@@ -25,7 +25,7 @@ int exitCodeFor(const RunSummary &summary);
 // What a report says of the run besides its tables. It has no place for a password, so none can leak
 // into a report.
 struct RunDescription {
-    std::string program; // "morvane-cli convert", "morvane"
+    std::string program;                             // "morvane-cli convert", "morvane"
     std::string mysqlDatabase, mysqlUser, mysqlHost; // an empty host is the local server
     std::string oracleUser, oracleService;
     ConversionOptions options;

@@ -54,8 +54,9 @@ protected:
     // A command line without passwords.
     std::vector<std::string> args(const std::string &command, const std::vector<std::string> &rest) const
     {
-        std::vector<std::string> a = {kCli,           command,     "--mysql-database", m_rig->mysql().name(),
-                                      "--mysql-user", m_mysqlUser, "--oracle",         kOracleUser + "@" + m_rig->oracle().service()};
+        std::vector<std::string> a = {
+            kCli,           command,     "--mysql-database", m_rig->mysql().name(),
+            "--mysql-user", m_mysqlUser, "--oracle",         kOracleUser + "@" + m_rig->oracle().service()};
         a.insert(a.end(), rest.begin(), rest.end());
         return a;
     }
@@ -158,14 +159,16 @@ TEST_F(CliTest, CheckConvertAndVerifyWithPasswordsFromTheEnvironment)
     EXPECT_TRUE(has(json, "\"rowsRead\":3000,\"rowsWritten\":2999,\"rowsRefused\":1,\"refusedRows\":[{\"row\":7,"
                           "\"key\":\"id=7\",\"message\":\"Column \\\"AMOUNT\\\": "))
         << json;
-    EXPECT_TRUE(has(json, "\"verification\":{\"match\":true,\"mysqlRows\":2999,\"oracleRows\":2999,\"difference\":\"\"}"))
+    EXPECT_TRUE(
+        has(json, "\"verification\":{\"match\":true,\"mysqlRows\":2999,\"oracleRows\":2999,\"difference\":\"\"}"))
         << json;
     EXPECT_TRUE(has(json, "{\"step\":\"create\",\"status\":\"succeeded\",\"message\":\"\"}")) << json;
 
     // Verify on its own: a clean table matches; one changed in Oracle names its key; the row the copy
     // refused is not known to a later verification and counts as missing.
     EXPECT_EQ(run(args("verify", {"tidy"}), withPasswords(), out), 0) << out;
-    EXPECT_EQ(out, "Verify table TIDY: 50 rows, the same in MySQL and Oracle\n1 tables verified; tables that differ: 0.\n");
+    EXPECT_EQ(out,
+              "Verify table TIDY: 50 rows, the same in MySQL and Oracle\n1 tables verified; tables that differ: 0.\n");
     auto oracle = oracleAsCliUser();
     oracle->execute("update \"TIDY\" set \"NOTE\" = 'changed' where \"ID\" = 31");
     oracle->commit();
@@ -176,7 +179,8 @@ TEST_F(CliTest, CheckConvertAndVerifyWithPasswordsFromTheEnvironment)
     EXPECT_TRUE(has(out, "Verify table LEDGER: MySQL 3000 rows, Oracle 2999 rows; key ID=7 is missing in Oracle\n"))
         << out;
     EXPECT_EQ(testsupport::reportSchemaErrors(verifyReport), "") << testsupport::readFile(verifyReport);
-    EXPECT_TRUE(has(testsupport::readFile(verifyReport), "\"status\":\"differs\"")) << testsupport::readFile(verifyReport);
+    EXPECT_TRUE(has(testsupport::readFile(verifyReport), "\"status\":\"differs\""))
+        << testsupport::readFile(verifyReport);
 }
 
 TEST_F(CliTest, MissingPasswordsBadArgumentsAndAServerThatRefuses)
@@ -187,12 +191,13 @@ TEST_F(CliTest, MissingPasswordsBadArgumentsAndAServerThatRefuses)
     EXPECT_TRUE(has(out, "morvane-cli check: no password for MySQL user " + m_mysqlUser +
                              ": give --mysql-password, set MYSQL_PWD, or run the command from a terminal to be asked"))
         << out;
-    EXPECT_EQ(run(args("convert", {"tidy"}), {{"MYSQL_PWD=" + kMySqlSecret}, {"MORVANE_ORACLE_PASSWORD"}, false}, out), 2)
+    EXPECT_EQ(run(args("convert", {"tidy"}), {{"MYSQL_PWD=" + kMySqlSecret}, {"MORVANE_ORACLE_PASSWORD"}, false}, out),
+              2)
         << out;
     EXPECT_TRUE(has(out, "no password for Oracle user " + kOracleUser)) << out;
     // An empty variable is a password: the empty one, which this account does not have.
-    EXPECT_EQ(run(args("check", {"tidy"}), {{"MYSQL_PWD=", "MORVANE_ORACLE_PASSWORD=" + kOracleSecret}, {}, false}, out),
-              1)
+    EXPECT_EQ(
+        run(args("check", {"tidy"}), {{"MYSQL_PWD=", "MORVANE_ORACLE_PASSWORD=" + kOracleSecret}, {}, false}, out), 1)
         << out;
     EXPECT_TRUE(has(out, "Access denied for user")) << out;
 

@@ -50,7 +50,8 @@ TEST_F(CheckAndReportTest, CheckShowsWhatARunWouldDoInTheTextViewerAndSendsNothi
     Tfrmcs &viewer = window->textViewer();
     EXPECT_TRUE(viewer.isVisible());
     const QString text = viewer.Memo1->toPlainText();
-    EXPECT_TRUE(text.startsWith("Check table ledger\n  Oracle name LEDGER: the MySQL name in capitals\n")) << text.toStdString();
+    EXPECT_TRUE(text.startsWith("Check table ledger\n  Oracle name LEDGER: the MySQL name in capitals\n"))
+        << text.toStdString();
     EXPECT_TRUE(has(text, "  problem: 1 rows refused: column \"amount\" holds a number of more than 38 significant "
                           "digits, which a NUMBER would round (first: id=7)\n"))
         << text.toStdString();
@@ -92,7 +93,8 @@ TEST_F(CheckAndReportTest, VerifyAfterCopyingAndSaveReport)
     EXPECT_FALSE(button("btsavereport").isEnabled());
     button("btnext").click();
     ASSERT_EQ(window->currentPage(), 6) << lastMessage();
-    EXPECT_TRUE(logLines().contains("Verify table ORDERS: 250 rows, the same in MySQL and Oracle")) << logLines().join('\n').toStdString();
+    EXPECT_TRUE(logLines().contains("Verify table ORDERS: 250 rows, the same in MySQL and Oracle"))
+        << logLines().join('\n').toStdString();
 
     ASSERT_TRUE(button("btsavereport").isEnabled());
     EXPECT_EQ(button("btsavereport").text(), "Save report");
@@ -101,7 +103,8 @@ TEST_F(CheckAndReportTest, VerifyAfterCopyingAndSaveReport)
     prompts.saveAnswers = {path};
     button("btsavereport").click();
     ASSERT_EQ(prompts.of(Kind::SaveFile).size(), 1u);
-    EXPECT_TRUE(prompts.of(Kind::SaveFile)[0].text.endsWith(".json")) << prompts.of(Kind::SaveFile)[0].text.toStdString();
+    EXPECT_TRUE(prompts.of(Kind::SaveFile)[0].text.endsWith(".json"))
+        << prompts.of(Kind::SaveFile)[0].text.toStdString();
     const std::string json = testsupport::readFile(path.toStdString());
     EXPECT_EQ(testsupport::reportSchemaErrors(path.toStdString()), "") << json;
     for (const char *part : {"\"program\":\"morvane\"", "\"exitCode\":0,\"outcome\":\"completed\"", "\"verify\":true",
@@ -116,6 +119,6 @@ TEST_F(CheckAndReportTest, VerifyAfterCopyingAndSaveReport)
     prompts.saveAnswers = {files.path() + "/missing/wizard.json"};
     button("btsavereport").click();
     ASSERT_EQ(prompts.of(Kind::Error).size(), 1u);
-    EXPECT_EQ(prompts.of(Kind::Error)[0].text, "Cannot write the report to " + files.path() +
-                                                    "/missing/wizard.json: No such file or directory.");
+    EXPECT_EQ(prompts.of(Kind::Error)[0].text,
+              "Cannot write the report to " + files.path() + "/missing/wizard.json: No such file or directory.");
 }
