@@ -729,6 +729,7 @@ void Taaform1::step5Click()
     report->started = std::chrono::system_clock::now();
     auto keepReport = [&](int exitCode, const std::string &error) {
         report->tables = run.record().tables();
+        report->steps = run.record().runSteps();
         report->exitCode = exitCode;
         report->error = error;
         report->ended = std::chrono::system_clock::now();

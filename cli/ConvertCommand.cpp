@@ -58,6 +58,7 @@ int runConvert(int argc, char **argv, const std::string &program)
         const convert::RunSummary summary = run->run(args->tables);
         log.flush();
         report.tables = run->record().tables();
+        report.steps = run->record().runSteps();
         status = convert::exitCodeFor(summary);
     } catch (const std::exception &e) {
         log.flush();
@@ -65,6 +66,7 @@ int runConvert(int argc, char **argv, const std::string &program)
         report.error = e.what();
         if (run) {
             report.tables = run->record().tables();
+            report.steps = run->record().runSteps();
         } else {
             for (const auto &table : args->tables) {
                 report.tables.emplace_back();

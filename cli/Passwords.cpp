@@ -42,11 +42,12 @@ std::optional<std::string> askOnTerminal(const std::string &question)
 {
     if (!isatty(STDIN_FILENO))
         return std::nullopt;
-    std::fputs(question.c_str(), stderr);
-    std::fflush(stderr);
     std::string answer;
     {
+        // Echo goes off before the question shows, so nothing typed in answer to it is ever shown.
         EchoOff quiet(STDIN_FILENO);
+        std::fputs(question.c_str(), stderr);
+        std::fflush(stderr);
         char c = 0;
         while (read(STDIN_FILENO, &c, 1) == 1 && c != '\n')
             answer += c;

@@ -238,6 +238,7 @@ bool ConversionRun::convertTable(const TableNames &names)
 bool ConversionRun::addSchemaAfterRows(const TableNames &names)
 {
     const SchemaResult schema = AddSchemaAfterRows(m_connections.oracleData, m_connections.catalog, names, m_options);
+    m_record.schema(schema.failures);
     logSchema(schema);
     return schema.failures.empty();
 }
@@ -247,6 +248,7 @@ void ConversionRun::addForeignKeys()
 {
     m_hooks.log.append("Foreign keys... ");
     const SchemaResult keys = AddForeignKeys(m_connections.oracleData, m_connections.catalog, m_created, m_options);
+    m_record.foreignKeys(keys.failures);
     m_hooks.log.replaceLast("Foreign keys: " + std::to_string(keys.sent) + " created");
     logSchema(keys);
     m_summary.failed += keys.failures.empty() ? 0 : 1;

@@ -9,11 +9,21 @@ namespace {
 
 std::string statusOf(const StepResult &result) { return result.success ? "succeeded" : "failed"; }
 
+// Each refused statement with Oracle's reason, one per line.
+std::string refusals(const std::vector<KeyFailure> &failures)
+{
+    std::string message;
+    for (const auto &failure : failures)
+        message += (message.empty() ? "" : "\n") + failure.name + ": " + failure.message;
+    return message;
+}
+
 } // namespace
 
 void RunRecord::selected(const std::vector<std::string> &tables)
 {
     m_tables.clear();
+    m_runSteps.clear();
     for (const auto &table : tables) {
         TableRecord record;
         record.names.source = table;
@@ -56,13 +66,23 @@ void RunRecord::keys(const KeyResult &result)
     if (!table)
         return;
     // Each refused key with Oracle's reason: the step's own message keeps only the last one.
-    std::string message;
-    for (const auto &failure : result.failures)
-        message += (message.empty() ? "" : "\n") + failure.name + ": " + failure.message;
+    std::string message = refusals(result.failures);
     if (message.empty() && !result.success)
         message = result.message;
     table->steps.push_back({"keys", statusOf(result), message});
     touch();
+}
+
+void RunRecord::schema(const std::vector<KeyFailure> &failures)
+{
+    if (TableRecord *table = current())
+        table->steps.push_back({"schema", failures.empty() ? "succeeded" : "failed", refusals(failures)});
+    touch();
+}
+
+void RunRecord::foreignKeys(const std::vector<KeyFailure> &failures)
+{
+    m_runSteps.push_back({"foreignKeys", failures.empty() ? "succeeded" : "failed", refusals(failures)});
 }
 
 void RunRecord::skipped()

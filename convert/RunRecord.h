@@ -13,11 +13,12 @@
 namespace convert {
 
 struct CopyResult;
+struct KeyFailure;
 struct KeyResult;
 
 // One step of one table as a report shows it.
 struct StepRecord {
-    std::string step;    // "drop", "create", "keys", "skip", "rows", "verify"
+    std::string step;    // "drop", "create", "keys", "skip", "rows", "schema", "verify"; for the run "foreignKeys"
     std::string status;  // "succeeded", "failed", "skipped", "stopped"
     std::string message; // the server's text of a failure (the refused keys, one per line); else empty
 };
@@ -52,6 +53,10 @@ public:
     void startTable(std::size_t index);
     void step(const std::string &name, const StepResult &result);
     void keys(const KeyResult &result);
+    // The rest of the table's schema after its rows: what Oracle refused of it.
+    void schema(const std::vector<KeyFailure> &failures);
+    // The foreign keys between the run's tables, after all of them: a step of the run, not of a table.
+    void foreignKeys(const std::vector<KeyFailure> &failures);
     void skipped();
     void rows(const CopyResult &result);
     void finishTable(const std::string &status);
@@ -59,12 +64,14 @@ public:
     void endedByError(const std::string &message);
 
     const std::vector<TableRecord> &tables() const noexcept { return m_tables; }
+    const std::vector<StepRecord> &runSteps() const noexcept { return m_runSteps; }
 
 private:
     TableRecord *current();
     void touch();
 
     std::vector<TableRecord> m_tables;
+    std::vector<StepRecord> m_runSteps;
     std::size_t m_current = 0;
     bool m_open = false; // a table has started and not finished
     Clock::time_point m_started;

@@ -84,6 +84,19 @@ void writeOptions(JsonWriter &json, const RunDescription &run)
     json.endObject();
 }
 
+void writeSteps(JsonWriter &json, const std::vector<StepRecord> &steps)
+{
+    json.key("steps").beginArray();
+    for (const auto &step : steps) {
+        json.beginObject();
+        json.key("step").value(step.step);
+        json.key("status").value(step.status);
+        json.key("message").value(step.message);
+        json.endObject();
+    }
+    json.endArray();
+}
+
 void writeTable(JsonWriter &json, const TableRecord &t)
 {
     json.beginObject();
@@ -97,15 +110,7 @@ void writeTable(JsonWriter &json, const TableRecord &t)
         json.key("error").null();
     else
         json.key("error").value(t.error);
-    json.key("steps").beginArray();
-    for (const auto &step : t.steps) {
-        json.beginObject();
-        json.key("step").value(step.step);
-        json.key("status").value(step.status);
-        json.key("message").value(step.message);
-        json.endObject();
-    }
-    json.endArray();
+    writeSteps(json, t.steps);
     json.key("rowsRead").value(count(t.rowsRead));
     json.key("rowsWritten").value(count(t.rowsWritten));
     json.key("rowsRefused").value(count(t.rowsRefused));
@@ -159,6 +164,7 @@ std::string RunReportJson(const RunReport &report)
     else
         json.key("error").value(report.error);
     writeOptions(json, report.run);
+    writeSteps(json, report.steps);
     json.key("tables").beginArray();
     for (const auto &table : report.tables)
         writeTable(json, table);

@@ -281,3 +281,19 @@ TEST_F(CliTest, OptionsFromTheWizardsSettingsWithArgumentsOverThem)
         << out;
     EXPECT_TRUE(has(out, "to database 'no_such_database'")) << out;
 }
+
+TEST_F(CliTest, TheReportOfARunKeepingTheSchemaHasItsStepsAndTheForeignKeys)
+{
+    rig({"create table parent (id int primary key, name varchar(10) not null)",
+         "create table child (id int primary key, parent_id int, foreign key (parent_id) references parent (id))",
+         "insert into parent values (1, 'a')", "insert into child values (1, 1)"});
+    const std::string report = file("schema.json");
+    std::string out;
+    EXPECT_EQ(run(args("convert", {"--keep-schema", "--report", report, "parent", "child"}), withPasswords(), out), 0)
+        << out;
+    const std::string json = testsupport::readFile(report);
+    EXPECT_EQ(testsupport::reportSchemaErrors(report), "") << json;
+    EXPECT_TRUE(has(json, "\"keepSchema\":true")) << json;
+    EXPECT_TRUE(has(json, "\"steps\":[{\"step\":\"foreignKeys\",\"status\":\"succeeded\",\"message\":\"\"}]")) << json;
+    EXPECT_TRUE(has(json, "{\"step\":\"schema\",\"status\":\"succeeded\",\"message\":\"\"}")) << json;
+}
