@@ -295,8 +295,8 @@ void Taaform1::buildPages()
                               QRect(232, 212, 245, 20));
     chkkeepschema = makeCheck(QStringLiteral("chkkeepschema"), QStringLiteral("Keep constraints and defaults"), page,
                               QRect(232, 236, 245, 20));
-    chkverify = makeCheck(QStringLiteral("chkverify"), QStringLiteral("Verify after copying"), page,
-                          QRect(232, 260, 245, 20));
+    chkverify =
+        makeCheck(QStringLiteral("chkverify"), QStringLiteral("Verify after copying"), page, QRect(232, 260, 245, 20));
     label = makeLabel(QStringLiteral("Label33"), QStringLiteral("Character Set"), page, QRect(16, 240, 200, 20));
     cbcharset = new QComboBox(page);
     cbcharset->setObjectName(QStringLiteral("cbcharset"));
@@ -724,8 +724,14 @@ void Taaform1::step5Click()
     } running(m_running);
     // The report of this run, kept however it ends.
     auto report = std::make_unique<convert::RunReport>();
-    report->run = {"morvane",   m_chosenDatabase, text(edtname),           accessmode->itemIndex() == 1 ? text(edthost) : "",
-                   text(edtoracleusername), text(edtservice), options, tables};
+    report->run = {"morvane",
+                   m_chosenDatabase,
+                   text(edtname),
+                   accessmode->itemIndex() == 1 ? text(edthost) : "",
+                   text(edtoracleusername),
+                   text(edtservice),
+                   options,
+                   tables};
     report->started = std::chrono::system_clock::now();
     auto keepReport = [&](int exitCode, const std::string &error) {
         report->tables = run.record().tables();
@@ -797,8 +803,9 @@ void Taaform1::btsavereportClick()
 {
     if (!m_lastReport || m_running)
         return;
-    const QString suggested = QDir::home().filePath(
-        QStringLiteral("morvane-report-%1.json").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+    const QString suggested =
+        QDir::home().filePath(QStringLiteral("morvane-report-%1.json")
+                                  .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
     const QString path = m_prompts.chooseSaveFile(this, btsavereport->text(), suggested);
     if (path.isEmpty())
         return;

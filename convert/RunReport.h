@@ -36,7 +36,7 @@ struct RunReport {
     RunDescription run;
     std::chrono::system_clock::time_point started, ended;
     int exitCode = kExitClean;
-    std::string error; // what ended the run, when an error did
+    std::string error;             // what ended the run, when an error did
     std::vector<StepRecord> steps; // steps of the run as a whole (the foreign keys between its tables)
     std::vector<TableRecord> tables;
 };

@@ -13,11 +13,10 @@ using testsupport::GuiTest;
 
 namespace {
 
-const QStringList kValueNames = {"accessmode", "mysqldatabase", "mysqlu",       "mysqlp",       "host",
-                                 "port",       "Character Set", "oracleh",      "oraclep",      "oracleu",
-                                 "processtable", "tabledefonly", "nameuppercase", "skipindex", "blobtotext",
-                                 "keepschema",
-                                 "verify"};
+const QStringList kValueNames = {"accessmode",   "mysqldatabase", "mysqlu",        "mysqlp",    "host",
+                                 "port",         "Character Set", "oracleh",       "oraclep",   "oracleu",
+                                 "processtable", "tabledefonly",  "nameuppercase", "skipindex", "blobtotext",
+                                 "keepschema",   "verify"};
 
 } // namespace
 
