@@ -1,6 +1,7 @@
 #include "app/MessageBoxPrompts.h"
 
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -21,6 +22,11 @@ void MessageBoxPrompts::showMessage(QWidget *parent, const QString &title, const
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+QString MessageBoxPrompts::chooseSaveFile(QWidget *parent, const QString &title, const QString &suggested)
+{
+    return QFileDialog::getSaveFileName(parent, title, suggested, QStringLiteral("JSON (*.json)"));
 }
 
 void MessageBoxPrompts::openUrl(const QUrl &url)

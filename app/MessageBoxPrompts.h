@@ -9,4 +9,5 @@ public:
     void showError(QWidget *parent, const QString &title, const QString &text) override;
     void showMessage(QWidget *parent, const QString &title, const QString &text) override;
     void openUrl(const QUrl &url) override;
+    QString chooseSaveFile(QWidget *parent, const QString &title, const QString &suggested) override;
 };

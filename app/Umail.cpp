@@ -12,7 +12,9 @@
 #include "app/captions/ApplyCaptions.h"
 #include "app/captions/CaptionTables.h"
 #include "app/ucs.h"
+#include "convert/CheckRun.h"
 #include "convert/ConversionRun.h"
+#include "convert/RunReport.h"
 #include "convert/SourceCharsets.h"
 #include "db/Connection.h"
 #include "db/ConnectionProfile.h"
@@ -25,6 +27,9 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -35,6 +40,7 @@
 #include <QStackedWidget>
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <stdexcept>
 
@@ -289,6 +295,8 @@ void Taaform1::buildPages()
                               QRect(232, 212, 245, 20));
     chkkeepschema = makeCheck(QStringLiteral("chkkeepschema"), QStringLiteral("Keep constraints and defaults"), page,
                               QRect(232, 236, 245, 20));
+    chkverify =
+        makeCheck(QStringLiteral("chkverify"), QStringLiteral("Verify after copying"), page, QRect(232, 260, 245, 20));
     label = makeLabel(QStringLiteral("Label33"), QStringLiteral("Character Set"), page, QRect(16, 240, 200, 20));
     cbcharset = new QComboBox(page);
     cbcharset->setObjectName(QStringLiteral("cbcharset"));
@@ -316,15 +324,23 @@ void Taaform1::buildPages()
     connect(Button2, &QPushButton::clicked, this, &Taaform1::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &Taaform1::Button3Click);
     connect(Button4, &QPushButton::clicked, this, &Taaform1::Button4Click);
+    // Under the move buttons, in the free space between the two lists.
+    btcheck = makeButton(QStringLiteral("btcheck"), QStringLiteral("Check"), page, QRect(209, 290, 75, 25));
+    btcheck->setEnabled(false); // until a table is selected
+    connect(btcheck, &QPushButton::clicked, this, &Taaform1::btcheckClick);
 
     // Page 6: the progress log.
     page = addPage(QStringLiteral("TabSheet6"));
     sc = new QPlainTextEdit(page);
     sc->setObjectName(QStringLiteral("sc"));
-    sc->setGeometry(4, 4, kPageWidth - 8, kPageHeight - 8);
+    sc->setGeometry(4, 4, kPageWidth - 8, kPageHeight - 40);
     sc->setReadOnly(true);
     sc->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     sc->setLineWrapMode(QPlainTextEdit::NoWrap);
+    btsavereport = makeButton(QStringLiteral("btsavereport"), QStringLiteral("Save report"), page,
+                              QRect(kPageWidth - 4 - 90, kPageHeight - 32, 90, 25));
+    btsavereport->setEnabled(false); // until a run has something to report
+    connect(btsavereport, &QPushButton::clicked, this, &Taaform1::btsavereportClick);
 
     // The holder page, never shown: its labels keep the translatable texts the code reads (the closing
     // lines of the log, the help address, the close question), so they follow the caption table.
@@ -650,13 +666,16 @@ void Taaform1::step4Click()
         tablelists::highlight(*mysqltablelist, 0);
 }
 
-void Taaform1::step5Click()
+std::vector<std::string> Taaform1::selectedTables() const
 {
     std::vector<std::string> tables;
     for (int i = 0; i < mysqltableselect->count(); ++i)
         tables.push_back(mysqltableselect->item(i)->text().toStdString());
+    return tables;
+}
 
-    pg->setCurrentIndex(kLogPage - 1);
+convert::ConversionOptions Taaform1::pageFourOptions() const
+{
     convert::ConversionOptions options;
     options.policy = static_cast<convert::ExistingTablePolicy>(std::max(0, processtable->itemIndex()));
     options.definitionsOnly = chktabledefi->isChecked();
@@ -664,8 +683,18 @@ void Taaform1::step5Click()
     options.uppercaseNames = chkuppercase->isChecked();
     options.blobToText = chkblobtotext->isChecked();
     options.keepSchema = chkkeepschema->isChecked();
+    options.verify = chkverify->isChecked();
     options.charsetIndex = cbcharset->currentIndex();
     options.charset = cbcharset->currentText().toStdString();
+    return options;
+}
+
+void Taaform1::step5Click()
+{
+    const std::vector<std::string> tables = selectedTables();
+    pg->setCurrentIndex(kLogPage - 1);
+    const convert::ConversionOptions options = pageFourOptions();
+    btsavereport->setEnabled(false);
     btback->setEnabled(false);
     btnext->setEnabled(false);
     setCancelAction(CancelAction::Stop, QStringLiteral("Stop"));
@@ -693,7 +722,35 @@ void Taaform1::step5Click()
         explicit RunningFlag(bool &f) : flag(f) { flag = true; }
         ~RunningFlag() { flag = false; }
     } running(m_running);
-    if (run.run(tables).outcome == convert::RunOutcome::Stopped) {
+    // The report of this run, kept however it ends.
+    auto report = std::make_unique<convert::RunReport>();
+    report->run = {"morvane",
+                   m_chosenDatabase,
+                   text(edtname),
+                   accessmode->itemIndex() == 1 ? text(edthost) : "",
+                   text(edtoracleusername),
+                   text(edtservice),
+                   options,
+                   tables};
+    report->started = std::chrono::system_clock::now();
+    auto keepReport = [&](int exitCode, const std::string &error) {
+        report->tables = run.record().tables();
+        report->steps = run.record().runSteps();
+        report->exitCode = exitCode;
+        report->error = error;
+        report->ended = std::chrono::system_clock::now();
+        m_lastReport = std::move(report);
+        btsavereport->setEnabled(true);
+    };
+    convert::RunSummary summary;
+    try {
+        summary = run.run(tables);
+    } catch (const std::exception &e) {
+        keepReport(convert::kExitError, e.what());
+        throw;
+    }
+    keepReport(convert::exitCodeFor(summary), {});
+    if (summary.outcome == convert::RunOutcome::Stopped) {
         StopRequested = false; // acted on
         throw SilentAbort{};
     }
@@ -723,8 +780,37 @@ void Taaform1::bkstep5Click()
 
 void Taaform1::updateNextOnPage5()
 {
+    btcheck->setEnabled(mysqltableselect->count() > 0);
     if (CurrentPage == 5)
         btnext->setEnabled(mysqltableselect->count() > 0);
+}
+
+void Taaform1::btcheckClick()
+{
+    performAction(
+        [this] {
+            convert::CheckConnections connections{*m_catalogConnection, *oracleconn, text(edtoracleusername)};
+            ProgressLog out(*frmcs->Memo1);
+            out.clear();
+            convert::CheckTables(connections, selectedTables(), pageFourOptions(), out);
+            frmcs->show();
+            frmcs->raise();
+        },
+        Qt::WaitCursor);
+}
+
+void Taaform1::btsavereportClick()
+{
+    if (!m_lastReport || m_running)
+        return;
+    const QString suggested =
+        QDir::home().filePath(QStringLiteral("morvane-report-%1.json")
+                                  .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+    const QString path = m_prompts.chooseSaveFile(this, btsavereport->text(), suggested);
+    if (path.isEmpty())
+        return;
+    performAction([&] { convert::WriteRunReport(*m_lastReport, QFile::encodeName(path).toStdString()); },
+                  Qt::WaitCursor);
 }
 
 void Taaform1::Button1Click()
@@ -753,7 +839,17 @@ void Taaform1::Button4Click()
 
 // ---- Captions and settings ----
 
-void Taaform1::ApplyCaptions() { captions::applyCaptions(*this, InterfaceLanguage, english, chn); }
+void Taaform1::ApplyCaptions()
+{
+    captions::applyCaptions(*this, InterfaceLanguage, english, chn);
+    // Buttons keep the captions they were built with, except these, which came with their own rows.
+    const QStringList *table = InterfaceLanguage == QLatin1String("en")   ? &english
+                               : InterfaceLanguage == QLatin1String("cn") ? &chn
+                                                                          : nullptr;
+    if (table)
+        for (QPushButton *button : {btcheck, btsavereport})
+            button->setText(captions::captionFor(*table, button->objectName()));
+}
 
 void Taaform1::LoadSettings()
 {
@@ -779,6 +875,7 @@ void Taaform1::LoadSettings()
     chkskipindex->setChecked(s.skipIndex);
     chkblobtotext->setChecked(s.blobToText);
     chkkeepschema->setChecked(s.keepSchema);
+    chkverify->setChecked(s.verify);
 }
 
 void Taaform1::SaveSettings()
@@ -800,5 +897,6 @@ void Taaform1::SaveSettings()
     s.skipIndex = chkskipindex->isChecked();
     s.blobToText = chkblobtotext->isChecked();
     s.keepSchema = chkkeepschema->isChecked();
+    s.verify = chkverify->isChecked();
     SettingsStore::save(s);
 }

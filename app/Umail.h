@@ -26,6 +26,11 @@ class Prompts;
 class RadioGroup;
 class Tfrmcs;
 
+namespace convert {
+struct ConversionOptions;
+struct RunReport;
+} // namespace convert
+
 namespace db {
 class Connection;
 }
@@ -71,6 +76,11 @@ public:
     void Button3Click();
     void Button4Click();
 
+    // "Check" on page 5: what a run would do to the selected tables, in the text viewer.
+    void btcheckClick();
+    // "Save report" on page 6: the last run's report as JSON, where the user says.
+    void btsavereportClick();
+
     void ApplyCaptions();
     void LoadSettings();
     void SaveSettings();
@@ -103,6 +113,8 @@ private:
     // Let the window handle what is pending during a run; false once the user has confirmed Stop.
     bool runProgressPoint();
     std::vector<std::string> sourceProfile(const std::string &database) const;
+    std::vector<std::string> selectedTables() const;
+    convert::ConversionOptions pageFourOptions() const;
 
     Prompts &m_prompts;
 
@@ -124,6 +136,7 @@ private:
 
     std::unique_ptr<Tfrmcs> frmcs;
     std::unique_ptr<ProgressLog> m_log;
+    std::unique_ptr<convert::RunReport> m_lastReport; // of the last run, for "Save report"
 
     // Controls.
     QFrame *Panel1 = nullptr;
@@ -144,10 +157,13 @@ private:
     RadioGroup *processtable = nullptr;
     QCheckBox *chktabledefi = nullptr, *chkskipindex = nullptr, *chkuppercase = nullptr, *chkblobtotext = nullptr;
     QCheckBox *chkkeepschema = nullptr;
+    QCheckBox *chkverify = nullptr;
     QComboBox *cbcharset = nullptr;
     QListWidget *mysqltablelist = nullptr, *mysqltableselect = nullptr;
     QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr;
+    QPushButton *btcheck = nullptr;
     QPlainTextEdit *sc = nullptr;
+    QPushButton *btsavereport = nullptr;
     QLabel *Label29 = nullptr, *Label30 = nullptr, *Label32 = nullptr, *helpurl = nullptr, *queryclose = nullptr;
     // The other endings of a run: with failures, stopped, ended by an error, and the tables left.
     QLabel *Label31 = nullptr, *Label34 = nullptr, *Label35 = nullptr, *Label36 = nullptr;

@@ -3,6 +3,7 @@
 #include "Measure.h"
 #include "PerfData.h"
 #include "PerfReport.h"
+#include "VerifyCheckCost.h"
 
 #include "convert/LogSink.h"
 #include "convert/NameRules.h"
@@ -415,7 +416,13 @@ int runPerfCommand(int argc, char **argv)
             rig.dropTarget("big_lobs");
         }
 
-        std::string text = report.render();
+
+        std::fprintf(stderr, "perf: the cost of --verify and of check on %s\n", wide.c_str());
+        const VerifyCheckCost cost =
+            measureVerifyAndCheck(db::mysqlSourceProfile(kDatabase, options.user, options.password, ""),
+                                  db::oracleTargetProfile(kService, kOracleUser, kOraclePassword), kOracleUser, wide);
+
+        std::string text = report.render() + cost.render();
         std::fputs(text.c_str(), stdout);
         std::fputs(report.summary().c_str(), stdout);
         std::fflush(stdout);
@@ -423,6 +430,10 @@ int runPerfCommand(int argc, char **argv)
             std::string path = options.docPath.empty() ? std::string(MORVANE_SOURCE_DIR) + "/docs/performance.md"
                                                        : options.docPath;
             report.writeDocument(path);
+            if (std::FILE *doc = std::fopen(path.c_str(), "a")) {
+                std::fputs(cost.render().c_str(), doc);
+                std::fclose(doc);
+            }
             std::fprintf(stderr, "perf: wrote %s\n", path.c_str());
         }
         return 0;

@@ -59,13 +59,18 @@ RunSummary ConversionRun::run(const std::vector<std::string> &tables)
     m_current = m_finished = 0;
     m_stopAsked = false;
     m_created.clear();
+    m_record.selected(tables);
     try {
         const std::vector<TableNames> names = planNames(tables);
+        m_record.named(names);
         for (; m_current < tables.size() && goOn(); ++m_current) {
-            if (!convertTable(names[m_current]))
+            if (!convertTable(names[m_current])) {
+                m_record.finishTable("stopped");
                 break;
+            }
         }
     } catch (const std::exception &e) {
+        m_record.endedByError(e.what());
         LogSink &log = m_hooks.log;
         if (!dynamic_cast<const LoggedSessionLoss *>(&e))
             log.append(e.what());
@@ -119,6 +124,7 @@ bool ConversionRun::convertTable(const TableNames &names)
 {
     LogSink &log = m_hooks.log;
     const std::string &T = names.target;
+    m_record.startTable(m_current);
     const bool exists = TargetTableExists(m_connections.oracleConn, T, m_connections.oracleUser);
     // Resuming keeps what an earlier run wrote, whatever the policy says.
     const auto policy = exists && m_options.resume ? ExistingTablePolicy::Merge : m_options.policy;
@@ -132,6 +138,7 @@ bool ConversionRun::convertTable(const TableNames &names)
         requireLiveSessions();
         log.append("Drop table " + T + "... ");
         StepResult dropped = DropTargetTable(m_connections.oracleData, T);
+        m_record.step("drop", dropped);
         if (dropped.success)
             log.replaceLast("Drop table " + T + "...Done");
         else
@@ -142,12 +149,14 @@ bool ConversionRun::convertTable(const TableNames &names)
         goOn(); // a stop waits for the table to be made again
     }
     if (exists && policy == ExistingTablePolicy::Skip) {
+        m_record.skipped();
         log.append("Skip table " + T + "... ");
         log.append("");
     }
     if (!exists || policy == ExistingTablePolicy::Overwrite) {
         log.append("Create table " + T + "... ");
         CreateResult created = CreateTargetTable(m_connections.oracleData, m_connections.catalog, names, m_options);
+        m_record.step("create", created);
         if (created.success) {
             log.replaceLast("Create table " + T + "...Done");
             for (const auto &note : created.notes)
@@ -162,6 +171,7 @@ bool ConversionRun::convertTable(const TableNames &names)
         if (!m_options.skipIndexes) {
             KeyResult keys =
                 ConvertKeys(m_connections.oracleData, m_connections.catalog, names, m_options, [this] { goOn(); });
+            m_record.keys(keys);
             // A key Oracle refused is named with Oracle's reason; the table itself is usable.
             for (const auto &failure : keys.failures)
                 log.append(failure.name + ": " + failure.message);
@@ -197,6 +207,7 @@ bool ConversionRun::convertTable(const TableNames &names)
         m_connections.rowSource, m_connections.rowProfile, m_connections.oracleInsert, m_options, log, copyProgress};
     context.continueAfterTarget = exists && policy == ExistingTablePolicy::Merge;
     CopyResult copied = CopyTableRows(context, names);
+    m_record.rows(copied);
     if (copied.success) {
         log.replaceLast(log.lastLine() + "...Done");
     } else {
@@ -227,6 +238,7 @@ bool ConversionRun::convertTable(const TableNames &names)
 bool ConversionRun::addSchemaAfterRows(const TableNames &names)
 {
     const SchemaResult schema = AddSchemaAfterRows(m_connections.oracleData, m_connections.catalog, names, m_options);
+    m_record.schema(schema.failures);
     logSchema(schema);
     return schema.failures.empty();
 }
@@ -236,6 +248,7 @@ void ConversionRun::addForeignKeys()
 {
     m_hooks.log.append("Foreign keys... ");
     const SchemaResult keys = AddForeignKeys(m_connections.oracleData, m_connections.catalog, m_created, m_options);
+    m_record.foreignKeys(keys.failures);
     m_hooks.log.replaceLast("Foreign keys: " + std::to_string(keys.sent) + " created");
     logSchema(keys);
     m_summary.failed += keys.failures.empty() ? 0 : 1;
@@ -286,6 +299,7 @@ void ConversionRun::endIfSessionLost(const StepResult &step)
 void ConversionRun::finishTable(bool failed)
 {
     ++(failed ? m_summary.failed : m_summary.converted);
+    m_record.finishTable(failed ? "failed" : "converted");
     m_finished = m_current + 1;
 }
 

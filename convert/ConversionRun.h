@@ -3,6 +3,7 @@
 #include "ConversionOptions.h"
 #include "LogSink.h"
 #include "ProgressHook.h"
+#include "RunRecord.h"
 #include "StepResult.h"
 #include "TableNames.h"
 
@@ -86,6 +87,8 @@ public:
     RunSummary run(const std::vector<std::string> &tables);
 
     const ConversionOptions &options() const noexcept { return m_options; }
+    // What the last run() did to each table, also after it threw.
+    const RunRecord &record() const noexcept { return m_record; }
 
 private:
     std::vector<TableNames> planNames(const std::vector<std::string> &tables);
@@ -107,6 +110,7 @@ private:
     ConversionOptions m_options;
     RunHooks m_hooks;
     RunSummary m_summary;
+    RunRecord m_record;
     std::size_t m_current = 0;  // the table under way
     std::size_t m_finished = 0; // tables finished, from the first
     bool m_stopAsked = false;

@@ -39,6 +39,7 @@ public:
         m_target->open(m_names.target);
         if (m_ctx.options.verify)
             m_written.emplace(m_target->columns(), keyPositions(reader.primaryKey()));
+        findSourceKey(reader);
         if (m_ctx.continueAfterTarget)
             continueAfterTarget(reader);
         while (reader.nextPage())
@@ -125,6 +126,7 @@ private:
                 m_target->refuseValue((*m_columnMap)[i], problem);
         }
         m_target->post();
+        keepPendingKey();
         if (m_written) {
             m_written->row().beginRow();
             for (std::size_t i = 0; i < m_columnMap->size(); ++i)
@@ -196,6 +198,41 @@ private:
         return true;
     }
 
+    // Source positions of the primary-key columns, for naming refused rows.
+    void findSourceKey(const SourceReader &reader)
+    {
+        for (const auto &name : reader.primaryKey())
+            for (std::size_t i = 0; i < reader.columns().size(); ++i)
+                if (reader.columns()[i].name == name)
+                    m_keyColumns.push_back(i);
+        if (m_keyColumns.size() != reader.primaryKey().size())
+            m_keyColumns.clear();
+        else
+            m_keyNames = reader.primaryKey();
+    }
+
+    // The key values of the row just appended, kept until its apply says whether it went in. Only a
+    // refused row's key becomes text; the stored values reuse their storage from one apply to the next.
+    void keepPendingKey()
+    {
+        const std::size_t at = m_keyRows++ * m_keyColumns.size();
+        if (m_pendingKeys.size() < at + m_keyColumns.size())
+            m_pendingKeys.resize(at + m_keyColumns.size());
+        for (std::size_t k = 0; k < m_keyColumns.size(); ++k)
+            m_pendingKeys[at + k] = m_values[m_keyColumns[k]];
+    }
+
+    std::string pendingKeyText(std::size_t pendingIndex) const
+    {
+        std::string text;
+        const std::size_t at = pendingIndex * m_keyColumns.size();
+        for (std::size_t k = 0; k < m_keyColumns.size() && at + k < m_pendingKeys.size(); ++k) {
+            const db::Value &value = m_pendingKeys[at + k];
+            text += (k ? ", " : "") + m_keyNames[k] + "=" + (value.isNull() ? std::string("NULL") : value.data);
+        }
+        return text;
+    }
+
     // Target positions of the primary-key columns, for naming rows in a verification.
     std::vector<std::size_t> keyPositions(const std::vector<std::string> &key) const
     {
@@ -232,8 +269,10 @@ private:
         for (const auto &rejected : applied.rejected) {
             ++m_result.rejectedCount;
             if (m_result.rejected.size() < kRejectedRowsShown)
-                m_result.rejected.push_back({base + rejected.index + 1, rejected.message});
+                m_result.rejected.push_back(
+                    {base + rejected.index + 1, pendingKeyText(rejected.index), rejected.message});
         }
+        m_keyRows = 0;
     }
 
     CopyContext &m_ctx;
@@ -243,6 +282,10 @@ private:
     std::optional<std::vector<std::size_t>> m_columnMap; // source position -> target position
     std::vector<db::Value> m_values;                     // the row being moved, storage kept across rows
     std::size_t m_applied = 0; // rows handed to applies so far: the table position of the next pending row
+    std::vector<std::size_t> m_keyColumns;      // source positions of the primary key; empty without one
+    std::vector<std::string> m_keyNames;        // their MySQL names
+    std::vector<db::Value> m_pendingKeys;       // key values of the pending rows, row after row
+    std::size_t m_keyRows = 0;                  // pending rows whose key is kept
     std::optional<WrittenRowsDigest> m_written; // what went in, when the copy is to be verified
     bool m_continued = false;                   // the copy started after the rows a kept table held
     ProgressPacer m_pacer;

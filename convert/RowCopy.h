@@ -31,6 +31,7 @@ inline constexpr std::chrono::milliseconds kProgressInterval{100};
 // A row Oracle (or the conversion of one of its values) refused.
 struct RejectedRowReport {
     std::size_t row = 0; // position in the table, from 1
+    std::string key;     // "id=42" or "a=1, b=x" by the MySQL primary key; empty for a table without one
     std::string message;
 };
 

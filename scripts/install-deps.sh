@@ -3,8 +3,9 @@
 #   scripts/install-deps.sh [extra package ...]
 set -euo pipefail
 
+# python3-jsonschema: the tests validate run reports against docs/run-report.schema.json with it.
 packages=(cmake make g++ pkg-config qt6-base-dev libmariadb-dev libsqlite3-dev libgtest-dev
-          mariadb-server mariadb-client "$@")
+          mariadb-server mariadb-client python3-jsonschema "$@")
 missing=()
 for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

@@ -81,6 +81,7 @@ std::optional<WizardSettings> SettingsStore::load(QSettings &store)
     s.skipIndex = text(store, QStringLiteral("skipindex")) == one;
     s.blobToText = text(store, QStringLiteral("blobtotext")) == one;
     s.keepSchema = text(store, QStringLiteral("keepschema")) == one;
+    s.verify = text(store, QStringLiteral("verify")) == one;
     return s;
 }
 
@@ -111,6 +112,7 @@ void SettingsStore::save(QSettings &store, const WizardSettings &s)
     store.setValue(QStringLiteral("skipindex"), flagText(s.skipIndex));
     store.setValue(QStringLiteral("blobtotext"), flagText(s.blobToText));
     store.setValue(QStringLiteral("keepschema"), flagText(s.keepSchema));
+    store.setValue(QStringLiteral("verify"), flagText(s.verify));
     store.sync();
     // An older file may predate this rule; tighten it whatever it was.
     if (isFile && QFileInfo::exists(store.fileName()))

@@ -16,7 +16,7 @@ public:
     static std::optional<WizardSettings> load();
     static std::optional<WizardSettings> load(QSettings &store);
 
-    // Writes all sixteen values; a store that cannot be written is skipped silently. The file holds the
+    // Writes all seventeen values; a store that cannot be written is skipped silently. The file holds the
     // passwords in clear, so it is left readable and writable by its owner only.
     static void save(const WizardSettings &settings);
     static void save(QSettings &store, const WizardSettings &settings);

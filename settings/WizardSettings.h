@@ -21,6 +21,7 @@ struct WizardSettings {
     bool skipIndex = false;
     bool blobToText = false;
     bool keepSchema = false; // NOT NULL, defaults, unique and foreign keys, identities, checks, comments
+    bool verify = false;     // read each copied table back and compare it with MySQL
 
     friend bool operator==(const WizardSettings &, const WizardSettings &) = default;
 };

@@ -13,10 +13,10 @@ using testsupport::GuiTest;
 
 namespace {
 
-const QStringList kValueNames = {"accessmode", "mysqldatabase", "mysqlu",       "mysqlp",       "host",
-                                 "port",       "Character Set", "oracleh",      "oraclep",      "oracleu",
-                                 "processtable", "tabledefonly", "nameuppercase", "skipindex", "blobtotext",
-                                 "keepschema"};
+const QStringList kValueNames = {"accessmode",   "mysqldatabase", "mysqlu",        "mysqlp",    "host",
+                                 "port",         "Character Set", "oracleh",       "oraclep",   "oracleu",
+                                 "processtable", "tabledefonly",  "nameuppercase", "skipindex", "blobtotext",
+                                 "keepschema",   "verify"};
 
 } // namespace
 
@@ -53,7 +53,7 @@ protected:
     }
 };
 
-TEST_F(SettingsTest, AFirstStartShowsTheDefaultsAndTheFirstCloseWritesAllFifteenValues)
+TEST_F(SettingsTest, AFirstStartShowsTheDefaultsAndTheFirstCloseWritesAllSeventeenValues)
 {
     makeWindow();
     EXPECT_FALSE(QFileInfo::exists(settingsFile()));
@@ -66,7 +66,7 @@ TEST_F(SettingsTest, AFirstStartShowsTheDefaultsAndTheFirstCloseWritesAllFifteen
     EXPECT_EQ(charsetIndex(), 0);
     EXPECT_TRUE(check("chkuppercase").isChecked());
     EXPECT_FALSE(check("chktabledefi").isChecked() || check("chkskipindex").isChecked() ||
-                 check("chkblobtotext").isChecked());
+                 check("chkblobtotext").isChecked() || check("chkverify").isChecked());
 
     window->close();
     QSettings s = store();
@@ -81,6 +81,7 @@ TEST_F(SettingsTest, AFirstStartShowsTheDefaultsAndTheFirstCloseWritesAllFifteen
     EXPECT_EQ(s.value("processtable").toString(), "0");
     EXPECT_EQ(s.value("nameuppercase").toString(), "1");
     EXPECT_EQ(s.value("tabledefonly").toString(), "0");
+    EXPECT_EQ(s.value("verify").toString(), "0");
 }
 
 TEST_F(SettingsTest, EveryValueSurvivesARestart)
@@ -103,6 +104,7 @@ TEST_F(SettingsTest, EveryValueSurvivesARestart)
     check("chkuppercase").setChecked(false);
     check("chkblobtotext").setChecked(true);
     check("chkkeepschema").setChecked(true);
+    check("chkverify").setChecked(true);
 
     restart();
     EXPECT_EQ(window->currentPage(), 1);
@@ -123,6 +125,7 @@ TEST_F(SettingsTest, EveryValueSurvivesARestart)
     EXPECT_FALSE(check("chkuppercase").isChecked());
     EXPECT_TRUE(check("chkblobtotext").isChecked());
     EXPECT_TRUE(check("chkkeepschema").isChecked());
+    EXPECT_TRUE(check("chkverify").isChecked());
 
     // The stored texts are the ones other versions read: indexes in decimal, flags "1" and "0".
     QSettings s = store();
@@ -132,6 +135,7 @@ TEST_F(SettingsTest, EveryValueSurvivesARestart)
     EXPECT_EQ(s.value("nameuppercase").toString(), "0");
     EXPECT_EQ(s.value("blobtotext").toString(), "1");
     EXPECT_EQ(s.value("keepschema").toString(), "1");
+    EXPECT_EQ(s.value("verify").toString(), "1");
     EXPECT_EQ(s.value("mysqlp").toString(), mysqlPassword);
 
     // And the next round trip changes nothing.

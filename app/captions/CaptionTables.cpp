@@ -53,6 +53,9 @@ QStringList englishTable()
         QStringLiteral("Label35=Conversion ended at table %1."),
         QStringLiteral("Label36=Tables not converted: %1."),
         QStringLiteral("chkkeepschema=Keep constraints and defaults"),
+        QStringLiteral("chkverify=Verify after copying"),
+        QStringLiteral("btcheck=Check"),
+        QStringLiteral("btsavereport=Save report"),
     };
 }
 
@@ -106,6 +109,9 @@ QStringList chineseTable()
         QStringLiteral("Label35=转换在表 %1 处中止。"),
         QStringLiteral("Label36=未转换的表：%1。"),
         QStringLiteral("chkkeepschema=保留约束和默认值"),
+        QStringLiteral("chkverify=复制后校验"),
+        QStringLiteral("btcheck=检查"),
+        QStringLiteral("btsavereport=保存报告"),
     };
 }
 

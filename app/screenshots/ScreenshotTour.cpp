@@ -34,6 +34,7 @@ public:
         ++errors;
     }
     void openUrl(const QUrl &) override {}
+    QString chooseSaveFile(QWidget *, const QString &, const QString &) override { return {}; }
     int errors = 0;
 };
 

@@ -17,7 +17,7 @@ namespace testsupport {
 // test never sits in a modal loop. A question with no answer queued is answered No and counted.
 class GuiPrompts : public Prompts {
 public:
-    enum class Kind { Question, Error, Message };
+    enum class Kind { Question, Error, Message, SaveFile };
     struct Asked {
         Kind kind;
         QString title;
@@ -28,6 +28,7 @@ public:
     std::deque<bool> answers;
     std::vector<Asked> asked;
     std::vector<QUrl> opened;
+    std::deque<QString> saveAnswers; // paths for "save as" questions; none queued is a cancel
     int unanswered = 0;
 
     bool askYesNo(QWidget *, const QString &title, const QString &text) override
@@ -51,6 +52,15 @@ public:
         asked.push_back({Kind::Message, title, text, pointer()});
     }
     void openUrl(const QUrl &url) override { opened.push_back(url); }
+    QString chooseSaveFile(QWidget *, const QString &title, const QString &suggested) override
+    {
+        asked.push_back({Kind::SaveFile, title, suggested, pointer()});
+        if (saveAnswers.empty())
+            return {};
+        QString path = saveAnswers.front();
+        saveAnswers.pop_front();
+        return path;
+    }
 
     static int pointer()
     {

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+namespace cli {
+
 // Prints the progress log line by line once a line is final: the last line may still be rewritten
 // (the "... " that becomes "...Done", the row counter), so it is held until the next one arrives.
 class PrintingLog : public convert::LogSink {
@@ -39,3 +41,5 @@ private:
     std::string m_last;
     bool m_hasLast = false;
 };
+
+} // namespace cli

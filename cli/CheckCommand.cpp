@@ -1,0 +1,32 @@
+#include "CommandStart.h"
+#include "Commands.h"
+#include "Connections.h"
+#include "PrintingLog.h"
+
+#include "convert/CheckRun.h"
+
+#include <cstdio>
+
+namespace cli {
+
+int runCheck(int argc, char **argv, const std::string &program)
+{
+    int status = convert::kExitClean;
+    const std::optional<CommandOptions> args = startCommand(Command::Check, argc, argv, program, status);
+    if (!args)
+        return status;
+    PrintingLog out(stdout);
+    try {
+        Connections c(*args);
+        convert::CheckConnections connections{*c.catalog, *c.oracleConn, args->oracleUser};
+        const std::size_t problems = convert::CheckTables(connections, args->tables, args->options, out);
+        out.flush();
+        return problems == 0 ? convert::kExitClean : convert::kExitWithFailures;
+    } catch (const std::exception &e) {
+        out.flush();
+        std::fprintf(stderr, "%s\n", e.what());
+        return convert::kExitError;
+    }
+}
+
+} // namespace cli

@@ -1,0 +1,183 @@
+#include "CommandOptions.h"
+
+#include "OracleLogin.h"
+#include "SavedSettings.h"
+
+#include "convert/SourceCharsets.h"
+
+namespace cli {
+
+namespace {
+
+const char *kArguments =
+    "  --mysql-database DB     the MySQL database\n"
+    "  --mysql-user USER       the MySQL user\n"
+    "  --mysql-password PASS   the MySQL password (visible to other users of this machine, as every\n"
+    "                          argument is: leave it out to take MYSQL_PWD, or to be asked for it)\n"
+    "  --mysql-host HOST       a MySQL server on another machine (default: the local server)\n"
+    "  --oracle USER@SERVICE   the Oracle user and service; the password comes from\n"
+    "                          MORVANE_ORACLE_PASSWORD, or is asked for\n"
+    "  --oracle USER/PASS@SERVICE  the same with the password (visible to other users of this machine)\n"
+    "  --overwrite | --merge | --skip  what happens to an Oracle table of the same name (default\n"
+    "                          --overwrite: dropped and made again; --merge: rows added; --skip: left alone)\n"
+    "  --definitions-only      create the tables and keys, copy no rows\n"
+    "  --skip-indexes          create neither the primary key nor the indexes\n"
+    "  --no-uppercase          keep the MySQL names' letter case\n"
+    "  --blob-to-text          BLOB columns become CLOB\n"
+    "  --charset NAME          refuse rows holding characters this MySQL character set cannot hold\n"
+    "  --verify                read each copied table back from Oracle and compare it with MySQL\n"
+    "  --resume                keep the Oracle tables and continue each copy after the largest key there\n"
+    "  --keep-schema           carry NOT NULL, defaults, unique keys, identity, foreign keys, CHECK\n"
+    "                          constraints and comments as well\n"
+    "  --report FILE           write what happened to each table as JSON (docs/run-report.schema.json)\n"
+    "  --from-settings         start from the entries and options the wizard saved; the other\n"
+    "                          arguments change them (the tables are always named here)\n";
+
+const char *kExitStatus = "Exit status: 0 %s, 1 an error ended the command, 2 bad arguments, 3 %s%s.\n";
+
+bool takesValue(const std::string &a)
+{
+    for (const char *name :
+         {"--mysql-database", "--mysql-user", "--mysql-password", "--mysql-host", "--oracle", "--charset", "--report"})
+        if (a == name)
+            return true;
+    return false;
+}
+
+std::string required(const CommandOptions &o)
+{
+    std::string missing;
+    auto need = [&](bool present, const char *name) {
+        if (!present)
+            missing += (missing.empty() ? "" : ", ") + std::string(name);
+    };
+    need(!o.database.empty(), "--mysql-database");
+    need(!o.user.empty(), "--mysql-user");
+    need(!o.oracleUser.empty() && !o.oracleService.empty(), "--oracle");
+    if (missing.empty())
+        return {};
+    return missing + (missing.find(',') == std::string::npos ? " is" : " are") + " required";
+}
+
+} // namespace
+
+std::string parseCommandOptions(Command command, int argc, char **argv, CommandOptions &out)
+{
+    for (int i = 0; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help") {
+            out.help = true;
+            return {};
+        }
+        if (a == "--from-settings")
+            out.fromSettings = true;
+        else if (takesValue(a))
+            ++i; // a value may be any text, "--from-settings" included
+    }
+    if (out.fromSettings) {
+        const std::string error = applySavedSettings(out);
+        if (!error.empty())
+            return error;
+    }
+    int policies = 0;
+    for (int i = 0; i < argc; ++i) {
+        const std::string a = argv[i];
+        std::string value;
+        if (takesValue(a)) {
+            if (i + 1 >= argc)
+                return a + " needs a value";
+            value = argv[++i];
+        }
+        if (a == "--mysql-database") {
+            out.database = value;
+        } else if (a == "--mysql-user") {
+            out.user = value;
+        } else if (a == "--mysql-password") {
+            out.mysqlPassword = value;
+        } else if (a == "--mysql-host") {
+            out.host = value;
+        } else if (a == "--oracle") {
+            const auto login = OracleLogin::parse(value);
+            if (!login)
+                return "--oracle takes USER@SERVICE or USER/PASSWORD@SERVICE";
+            out.oracleUser = login->user;
+            out.oracleService = login->service;
+            out.oraclePassword = login->password;
+        } else if (a == "--overwrite") {
+            out.options.policy = convert::ExistingTablePolicy::Overwrite, ++policies;
+        } else if (a == "--merge") {
+            out.options.policy = convert::ExistingTablePolicy::Merge, ++policies;
+        } else if (a == "--skip") {
+            out.options.policy = convert::ExistingTablePolicy::Skip, ++policies;
+        } else if (a == "--definitions-only") {
+            out.options.definitionsOnly = true;
+        } else if (a == "--skip-indexes") {
+            out.options.skipIndexes = true;
+        } else if (a == "--no-uppercase") {
+            out.options.uppercaseNames = false;
+        } else if (a == "--blob-to-text") {
+            out.options.blobToText = true;
+        } else if (a == "--charset") {
+            out.options.charset = value;
+            out.options.charsetIndex = convert::sourceCharsetIndex(value);
+        } else if (a == "--verify") {
+            out.options.verify = true;
+        } else if (a == "--resume") {
+            out.options.resume = true;
+        } else if (a == "--keep-schema") {
+            out.options.keepSchema = true;
+        } else if (a == "--report") {
+            if (command == Command::Check)
+                return "check writes no report: it changes nothing and prints what it found";
+            out.reportPath = value;
+        } else if (a == "--from-settings") {
+            // taken above
+        } else if (a.rfind("--", 0) == 0) {
+            return "unknown option " + a;
+        } else {
+            out.tables.push_back(a);
+        }
+    }
+    if (policies > 1)
+        return "give at most one of --overwrite, --merge, --skip";
+    if (const std::string missing = required(out); !missing.empty())
+        return missing;
+    if (out.tables.empty())
+        return "name at least one table";
+    return {};
+}
+
+std::string commandUsage(Command command, const std::string &program)
+{
+    std::string text = "usage: " + program + " [OPTION]... TABLE...\n";
+    char status[512];
+    switch (command) {
+    case Command::Convert:
+        text += "Converts the tables in the order given, as the wizard would with those options, and prints the\n"
+                "progress log. SIGINT or SIGTERM stops the run at its next progress point, as Stop does in the\n"
+                "wizard; a second one ends the program at once.\n";
+        std::snprintf(status, sizeof status, kExitStatus, "every table converted and no row refused",
+                      "the run completed with failures (a step failed, rows were refused, a verification found a "
+                      "difference)",
+                      ", 4 stopped by a signal");
+        break;
+    case Command::Check:
+        text += "Says what a conversion with these arguments would do to each table, sending nothing that\n"
+                "changes either server: the Oracle name, what the policy does to a table already there, the\n"
+                "statements, the columns whose meaning changes, the rows and keys Oracle would refuse.\n"
+                "--report is not taken; --verify changes nothing here.\n";
+        std::snprintf(status, sizeof status, kExitStatus, "nothing would fail", "something would fail", "");
+        break;
+    case Command::Verify:
+        text += "Compares each table in Oracle with the MySQL table it was converted from: the row counts and a\n"
+                "checksum of every value, naming the first key that differs. Changes nothing; the options that\n"
+                "steer a conversion only settle the Oracle names (--no-uppercase) and the rows a run refuses\n"
+                "(--charset).\n";
+        std::snprintf(status, sizeof status, kExitStatus, "every table matches", "a table differs or could not be read",
+                      "");
+        break;
+    }
+    return text + kArguments + status;
+}
+
+} // namespace cli

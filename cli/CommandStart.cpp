@@ -1,0 +1,59 @@
+#include "CommandStart.h"
+
+#include "Passwords.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace cli {
+
+std::optional<CommandOptions> startCommand(Command command, int argc, char **argv, const std::string &program,
+                                           int &exitStatus)
+{
+    CommandOptions options;
+    std::string error = parseCommandOptions(command, argc, argv, options);
+    if (options.help) {
+        std::fputs(commandUsage(command, program).c_str(), stdout);
+        exitStatus = convert::kExitClean;
+        return std::nullopt;
+    }
+    if (error.empty())
+        error = checkReportPath(options.reportPath);
+    if (error.empty())
+        error = resolvePasswords(options);
+    if (!error.empty()) {
+        std::fprintf(stderr, "%s: %s\n%s", program.c_str(), error.c_str(), commandUsage(command, program).c_str());
+        exitStatus = convert::kExitBadArguments;
+        return std::nullopt;
+    }
+    return options;
+}
+
+convert::RunDescription describeRun(const CommandOptions &o, const std::string &program)
+{
+    convert::RunDescription run;
+    run.program = program;
+    run.mysqlDatabase = o.database;
+    run.mysqlUser = o.user;
+    run.mysqlHost = o.host;
+    run.oracleUser = o.oracleUser;
+    run.oracleService = o.oracleService;
+    run.options = o.options;
+    run.tables = o.tables;
+    return run;
+}
+
+std::string checkReportPath(const std::string &path)
+{
+    if (path.empty())
+        return {};
+    // Appending changes nothing in a file that is there, and makes one that is not.
+    std::FILE *file = std::fopen(path.c_str(), "ab");
+    if (!file)
+        return "--report " + path + ": " + std::strerror(errno);
+    std::fclose(file);
+    return {};
+}
+
+} // namespace cli

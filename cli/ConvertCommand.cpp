@@ -1,0 +1,81 @@
+#include "CommandStart.h"
+#include "Commands.h"
+#include "Connections.h"
+#include "Interrupts.h"
+#include "PrintingLog.h"
+
+#include "convert/ConversionRun.h"
+#include "convert/RunReport.h"
+
+#include <chrono>
+#include <cstdio>
+#include <optional>
+
+namespace cli {
+
+namespace {
+
+// The report of a run, written whatever way the run ended; a report that cannot be written is said on
+// stderr and makes a clean run's exit status 1.
+int writeReport(const CommandOptions &args, convert::RunReport &report, int status)
+{
+    if (args.reportPath.empty())
+        return status;
+    report.exitCode = status;
+    report.ended = std::chrono::system_clock::now();
+    try {
+        convert::WriteRunReport(report, args.reportPath);
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return status == convert::kExitClean ? convert::kExitError : status;
+    }
+    return status;
+}
+
+} // namespace
+
+int runConvert(int argc, char **argv, const std::string &program)
+{
+    int status = convert::kExitClean;
+    const std::optional<CommandOptions> args = startCommand(Command::Convert, argc, argv, program, status);
+    if (!args)
+        return status;
+    catchInterrupts();
+
+    convert::RunReport report;
+    report.run = describeRun(*args, program);
+    report.started = std::chrono::system_clock::now();
+    PrintingLog log(stdout);
+    std::optional<convert::ConversionRun> run;
+    try {
+        Connections c(*args);
+        convert::RunConnections connections{*c.catalog,    *c.rowSource,    c.sourceProfile, *c.oracleConn,
+                                            *c.oracleData, *c.oracleInsert, args->oracleUser};
+        convert::RunHooks hooks{log, [](const convert::Progress &) { return !interrupted(); }, {}};
+        hooks.closing.stopped =
+            "Conversion interrupted: %1 of %2 tables converted; failed tables: %3, rejected rows: %4.";
+        run.emplace(std::move(connections), args->options, std::move(hooks));
+        const convert::RunSummary summary = run->run(args->tables);
+        log.flush();
+        report.tables = run->record().tables();
+        report.steps = run->record().runSteps();
+        status = convert::exitCodeFor(summary);
+    } catch (const std::exception &e) {
+        log.flush();
+        std::fprintf(stderr, "%s\n", e.what());
+        report.error = e.what();
+        if (run) {
+            report.tables = run->record().tables();
+            report.steps = run->record().runSteps();
+        } else {
+            for (const auto &table : args->tables) {
+                report.tables.emplace_back();
+                report.tables.back().names.source = table;
+            }
+        }
+        status = convert::kExitError;
+    }
+    return writeReport(*args, report, status);
+}
+
+} // namespace cli

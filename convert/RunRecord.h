@@ -1,0 +1,80 @@
+#pragma once
+
+#include "StepResult.h"
+#include "TableNames.h"
+#include "TableVerify.h"
+
+#include <chrono>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace convert {
+
+struct CopyResult;
+struct KeyFailure;
+struct KeyResult;
+
+// One step of one table as a report shows it.
+struct StepRecord {
+    std::string step;    // "drop", "create", "keys", "skip", "rows", "schema", "verify"; for the run "foreignKeys"
+    std::string status;  // "succeeded", "failed", "skipped", "stopped"
+    std::string message; // the server's text of a failure (the refused keys, one per line); else empty
+};
+
+struct RefusedRowRecord {
+    std::size_t row = 0; // position in the table, from 1
+    std::string key;     // by the MySQL primary key; empty for a table without one
+    std::string message;
+};
+
+// What the run did to one selected table.
+struct TableRecord {
+    TableNames names; // the target is empty until the run has settled the Oracle names
+    // "converted", "failed", "stopped", "ended by error", or "not reached" for a table the run never began.
+    std::string status = "not reached";
+    std::string error; // for "ended by error": what ended the run
+    std::vector<StepRecord> steps;
+    std::size_t rowsRead = 0, rowsWritten = 0, rowsRefused = 0;
+    std::vector<RefusedRowRecord> refusedRows; // the first ones, as the copy keeps them
+    std::optional<VerifyResult> verification;
+    double seconds = 0;
+};
+
+// The record of a run, table by table, written as the run goes: whoever drives the run reads it after
+// run() returned or threw, for the report.
+class RunRecord {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    void selected(const std::vector<std::string> &tables);
+    void named(const std::vector<TableNames> &names);
+    void startTable(std::size_t index);
+    void step(const std::string &name, const StepResult &result);
+    void keys(const KeyResult &result);
+    // The rest of the table's schema after its rows: what Oracle refused of it.
+    void schema(const std::vector<KeyFailure> &failures);
+    // The foreign keys between the run's tables, after all of them: a step of the run, not of a table.
+    void foreignKeys(const std::vector<KeyFailure> &failures);
+    void skipped();
+    void rows(const CopyResult &result);
+    void finishTable(const std::string &status);
+    // An error ended the run: the table under way, if any, is marked with it.
+    void endedByError(const std::string &message);
+
+    const std::vector<TableRecord> &tables() const noexcept { return m_tables; }
+    const std::vector<StepRecord> &runSteps() const noexcept { return m_runSteps; }
+
+private:
+    TableRecord *current();
+    void touch();
+
+    std::vector<TableRecord> m_tables;
+    std::vector<StepRecord> m_runSteps;
+    std::size_t m_current = 0;
+    bool m_open = false; // a table has started and not finished
+    Clock::time_point m_started;
+};
+
+} // namespace convert

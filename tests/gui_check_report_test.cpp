@@ -1,0 +1,124 @@
+// The wizard's check before a run (page 5's "Check", shown in the text viewer), its option to verify
+// after copying (page 4), and "Save report" on the log page, against the sandbox and the stand-in.
+#include "support/GuiFlow.h"
+#include "support/ReportSchema.h"
+
+#include "app/ucs.h"
+#include "db/Drivers.h"
+
+#include <QClipboard>
+#include <QPlainTextEdit>
+
+using testsupport::GuiFlowTest;
+using Kind = testsupport::GuiPrompts::Kind;
+
+namespace {
+
+bool has(const QString &text, const QString &part) { return text.contains(part); }
+
+} // namespace
+
+class CheckAndReportTest : public GuiFlowTest {
+protected:
+    std::string oracleTables()
+    {
+        auto reader = db::createOracleConnection();
+        reader->replaceProfile(oracle->profile());
+        reader->open();
+        return reader->query("select count(*) from user_tables").at(0).at(0).data;
+    }
+};
+
+TEST_F(CheckAndReportTest, CheckShowsWhatARunWouldDoInTheTextViewerAndSendsNothing)
+{
+    auto setup = testsupport::ordersTable();
+    setup.push_back("create table ledger (id int primary key, amount decimal(65,0))");
+    setup.push_back("insert into ledger values (1, 1), (7, 123456789012345678901234567890123456789)");
+    createSource(setup);
+    reachPage5();
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_FALSE(button("btcheck").isEnabled());
+    for (const char *table : {"ledger", "orders"}) {
+        list("mysqltablelist").setCurrentItem(list("mysqltablelist").findItems(table, Qt::MatchExactly).at(0));
+        button("Button1").click();
+    }
+    EXPECT_TRUE(button("btcheck").isEnabled());
+    EXPECT_EQ(button("btcheck").text(), "Check");
+
+    button("btcheck").click();
+    EXPECT_TRUE(prompts.asked.empty()) << lastMessage();
+    Tfrmcs &viewer = window->textViewer();
+    EXPECT_TRUE(viewer.isVisible());
+    const QString text = viewer.Memo1->toPlainText();
+    EXPECT_TRUE(text.startsWith("Check table ledger\n  Oracle name LEDGER: the MySQL name in capitals\n"))
+        << text.toStdString();
+    EXPECT_TRUE(has(text, "  problem: 1 rows refused: column \"amount\" holds a number of more than 38 significant "
+                          "digits, which a NUMBER would round (first: id=7)\n"))
+        << text.toStdString();
+    EXPECT_TRUE(has(text, "\nCheck table orders\n")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith("\n2 tables checked; problems: 1.")) << text.toStdString();
+    EXPECT_EQ(oracleTables(), "0");
+    EXPECT_EQ(window->currentPage(), 5);
+    EXPECT_EQ(shownPage(), 5);
+
+    // "Select All" hands the whole text to the clipboard.
+    viewer.Button1->click();
+    EXPECT_EQ(QApplication::clipboard()->text(), text);
+
+    // The button sits in the page's free space: it covers no other control.
+    const QRect at = button("btcheck").geometry();
+    for (QWidget *other : button("btcheck").parentWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (other != &button("btcheck")) {
+            EXPECT_FALSE(at.intersects(other->geometry())) << other->objectName().toStdString();
+        }
+    }
+    EXPECT_TRUE(button("btcheck").parentWidget()->rect().contains(at));
+
+    button("Button4").click(); // nothing selected: nothing to check
+    EXPECT_FALSE(button("btcheck").isEnabled());
+}
+
+TEST_F(CheckAndReportTest, VerifyAfterCopyingAndSaveReport)
+{
+    createSource(testsupport::ordersTable());
+    reachPage4();
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_FALSE(check("chkverify").isChecked());
+    EXPECT_EQ(check("chkverify").text(), "Verify after copying");
+    check("chkverify").setChecked(true);
+    button("btnext").click();
+    ASSERT_EQ(window->currentPage(), 5) << lastMessage();
+    list("mysqltablelist").setCurrentRow(0);
+    button("Button1").click();
+    EXPECT_FALSE(button("btsavereport").isEnabled());
+    button("btnext").click();
+    ASSERT_EQ(window->currentPage(), 6) << lastMessage();
+    EXPECT_TRUE(logLines().contains("Verify table ORDERS: 250 rows, the same in MySQL and Oracle"))
+        << logLines().join('\n').toStdString();
+
+    ASSERT_TRUE(button("btsavereport").isEnabled());
+    EXPECT_EQ(button("btsavereport").text(), "Save report");
+    QTemporaryDir files;
+    const QString path = files.path() + "/wizard.json";
+    prompts.saveAnswers = {path};
+    button("btsavereport").click();
+    ASSERT_EQ(prompts.of(Kind::SaveFile).size(), 1u);
+    EXPECT_TRUE(prompts.of(Kind::SaveFile)[0].text.endsWith(".json"))
+        << prompts.of(Kind::SaveFile)[0].text.toStdString();
+    const std::string json = testsupport::readFile(path.toStdString());
+    EXPECT_EQ(testsupport::reportSchemaErrors(path.toStdString()), "") << json;
+    for (const char *part : {"\"program\":\"morvane\"", "\"exitCode\":0,\"outcome\":\"completed\"", "\"verify\":true",
+                             "\"source\":\"orders\",\"target\":\"ORDERS\",\"status\":\"converted\"",
+                             "\"rowsRead\":250,\"rowsWritten\":250,\"rowsRefused\":0"})
+        EXPECT_NE(json.find(part), std::string::npos) << part << " in " << json;
+    EXPECT_EQ(json.find("tiger"), std::string::npos) << json;
+
+    // Cancelled: nothing written, nothing said. A folder that is not there: the system's reason.
+    button("btsavereport").click();
+    EXPECT_TRUE(prompts.of(Kind::Error).empty());
+    prompts.saveAnswers = {files.path() + "/missing/wizard.json"};
+    button("btsavereport").click();
+    ASSERT_EQ(prompts.of(Kind::Error).size(), 1u);
+    EXPECT_EQ(prompts.of(Kind::Error)[0].text,
+              "Cannot write the report to " + files.path() + "/missing/wizard.json: No such file or directory.");
+}
