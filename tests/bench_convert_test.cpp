@@ -1,5 +1,6 @@
 // morvane-bench convert, run as a process the way scripts and benchmarks use it: its log, its exit
 // status for each way a run ends, a fault mid-apply, a lost session, and SIGTERM.
+#include "support/ChildProcess.h"
 #include "support/EngineRig.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using testsupport::ChildProcess;
 using testsupport::EngineRig;
 using testsupport::runCommand;
 
@@ -31,78 +33,6 @@ std::vector<std::string> benchArgs(EngineRig &rig, std::vector<std::string> extr
     return args;
 }
 
-// The command started with its output on a pipe, to signal it while it runs.
-class RunningCommand {
-public:
-    RunningCommand(const std::vector<std::string> &args, const std::vector<std::string> &environment)
-    {
-        int fds[2];
-        if (pipe(fds) != 0)
-            throw std::runtime_error("pipe");
-        m_pid = fork();
-        if (m_pid == 0) {
-            dup2(fds[1], 1);
-            dup2(fds[1], 2);
-            close(fds[0]);
-            close(fds[1]);
-            for (const auto &e : environment)
-                putenv(const_cast<char *>(e.c_str()));
-            std::vector<char *> argv;
-            for (const auto &a : args)
-                argv.push_back(const_cast<char *>(a.c_str()));
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        close(fds[1]);
-        m_out = fds[0];
-    }
-    ~RunningCommand()
-    {
-        if (m_pid > 0 && !m_done) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
-        }
-        close(m_out);
-    }
-
-    // Reads until the output holds this text; false when the command ended first.
-    bool waitFor(const std::string &text)
-    {
-        while (m_output.find(text) == std::string::npos)
-            if (!readSome())
-                return false;
-        return true;
-    }
-    void signal(int sig) { kill(m_pid, sig); }
-    // Reads to the end and waits: the wait status.
-    int finish()
-    {
-        while (readSome()) {
-        }
-        int status = 0;
-        waitpid(m_pid, &status, 0);
-        m_done = true;
-        return status;
-    }
-    const std::string &output() const noexcept { return m_output; }
-
-private:
-    bool readSome()
-    {
-        char buffer[4096];
-        const ssize_t n = read(m_out, buffer, sizeof buffer);
-        if (n <= 0)
-            return false;
-        m_output.append(buffer, static_cast<std::size_t>(n));
-        return true;
-    }
-
-    pid_t m_pid = -1;
-    int m_out = -1;
-    bool m_done = false;
-    std::string m_output;
-};
 
 // The count(*) the stand-in's line client prints for a table.
 std::string oracleCount(EngineRig &rig, const std::string &table)
@@ -198,11 +128,12 @@ TEST(BenchConvert, SigtermStopsAtTheNextProgressPointWithATrueCounterAndExits4)
                    "insert into big select seq, concat('row ', seq) from seq_1_to_20000",
                    "create table after_it (id int)"});
     // A slow Oracle, so the copy is still under way when the signal comes.
-    RunningCommand command(benchArgs(rig, {"big", "after_it"}), {"ORACLE_SIM_DELAY_MS=5"});
+    ChildProcess command(benchArgs(rig, {"big", "after_it"}), {{"ORACLE_SIM_DELAY_MS=5"}, {}, false});
     // Printed once the next line began: the copy has started.
     ASSERT_TRUE(command.waitFor("Create table BIG...Done\n\n")) << command.output();
     command.signal(SIGTERM);
-    const int status = command.finish();
+    command.finish();
+    const int status = command.waitStatus();
     ASSERT_TRUE(WIFEXITED(status)) << command.output();
     EXPECT_EQ(WEXITSTATUS(status), 4) << command.output();
     const std::string &out = command.output();
@@ -222,12 +153,13 @@ TEST(BenchConvert, ASecondSignalEndsTheProgramAtOnce)
 {
     MORVANE_REQUIRE_SANDBOX();
     EngineRig rig({"create table big (id int primary key)", "insert into big select seq from seq_1_to_20000"});
-    RunningCommand command(benchArgs(rig, {"big"}), {"ORACLE_SIM_DELAY_MS=5"});
+    ChildProcess command(benchArgs(rig, {"big"}), {{"ORACLE_SIM_DELAY_MS=5"}, {}, false});
     ASSERT_TRUE(command.waitFor("Create table BIG...Done\n\n")) << command.output();
     // Two kinds, so the system cannot merge them into one while the first is still pending.
     command.signal(SIGINT);
     command.signal(SIGTERM);
-    const int status = command.finish();
+    command.finish();
+    const int status = command.waitStatus();
     ASSERT_TRUE(WIFSIGNALED(status)) << command.output();
     EXPECT_EQ(WTERMSIG(status), SIGTERM);
 }
