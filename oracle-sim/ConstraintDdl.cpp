@@ -13,14 +13,6 @@ namespace oraclesim {
 
 namespace {
 
-std::vector<SourceColumn> sourceColumns(const TableMeta &table)
-{
-    std::vector<SourceColumn> cols;
-    for (const auto &c : table.columns)
-        cols.push_back({c.name, c.type, c.nullable});
-    return cols;
-}
-
 void collectColumns(const Expr &e, std::set<int> &out)
 {
     if (e.kind == Expr::Kind::Column)

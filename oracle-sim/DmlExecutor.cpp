@@ -14,14 +14,6 @@ namespace oraclesim {
 
 namespace {
 
-std::vector<SourceColumn> sourceColumns(const TableMeta &table)
-{
-    std::vector<SourceColumn> cols;
-    for (const auto &c : table.columns)
-        cols.push_back({c.name, c.type, c.nullable});
-    return cols;
-}
-
 bool isUniqueViolation(const SqliteError &e)
 {
     return e.code() == SQLITE_CONSTRAINT_UNIQUE || e.code() == SQLITE_CONSTRAINT_PRIMARYKEY;

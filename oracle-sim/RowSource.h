@@ -16,6 +16,15 @@ struct SourceColumn {
     bool nullable = true;
 };
 
+// A table's columns as a statement over it names them.
+inline std::vector<SourceColumn> sourceColumns(const TableMeta &table)
+{
+    std::vector<SourceColumn> cols;
+    for (const auto &c : table.columns)
+        cols.push_back({c.name, c.type, c.nullable});
+    return cols;
+}
+
 using Row = std::vector<SqlValue>;
 
 // What a FROM clause reads: a table's rows (with their row ids) or a dictionary view's.

@@ -17,20 +17,9 @@ using testsupport::runCommand;
 
 namespace {
 
-std::vector<std::string> benchArgs(EngineRig &rig, std::vector<std::string> extra)
+std::vector<std::string> benchArgs(EngineRig &rig, const std::vector<std::string> &extra)
 {
-    std::vector<std::string> args = {std::string(MORVANE_BINARY_DIR) + "/bench/morvane-bench",
-                                     "convert",
-                                     "--mysql-database",
-                                     rig.mysql().name(),
-                                     "--mysql-user",
-                                     "morvane",
-                                     "--mysql-password",
-                                     "morvane",
-                                     "--oracle",
-                                     rig.oracle().user() + "/tiger@" + rig.oracle().service()};
-    args.insert(args.end(), extra.begin(), extra.end());
-    return args;
+    return rig.convertCommand("bench/morvane-bench", "convert", extra);
 }
 
 

@@ -30,20 +30,9 @@ std::size_t tableRows()
     return rows ? std::stoul(rows) : 1000000;
 }
 
-std::vector<std::string> convertArgs(EngineRig &rig, std::vector<std::string> extra)
+std::vector<std::string> convertArgs(EngineRig &rig, const std::vector<std::string> &extra)
 {
-    std::vector<std::string> a = {std::string(MORVANE_BINARY_DIR) + "/cli/morvane-cli",
-                                  "convert",
-                                  "--mysql-database",
-                                  rig.mysql().name(),
-                                  "--mysql-user",
-                                  "morvane",
-                                  "--mysql-password",
-                                  "morvane",
-                                  "--oracle",
-                                  rig.oracle().user() + "/tiger@" + rig.oracle().service()};
-    a.insert(a.end(), extra.begin(), extra.end());
-    return a;
+    return rig.convertCommand("cli/morvane-cli", "convert", extra);
 }
 
 std::size_t number(const std::string &json, const std::string &name)

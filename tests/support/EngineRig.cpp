@@ -60,6 +60,23 @@ std::vector<db::Row> EngineRig::oracleRows(const std::string &sql, const std::ve
 
 std::vector<db::Row> EngineRig::mysqlRows(const std::string &sql) { return m_mysql.admin().query(sql); }
 
+std::vector<std::string> EngineRig::convertCommand(const std::string &program, const std::string &command,
+                                                  const std::vector<std::string> &extra)
+{
+    std::vector<std::string> args = {std::string(MORVANE_BINARY_DIR) + "/" + program,
+                                     command,
+                                     "--mysql-database",
+                                     m_mysql.name(),
+                                     "--mysql-user",
+                                     kSandboxUser,
+                                     "--mysql-password",
+                                     kSandboxPassword,
+                                     "--oracle",
+                                     m_oracle.user() + "/tiger@" + m_oracle.service()};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+}
+
 void EngineRig::killOtherMySqlSessions()
 {
     auto ids = m_mysql.admin().query("select id from information_schema.processlist where db = '" + m_mysql.name() +

@@ -40,6 +40,11 @@ public:
     std::vector<db::Row> oracleRows(const std::string &sql, const std::vector<db::Value> &binds = {});
     std::vector<db::Row> mysqlRows(const std::string &sql);
 
+    // A command line of one of our programs (`program` relative to the build folder, e.g. "cli/morvane-cli",
+    // then `command`) with the rig's databases and passwords as arguments, then `extra`.
+    std::vector<std::string> convertCommand(const std::string &program, const std::string &command,
+                                            const std::vector<std::string> &extra);
+
     // Kills the MySQL sessions on the scratch database other than the rig's own admin and catalog.
     void killOtherMySqlSessions();
 
