@@ -3,6 +3,7 @@
 #include "Connections.h"
 
 #include "convert/NameRules.h"
+#include "convert/RunPlan.h"
 #include "convert/SourceCharsets.h"
 #include "convert/SourceListing.h"
 #include "convert/TableVerify.h"
@@ -64,15 +65,16 @@ int runVerify(int argc, char **argv, const std::string &program)
     report.started = std::chrono::system_clock::now();
     try {
         Connections c(*args);
-        // A run gave a long name the first counter no table had; that table is now the first one Oracle
-        // holds, so the planner is asked the other way round.
-        convert::TargetNamePlanner planner([&](const std::string &name) {
-            return !convert::TargetTableExists(*c.oracleConn, name, args->oracleUser);
-        });
+        // The Oracle table a run made from each MySQL table: by its marker, its name, or an older run's counter.
+        const convert::OracleSchema oracle = convert::OracleSchema::read(*c.oracleConn, args->oracleUser);
+        const convert::TargetNamePlanner planner(oracle, convert::ListSourceTables(*c.catalog),
+                                                 args->options.uppercaseNames);
         std::size_t differ = 0;
         for (const auto &table : args->tables) {
-            const std::string working = convert::ApplyNameCase(table, args->options.uppercaseNames);
-            report.tables.push_back(verifyOne(c, {table, working, planner.nameFor(working)}, *args));
+            convert::TableNames names = planner.existingNamesFor(table);
+            if (names.target.empty())
+                names.target = names.working; // not there: verifying says so
+            report.tables.push_back(verifyOne(c, names, *args));
             differ += report.tables.back().status == "verified" ? 0 : 1;
         }
         std::printf("%zu tables verified; tables that differ: %zu.\n", report.tables.size(), differ);

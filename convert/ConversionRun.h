@@ -3,11 +3,14 @@
 #include "ConversionOptions.h"
 #include "LogSink.h"
 #include "ProgressHook.h"
+#include "ReferencingKeys.h"
+#include "RunPlan.h"
 #include "RunRecord.h"
 #include "StepResult.h"
 #include "TableNames.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +20,7 @@ class Connection;
 
 namespace convert {
 
+struct PreparedTable;
 struct SchemaResult;
 
 // The connections a run works on. The window owns them; the run only uses them.
@@ -66,20 +70,25 @@ struct RunSummary {
     RunOutcome outcome = RunOutcome::Completed;
     std::size_t tables = 0;       // selected
     std::size_t converted = 0;    // finished with every step succeeding (some rows may have been refused)
-    std::size_t failed = 0;       // finished, but a step failed
+    std::size_t failed = 0;       // finished, but a step failed, or its foreign keys, or every row was refused
     std::size_t rejectedRows = 0; // rows Oracle refused, over all tables
 
     bool clean() const noexcept { return outcome == RunOutcome::Completed && failed == 0 && rejectedRows == 0; }
 };
 
-// The conversion of the selected tables, in list order. The Oracle names of all of them are settled
-// first, so no two share one. Each table's steps (drop, create, keys, rows) catch their own errors into
-// the log, and the run ends with lines that say how it went. A stop asked at a progress point is acted
-// on before the table's first statement, before its rows, within its rows or at the next table, never
-// between a drop and the create that follows it. run() throws db::Error only when it cannot go on: the
-// Oracle existence query or the MySQL index listing failed, or an Oracle session the run writes through
-// is lost (then nothing more is dropped); the log then ends with the table it was at and the tables it
-// did not finish.
+// The conversion of the selected tables, in list order. The Oracle names of all of them, and of every
+// key and constraint they get, are settled first (RunPlan), so no two meet and a later run finds the
+// same tables again. Each table's steps (drop, create, keys, rows) catch their own errors into the log,
+// and the run ends with lines that say how it went. A table is dropped only once its MySQL side has
+// been read and the create statement built; the foreign keys of other tables that point at it are made
+// again once it is refilled. A kept table (Merge, --resume) gets every MySQL row it lacks and none twice;
+// a resumed one also gets the keys and, when kept, the constraints an earlier run did not reach.
+//
+// A stop asked at a progress point is acted on before the table's first statement, before its rows,
+// within its rows or at the next table, never between a drop and the create that follows it. run()
+// throws db::Error only when it cannot go on: the Oracle existence query or the Oracle schema could not
+// be read, or a session of either server is lost (then nothing more is dropped); the log then ends with
+// the table it was at and the tables it did not finish.
 class ConversionRun {
 public:
     ConversionRun(RunConnections connections, ConversionOptions options, RunHooks hooks);
@@ -91,15 +100,30 @@ public:
     const RunRecord &record() const noexcept { return m_record; }
 
 private:
-    std::vector<TableNames> planNames(const std::vector<std::string> &tables);
+    // A table whose foreign keys the run makes at its end.
+    struct KeyedTable {
+        std::size_t index = 0; // in the selection
+        TableNames names;
+        bool continued = false; // kept from an earlier run: only the keys it lacks are made
+    };
+
     // True when the table was finished, false when a stop ended it part way.
-    bool convertTable(const TableNames &names);
+    bool convertTable(const TablePlan &table);
+    // Drops an existing table to make it again; false (the table failed, untouched) when its MySQL side
+    // cannot be read or the drop was refused.
+    bool replaceTable(const TableNames &names, PreparedTable &prepared, std::vector<ReferencingKey> &referencing,
+                      bool &failed);
+    // False when a step failed; made says whether the table now exists.
+    bool createTable(const TableNames &names, PreparedTable prepared, bool &made);
+    bool copyRows(const TableNames &names, bool kept, bool &failed);
+    bool finishResumedTable(const TableNames &names);
+    bool remakeReferencingKeys(const TableNames &names, const std::vector<ReferencingKey> &keys);
     // Calls the progress hook; false once it has said stop.
     bool goOn(std::size_t rows = 0);
     void requireLiveSessions();
     void endIfSessionLost(const StepResult &step);
     void finishTable(bool failed);
-    bool addSchemaAfterRows(const TableNames &names);
+    bool addSchemaAfterRows(const TableNames &names, bool continued);
     void addForeignKeys();
     void logSchema(const SchemaResult &schema);
     void nameObjectsNotConverted();
@@ -111,10 +135,12 @@ private:
     RunHooks m_hooks;
     RunSummary m_summary;
     RunRecord m_record;
+    std::optional<RunPlan> m_plan;
     std::size_t m_current = 0;  // the table under way
     std::size_t m_finished = 0; // tables finished, from the first
     bool m_stopAsked = false;
-    std::vector<TableNames> m_created; // tables this run created, for the foreign keys between them
+    std::vector<KeyedTable> m_keyed;  // tables whose foreign keys the run makes at its end
+    std::vector<char> m_failedTables; // per selected table, whether it ended failed
 };
 
 } // namespace convert

@@ -19,11 +19,16 @@ std::string oracleName(const std::string &raw, const ConversionOptions &options)
 
 class KeyBuilder {
 public:
-    KeyBuilder(const TableNames &names, const ConversionOptions &options) : m_names(names), m_options(options) {}
+    KeyBuilder(const TableNames &names, const ConversionOptions &options, ObjectNamePlanner &objects)
+        : m_names(names), m_options(options), m_objects(objects)
+    {
+    }
 
     void startPrimary(const std::string &table, long long rowNumber, const std::string &column)
     {
-        m_current.name = oracleName("PRIMARY" + table + std::to_string(rowNumber), m_options);
+        m_current.kind = ObjectKind::PrimaryKey;
+        m_current.name = m_objects.nameFor(m_names.target, "primary",
+                                           oracleName("PRIMARY" + table + std::to_string(rowNumber), m_options));
         guarded([&] {
             m_current.sql = "alter table " + quoteOracleName(m_names.target) + "  add constraint " +
                             quoteOracleName(m_current.name, "constraint") + " primary key (" + columnName(column);
@@ -32,7 +37,9 @@ public:
 
     void startIndex(const std::string &keyName, const std::string &column, bool unique)
     {
-        m_current.name = oracleName("idx_" + keyName + m_names.working, m_options);
+        m_current.kind = ObjectKind::Index;
+        m_current.name = m_objects.nameFor(m_names.target, "index:" + keyName,
+                                           oracleName("idx_" + keyName + m_names.working, m_options));
         guarded([&] {
             m_current.sql = std::string(unique ? "create unique index " : "create index ") +
                             quoteOracleName(m_current.name, "index") + " on " + quoteOracleName(m_names.target) + " (" +
@@ -75,6 +82,7 @@ private:
 
     const TableNames &m_names;
     const ConversionOptions &m_options;
+    ObjectNamePlanner &m_objects;
     KeyStatement m_current;
 };
 
@@ -92,10 +100,11 @@ std::string unbuiltKeyNote(const SourceIndexRow &row)
 } // namespace
 
 std::vector<KeyStatement> BuildKeyStatements(db::Connection &catalog, const TableNames &names,
-                                             const ConversionOptions &options, std::vector<std::string> *notes)
+                                             const ConversionOptions &options, ObjectNamePlanner &objects,
+                                             std::vector<std::string> *notes)
 {
     std::vector<KeyStatement> statements;
-    KeyBuilder builder(names, options);
+    KeyBuilder builder(names, options, objects);
     long long rowNumber = 1;
     bool skipping = false; // the rows of a key Oracle has no plain index for
     for (const SourceIndexRow &row : ListSourceIndexRows(catalog, names.source)) {
@@ -121,11 +130,11 @@ std::vector<KeyStatement> BuildKeyStatements(db::Connection &catalog, const Tabl
     return statements;
 }
 
-KeyResult ConvertKeys(db::Connection &oracleData, db::Connection &catalog, const TableNames &names,
-                      const ConversionOptions &options, const std::function<void()> &betweenStatements)
+KeyResult RunKeyStatements(db::Connection &oracleData, const std::vector<KeyStatement> &statements,
+                           const std::function<void()> &betweenStatements)
 {
     KeyResult result;
-    for (const auto &statement : BuildKeyStatements(catalog, names, options, &result.notes)) {
+    for (const auto &statement : statements) {
         if (!statement.error.empty()) {
             result.fail(statement.error);
             result.failures.push_back({statement.name, statement.error});
@@ -140,6 +149,17 @@ KeyResult ConvertKeys(db::Connection &oracleData, db::Connection &catalog, const
         if (betweenStatements)
             betweenStatements();
     }
+    return result;
+}
+
+KeyResult ConvertKeys(db::Connection &oracleData, db::Connection &catalog, const TableNames &names,
+                      const ConversionOptions &options, ObjectNamePlanner &objects,
+                      const std::function<void()> &betweenStatements)
+{
+    std::vector<std::string> notes;
+    const auto statements = BuildKeyStatements(catalog, names, options, objects, &notes);
+    KeyResult result = RunKeyStatements(oracleData, statements, betweenStatements);
+    result.notes = std::move(notes);
     return result;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "ConversionOptions.h"
+#include "ObjectNamePlanner.h"
+#include "SchemaObject.h"
 #include "StepResult.h"
 #include "TableNames.h"
 
@@ -27,23 +29,30 @@ struct KeyResult : StepResult {
 
 // The statement of one key, built from its rows of "show index".
 struct KeyStatement {
-    std::string name;  // constraint or index name as sent (cut and cased)
+    std::string name; // constraint or index name as sent
     std::string sql;
     std::string error; // why no statement could be built (a name Oracle cannot take); then sql is unused
+    ObjectKind kind = ObjectKind::Index;
 };
 
-// Recreates the primary key and the other keys of one table: reads "show index" on the catalog
-// connection and runs one statement per key, in listing order, on the definition connection. A refused
-// statement is recorded and the others still run. The listing's own errors are thrown: the run cannot
-// tell what this table's keys are. betweenStatements, when given, runs after each statement, so whoever
-// drives the run can keep its window answering through a table with many keys.
-KeyResult ConvertKeys(db::Connection &oracleData, db::Connection &catalog, const TableNames &names,
-                      const ConversionOptions &options, const std::function<void()> &betweenStatements = {});
-
-// The statements ConvertKeys would run, without running them (listing errors thrown). Full-text and
-// spatial keys get no statement; notes, when given, says so for each.
+// The statements of one table's keys, in listing order: the primary key as a constraint, every other key
+// as an index (unique when constraints are kept). Names come from `objects`, which settles each the first
+// time it is asked ("PRIMARY" + table + row number, "idx_" + key + W, as usual, when free). Reads "show
+// index" on the catalog connection; its errors are thrown. Full-text and spatial keys get no statement;
+// notes, when given, says so for each.
 std::vector<KeyStatement> BuildKeyStatements(db::Connection &catalog, const TableNames &names,
-                                             const ConversionOptions &options,
+                                             const ConversionOptions &options, ObjectNamePlanner &objects,
                                              std::vector<std::string> *notes = nullptr);
+
+// Runs the statements on the definition connection, one by one; a refused one is recorded and the others
+// still run. betweenStatements, when given, runs after each, so whoever drives the run can keep its window
+// answering through a table with many keys.
+KeyResult RunKeyStatements(db::Connection &oracleData, const std::vector<KeyStatement> &statements,
+                           const std::function<void()> &betweenStatements = {});
+
+// Recreates the primary key and the other keys of one table: BuildKeyStatements, then RunKeyStatements.
+KeyResult ConvertKeys(db::Connection &oracleData, db::Connection &catalog, const TableNames &names,
+                      const ConversionOptions &options, ObjectNamePlanner &objects,
+                      const std::function<void()> &betweenStatements = {});
 
 } // namespace convert

@@ -1,5 +1,6 @@
 #include "RowCopy.h"
 
+#include "KeptRows.h"
 #include "NameRules.h"
 #include "ProgressPacer.h"
 #include "SourceCharsets.h"
@@ -40,11 +41,14 @@ public:
         if (m_ctx.options.verify)
             m_written.emplace(m_target->columns(), keyPositions(reader.primaryKey()));
         findSourceKey(reader);
-        if (m_ctx.continueAfterTarget)
-            continueAfterTarget(reader);
-        while (reader.nextPage())
-            copyPage(reader);
+        if (m_ctx.kept == KeptTable::None)
+            copyAll(reader);
+        else
+            copyIntoKeptTable(reader);
         m_ctx.log.replaceLast(rowCounterLine(m_names.target, m_result.written));
+        if (m_kept)
+            m_result.notes.push_back(std::to_string(m_result.alreadyThere) +
+                                     " rows were already in Oracle and stay as they are");
         if (m_written) {
             const VerifySource source{m_ctx.rowSource, m_names, checkedCharset(), reader.primaryKey(),
                                       &m_written->refusedKeys()};
@@ -57,6 +61,25 @@ public:
         m_result.complete = true;
         if (m_result.rejectedCount > 0)
             m_result.fail(std::to_string(m_result.rejectedCount) + " rows rejected");
+    }
+
+    // What the table holds now, less what it held before this copy: the rows of this copy that Oracle
+    // holds, whatever became of the apply that failed.
+    void recount()
+    {
+        if (!m_ctx.counter || !m_target)
+            return;
+        try {
+            const long long now =
+                m_ctx.counter->query("select count(*) from " + quoteOracleName(m_names.target)).at(0).at(0).toInteger();
+            const long long mine = now - m_heldBefore - static_cast<long long>(m_result.alreadyThere);
+            if (mine >= 0 && static_cast<std::size_t>(mine) != m_result.written) {
+                m_result.written = static_cast<std::size_t>(mine);
+                m_ctx.log.replaceLast(rowCounterLine(m_names.target, m_result.written));
+            }
+        } catch (const std::exception &) {
+            // The counter keeps what the copy knew; the failure itself is what the log reports.
+        }
     }
 
 private:
@@ -82,6 +105,12 @@ private:
             throw db::Error("Character set '" + m_ctx.options.charset +
                             "' is not a valid name: only letters, digits and underscores are allowed");
         return m_ctx.options.charset;
+    }
+
+    void copyAll(SourceReader &reader)
+    {
+        while (reader.nextPage())
+            copyPage(reader);
     }
 
     void copyPage(SourceReader &reader)
@@ -126,7 +155,7 @@ private:
                 m_target->refuseValue((*m_columnMap)[i], problem);
         }
         m_target->post();
-        keepPendingKey();
+        keepPendingKey(reader);
         if (m_written) {
             m_written->row().beginRow();
             for (std::size_t i = 0; i < m_columnMap->size(); ++i)
@@ -135,24 +164,85 @@ private:
         }
     }
 
-    // A table kept from an earlier run holds a prefix of the table in key order (the copy reads in that
-    // order and commits as it goes): the copy goes on after the largest key there, so nothing is read
-    // twice and nothing is added twice. That needs a key whose order Oracle and MySQL agree on.
-    void continueAfterTarget(SourceReader &reader)
+    // A kept table: what it holds decides where the copy starts and whether each apply asks Oracle
+    // which keys it has.
+    void copyIntoKeptTable(SourceReader &reader)
     {
         const std::string table = quoteOracleName(m_names.target);
-        const std::string held = m_ctx.oracleInsert.query("select count(*) from " + table).at(0).at(0).data;
-        if (held == "0")
-            return;
-        if (!reader.keyed() || !orderedAlikeInOracle(reader)) {
-            const std::string why = "Table " + m_names.target + " cannot continue after the " + held +
-                                    " rows Oracle holds: it has no primary key of numbers or dates";
-            if (m_ctx.options.resume)
-                throw db::Error(why + "; convert it again with Overwrite");
-            m_result.notes.push_back(why + ", so every MySQL row is added to them");
-            return;
+        m_heldBefore = m_ctx.oracleInsert.query("select count(*) from " + table).at(0).at(0).toInteger();
+        if (m_heldBefore == 0)
+            return copyAll(reader);
+        m_continued = true;
+        const std::string held = std::to_string(m_heldBefore);
+        if (m_keyColumns.empty() || !keyInTarget(reader)) {
+            if (m_ctx.kept == KeptTable::Resume) {
+                const long long inMySql =
+                    m_ctx.rowSource.query("select count(*) from " + quoteMySqlName(m_names.source))
+                        .at(0)
+                        .at(0)
+                        .toInteger();
+                if (inMySql == m_heldBefore) {
+                    m_result.notes.push_back("Table " + m_names.target + " already holds " + held +
+                                             " rows, as many as MySQL: nothing is added");
+                    return;
+                }
+                throw db::Error("Table " + m_names.target + " holds " + held + " of the " + std::to_string(inMySql) +
+                                " MySQL rows and has no primary key to tell which are missing; convert it again "
+                                "with Overwrite");
+            }
+            m_result.notes.push_back("Table " + m_names.target + " holds " + held +
+                                     " rows and has no primary key to tell them apart, so every MySQL row is added "
+                                     "to them");
+            return copyAll(reader);
         }
-        const std::vector<std::size_t> key = keyPositions(reader.primaryKey());
+        m_kept.emplace(m_ctx.oracleInsert, m_names.target, m_target->columns(), keyPositions(reader.primaryKey()));
+        if (!reader.keyed() || !orderedAlikeInOracle(reader)) {
+            m_result.notes.push_back("Table " + m_names.target + " holds " + held +
+                                     " rows: every MySQL row is offered, and those whose key Oracle holds stay as "
+                                     "they are");
+            m_lookUp = true;
+            return copyAll(reader);
+        }
+        std::string keyText;
+        std::vector<db::Value> largest = largestKeyInOracle(keyText);
+        const long long upTo = reader.countUpTo(largest);
+        if (upTo == m_heldBefore) {
+            // Oracle holds MySQL's rows up to its largest key whole: the copy goes on after it.
+            m_kept.reset();
+            reader.startAfter(std::move(largest));
+            m_result.notes.push_back("Continued after key " + keyText + ": " + held + " rows were already in Oracle");
+            return copyAll(reader);
+        }
+        m_result.notes.push_back("Oracle holds " + held + " rows up to key " + keyText + ", MySQL " +
+                                 std::to_string(upTo) + ": those rows are offered again, and the ones Oracle holds " +
+                                 "stay as they are");
+        reader.endWith(largest);
+        m_lookUp = true;
+        copyAll(reader);
+        // Past Oracle's largest key there is nothing Oracle could hold.
+        m_lookUp = false;
+        SourceReader rest(m_ctx.rowSource, m_names, checkedCharset(), kPageSize);
+        rest.startAfter(std::move(largest));
+        copyAll(rest);
+    }
+
+    // Whether every primary-key column has its column in the Oracle table.
+    bool keyInTarget(const SourceReader &reader) const
+    {
+        for (const auto &column : reader.primaryKey()) {
+            try {
+                m_target->columnIndex(cutToBytes(column));
+            } catch (const db::Error &) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // The largest key Oracle holds, in the form the MySQL reader compares, and as text for the log.
+    std::vector<db::Value> largestKeyInOracle(std::string &text)
+    {
+        const std::vector<std::size_t> key = keyPositions(m_keyNames);
         std::string sql = "select ";
         std::string order;
         for (std::size_t i = 0; i < key.size(); ++i) {
@@ -161,22 +251,19 @@ private:
             order += (i ? ", " : "") + column + " desc";
         }
         auto largest = m_ctx.oracleInsert.createDataSet();
-        largest->open(sql + " from " + table + " order by " + order);
+        largest->open(sql + " from " + quoteOracleName(m_names.target) + " order by " + order);
         std::vector<db::Value> after;
-        std::string text;
         for (std::size_t i = 0; i < key.size(); ++i) {
             db::Value value = largest->value(static_cast<int>(i));
             if (value.isNull())
                 throw db::Error("Table " + m_names.target + " holds a row without a key: it cannot continue");
             if (m_target->columns()[key[i]].type == 2)
                 value = db::Value::of(db::ValueKind::Decimal, canonicalNumber(value.data));
-            text += (i ? ", " : "") + reader.primaryKey()[i] + "=" + value.data;
+            text += (i ? ", " : "") + m_keyNames[i] + "=" + value.data;
             after.push_back(std::move(value));
         }
         largest->close();
-        reader.startAfter(std::move(after));
-        m_continued = true;
-        m_result.notes.push_back("Continued after key " + text + ": " + held + " rows were already in Oracle");
+        return after;
     }
 
     // Whether every key column is a number or a date, whose order Oracle and MySQL agree on.
@@ -198,7 +285,7 @@ private:
         return true;
     }
 
-    // Source positions of the primary-key columns, for naming refused rows.
+    // Source positions of the primary-key columns, for naming refused rows and finding kept ones.
     void findSourceKey(const SourceReader &reader)
     {
         for (const auto &name : reader.primaryKey())
@@ -213,23 +300,26 @@ private:
 
     // The key values of the row just appended, kept until its apply says whether it went in. Only a
     // refused row's key becomes text; the stored values reuse their storage from one apply to the next.
-    void keepPendingKey()
+    void keepPendingKey(const SourceReader &reader)
     {
-        const std::size_t at = m_keyRows++ * m_keyColumns.size();
-        if (m_pendingKeys.size() < at + m_keyColumns.size())
-            m_pendingKeys.resize(at + m_keyColumns.size());
+        if (m_keyColumns.empty())
+            return;
+        if (m_pendingKeys.size() <= m_keyRows)
+            m_pendingKeys.resize(m_keyRows + 1);
+        std::vector<db::Value> &key = m_pendingKeys[m_keyRows++];
+        key.resize(m_keyColumns.size());
         for (std::size_t k = 0; k < m_keyColumns.size(); ++k)
-            m_pendingKeys[at + k] = m_values[m_keyColumns[k]];
+            reader.read(m_keyColumns[k], key[k]);
     }
 
     std::string pendingKeyText(std::size_t pendingIndex) const
     {
         std::string text;
-        const std::size_t at = pendingIndex * m_keyColumns.size();
-        for (std::size_t k = 0; k < m_keyColumns.size() && at + k < m_pendingKeys.size(); ++k) {
-            const db::Value &value = m_pendingKeys[at + k];
-            text += (k ? ", " : "") + m_keyNames[k] + "=" + (value.isNull() ? std::string("NULL") : value.data);
-        }
+        if (pendingIndex >= m_keyRows)
+            return text;
+        const std::vector<db::Value> &key = m_pendingKeys[pendingIndex];
+        for (std::size_t k = 0; k < m_keyNames.size() && k < key.size(); ++k)
+            text += (k ? ", " : "") + m_keyNames[k] + "=" + (key[k].isNull() ? std::string("NULL") : key[k].data);
         return text;
     }
 
@@ -251,6 +341,17 @@ private:
             throw Stopped{};
     }
 
+    // Rows of a kept table whose key Oracle holds are not sent: they stay as Oracle holds them.
+    void leaveOutRowsOracleHolds()
+    {
+        const std::vector<char> held = m_kept->held(m_pendingKeys, m_keyRows);
+        for (std::size_t i = 0; i < held.size(); ++i)
+            if (held[i]) {
+                m_target->discardPending(i);
+                ++m_result.alreadyThere;
+            }
+    }
+
     // Writes the pending rows and shows what Oracle now holds: a copy that ends here, by a failure or a
     // stop, leaves a counter that matches the table.
     void apply()
@@ -258,6 +359,8 @@ private:
         const std::size_t base = m_applied;
         const std::size_t pending = m_target->pendingCount();
         m_applied += pending;
+        if (m_lookUp && pending > 0)
+            leaveOutRowsOracleHolds();
         const auto started = ProgressPacer::Clock::now();
         const db::ApplyResult applied = m_target->apply();
         if (m_written)
@@ -282,12 +385,15 @@ private:
     std::optional<std::vector<std::size_t>> m_columnMap; // source position -> target position
     std::vector<db::Value> m_values;                     // the row being moved, storage kept across rows
     std::size_t m_applied = 0; // rows handed to applies so far: the table position of the next pending row
-    std::vector<std::size_t> m_keyColumns;      // source positions of the primary key; empty without one
-    std::vector<std::string> m_keyNames;        // their MySQL names
-    std::vector<db::Value> m_pendingKeys;       // key values of the pending rows, row after row
+    std::vector<std::size_t> m_keyColumns;             // source positions of the primary key; empty without one
+    std::vector<std::string> m_keyNames;               // their MySQL names
+    std::vector<std::vector<db::Value>> m_pendingKeys; // key values of the pending rows, storage kept
     std::size_t m_keyRows = 0;                  // pending rows whose key is kept
     std::optional<WrittenRowsDigest> m_written; // what went in, when the copy is to be verified
-    bool m_continued = false;                   // the copy started after the rows a kept table held
+    std::optional<KeptRows> m_kept;             // a kept table's rows, when applies must ask for them
+    bool m_lookUp = false;                      // the rows being read may be in the kept table already
+    bool m_continued = false;                   // the copy added to rows a kept table held
+    long long m_heldBefore = 0;                 // rows the table held when the copy began
     ProgressPacer m_pacer;
 };
 
@@ -301,13 +407,15 @@ std::string rowCounterLine(const std::string &target, std::size_t rows)
 CopyResult CopyTableRows(CopyContext &context, const TableNames &names)
 {
     CopyResult result;
+    TableCopy copy(context, names, result);
     try {
-        TableCopy(context, names, result).run();
+        copy.run();
     } catch (const Stopped &) {
         result.stopped = true;
         result.fail("Operation aborted");
     } catch (const std::exception &e) {
-        result.fail(e.what());
+        result.fail(e);
+        copy.recount();
     }
     return result;
 }

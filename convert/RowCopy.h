@@ -39,11 +39,19 @@ struct CopyResult : StepResult {
     std::size_t rows = 0;          // rows read from MySQL and handed to Oracle
     std::size_t written = 0;       // rows Oracle holds from this copy (committed)
     std::size_t rejectedCount = 0; // rows Oracle refused; the others are written
+    std::size_t alreadyThere = 0;  // rows of a kept table whose key Oracle held: left as Oracle holds them
     bool complete = false;         // every row of the table was handed to Oracle
     bool stopped = false;          // the progress hook said not to go on
     std::vector<RejectedRowReport> rejected; // the first kRejectedRowsShown of them
     std::optional<VerifyResult> verification; // when the options ask for it and every row was read
     std::vector<std::string> notes;           // where the copy started, when not at the first row
+};
+
+// What the copy does with an Oracle table that holds rows from before.
+enum class KeptTable {
+    None,   // the table was made by this run: every row is new
+    Merge,  // every MySQL row is offered; a row whose key Oracle holds stays as Oracle holds it
+    Resume, // the same, but a table whose missing rows cannot be told apart (no key) fails
 };
 
 // Everything the row copy works with besides the table's names.
@@ -55,16 +63,24 @@ struct CopyContext {
     LogSink &log;                           // its last line is the table's row counter
     const ProgressHook &progress;           // may be empty
     db::ApplyMode applyMode = db::ApplyMode::Array;
-    // The target is a table kept from before: continue after the largest key it holds, when the key allows.
-    bool continueAfterTarget = false;
+    KeptTable kept = KeptTable::None;
+    // Another Oracle session, to count what the table holds when an apply failed on the insert session.
+    db::Connection *counter = nullptr;
     std::chrono::milliseconds progressInterval = kProgressInterval;
 };
 
 // Copies every row of one MySQL table into its Oracle table, in pages of kPageSize rows, applying the
 // pending rows at every progress point and at the end of each page; after each apply the counter line
-// shows the rows Oracle holds. Never throws: every error ends the copy and becomes the result's
-// message, and a progress hook that says stop ends it with "Operation aborted"; rows refused by Oracle
-// are left out, reported, and make the copy fail with "K rows rejected" once all other rows are in.
+// shows the rows Oracle holds from this copy, also after an apply that failed. Never throws: every
+// error ends the copy and becomes the result's message, and a progress hook that says stop ends it with
+// "Operation aborted"; rows refused by Oracle are left out, reported, and make the copy fail with "K rows
+// rejected" once all other rows are in.
+//
+// A kept table (context.kept) is added to, never duplicated: when its key is of numbers or dates and
+// Oracle holds exactly as many rows as MySQL has up to Oracle's largest key, the copy goes on after that
+// key; otherwise every MySQL row is offered and each apply asks Oracle which of its keys it holds
+// already. A kept table without a primary key gets every MySQL row added (Merge), or fails unless it
+// holds as many rows as MySQL (Resume): which rows are missing cannot be told.
 CopyResult CopyTableRows(CopyContext &context, const TableNames &names);
 
 // The row counter line: the rows Oracle holds from the copy.

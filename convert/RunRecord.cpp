@@ -85,6 +85,14 @@ void RunRecord::foreignKeys(const std::vector<KeyFailure> &failures)
     m_runSteps.push_back({"foreignKeys", failures.empty() ? "succeeded" : "failed", refusals(failures)});
 }
 
+void RunRecord::failTable(std::size_t index, const std::string &step, const std::vector<KeyFailure> &failures)
+{
+    if (index >= m_tables.size())
+        return;
+    m_tables[index].steps.push_back({step, "failed", refusals(failures)});
+    m_tables[index].status = "failed";
+}
+
 void RunRecord::skipped()
 {
     if (TableRecord *table = current())
@@ -102,6 +110,7 @@ void RunRecord::rows(const CopyResult &result)
     table->rowsRead = result.rows;
     table->rowsWritten = result.written;
     table->rowsRefused = result.rejectedCount;
+    table->rowsAlreadyThere = result.alreadyThere;
     table->refusedRows.clear();
     for (const auto &row : result.rejected)
         table->refusedRows.push_back({row.row, row.key, row.message});

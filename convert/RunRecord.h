@@ -18,7 +18,8 @@ struct KeyResult;
 
 // One step of one table as a report shows it.
 struct StepRecord {
-    std::string step;    // "drop", "create", "keys", "skip", "rows", "schema", "verify"; for the run "foreignKeys"
+    std::string step;    // "read" (the MySQL table), "drop", "create", "keys", "skip", "rows", "schema", "verify",
+                         // "foreignKeys" (of the run, or of a table whose keys Oracle refused)
     std::string status;  // "succeeded", "failed", "skipped", "stopped"
     std::string message; // the server's text of a failure (the refused keys, one per line); else empty
 };
@@ -37,6 +38,7 @@ struct TableRecord {
     std::string error; // for "ended by error": what ended the run
     std::vector<StepRecord> steps;
     std::size_t rowsRead = 0, rowsWritten = 0, rowsRefused = 0;
+    std::size_t rowsAlreadyThere = 0;          // rows of a kept table whose key Oracle held
     std::vector<RefusedRowRecord> refusedRows; // the first ones, as the copy keeps them
     std::optional<VerifyResult> verification;
     double seconds = 0;
@@ -57,6 +59,8 @@ public:
     void schema(const std::vector<KeyFailure> &failures);
     // The foreign keys between the run's tables, after all of them: a step of the run, not of a table.
     void foreignKeys(const std::vector<KeyFailure> &failures);
+    // A table finished earlier that a later step of the run failed for (its foreign keys).
+    void failTable(std::size_t index, const std::string &step, const std::vector<KeyFailure> &failures);
     void skipped();
     void rows(const CopyResult &result);
     void finishTable(const std::string &status);

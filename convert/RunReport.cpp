@@ -114,6 +114,7 @@ void writeTable(JsonWriter &json, const TableRecord &t)
     json.key("rowsRead").value(count(t.rowsRead));
     json.key("rowsWritten").value(count(t.rowsWritten));
     json.key("rowsRefused").value(count(t.rowsRefused));
+    json.key("rowsAlreadyThere").value(count(t.rowsAlreadyThere));
     json.key("refusedRows").beginArray();
     for (const auto &row : t.refusedRows) {
         json.beginObject();

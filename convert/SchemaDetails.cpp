@@ -15,8 +15,10 @@ TableDetails ReadTableDetails(db::Connection &catalog, const std::string &table)
                                       " where table_schema = database() and table_name = ?",
                                       name);
     if (!tables.empty()) {
-        details.comment = tables[0][0].data;
         details.view = tables[0][1].data == "VIEW";
+        // The information schema gives every view the comment "VIEW": it says nothing of this one.
+        if (!details.view)
+            details.comment = tables[0][0].data;
     }
     const auto columns = catalog.query("select column_name, column_type, is_nullable, column_default, extra,"
                                        " column_comment from information_schema.columns"
@@ -30,7 +32,9 @@ TableDetails ReadTableDetails(db::Connection &catalog, const std::string &table)
         // MariaDB writes a NULL default as the word NULL; a literal 'NULL' text comes quoted.
         column.hasDefault = !row[3].isNull() && row[3].data != "NULL";
         column.defaultText = row[3].data;
-        column.autoIncrement = db::asciiUpper(row[4].data).find("AUTO_INCREMENT") != std::string::npos;
+        const std::string extra = db::asciiUpper(row[4].data);
+        column.autoIncrement = extra.find("AUTO_INCREMENT") != std::string::npos;
+        column.onUpdateNow = extra.find("ON UPDATE") != std::string::npos;
         column.comment = row[5].data;
         details.columns.push_back(std::move(column));
     }

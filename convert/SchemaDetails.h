@@ -17,6 +17,7 @@ struct ColumnDetails {
     bool hasDefault = false;
     std::string defaultText; // COLUMN_DEFAULT as MariaDB writes it: 'text' quoted, numbers bare, expressions
     bool autoIncrement = false;
+    bool onUpdateNow = false; // ON UPDATE CURRENT_TIMESTAMP
     std::string comment;
 };
 
@@ -30,7 +31,7 @@ struct ForeignKeyDetails {
 };
 
 struct TableDetails {
-    std::string comment;
+    std::string comment; // the table's own; a view's placeholder comment is not one
     bool view = false;
     std::vector<ColumnDetails> columns;
     std::vector<ForeignKeyDetails> foreignKeys;

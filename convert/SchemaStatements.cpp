@@ -1,6 +1,7 @@
 #include "SchemaStatements.h"
 
 #include "NameRules.h"
+#include "TableMarker.h"
 #include "TypeMapping.h"
 
 #include "db/ConnectionProfile.h"
@@ -112,6 +113,25 @@ std::string unsignedMaximum(const std::string &type)
     return {};
 }
 
+bool holdsDates(const std::string &type)
+{
+    const std::string t = NormalizedType(type);
+    return t == "date" || startsWith(t, "datetime") || startsWith(t, "timestamp");
+}
+
+// Why a NOT NULL column stays nullable, or empty when it does not.
+std::string staysNullable(const ColumnDetails &column, const NullingValues &values)
+{
+    const std::string head = "Column \"" + column.name + "\" stays nullable: ";
+    if (values.emptyStrings > 0)
+        return head + std::to_string(values.emptyStrings) +
+               " of its values are empty strings, which Oracle holds as NULL";
+    if (values.zeroDates > 0)
+        return head + std::to_string(values.zeroDates) +
+               " of its values are the zero date 0000-00-00, which arrives as NULL";
+    return {};
+}
+
 } // namespace
 
 std::string ColumnClauseExtras(const ColumnDetails &column, std::vector<std::string> &notes)
@@ -143,41 +163,74 @@ std::string ColumnClauseExtras(const ColumnDetails &column, std::vector<std::str
     return {};
 }
 
-std::vector<std::string> ColumnsToCountEmpty(const TableDetails &details)
+std::string FittedComment(const std::string &what, const std::string &comment, std::size_t room,
+                          std::vector<std::string> &notes)
 {
-    std::vector<std::string> columns;
+    constexpr std::size_t kCommentLimit = 4000; // bytes Oracle keeps of a comment (ORA-01704 beyond)
+    const std::size_t limit = room < kCommentLimit ? kCommentLimit - room : 0;
+    if (comment.size() <= limit)
+        return comment;
+    const std::string cut = cutToBytes(comment, limit);
+    notes.push_back("The comment of " + what + " is cut to " + std::to_string(cut.size()) + " of its " +
+                    std::to_string(comment.size()) + " bytes: Oracle keeps at most 4000");
+    return cut;
+}
+
+namespace {
+
+std::string tableComment(const TableNames &names, const std::string &comment, std::vector<std::string> &notes)
+{
+    if (!names.marked)
+        return FittedComment("table " + names.target, comment, 0, notes);
+    const std::size_t room = tableMarker(names.source).size() + 1;
+    return commentWithMarker(FittedComment("table " + names.target, comment, room, notes), names.source);
+}
+
+} // namespace
+
+std::vector<ColumnDetails> ColumnsToCountNulling(const TableDetails &details)
+{
+    std::vector<ColumnDetails> columns;
     for (const auto &column : details.columns)
-        if (column.notNull && MappedCharacterLength(column.type) > 0)
-            columns.push_back(column.name);
+        if (column.notNull && (MappedCharacterLength(column.type) > 0 || holdsDates(column.type)))
+            columns.push_back(column);
     return columns;
 }
 
 std::vector<SchemaStatement> StatementsAfterRows(const TableNames &names, const TableDetails &details,
                                                  const std::vector<std::string> &keyColumns,
-                                                 const std::map<std::string, long long> &emptyStrings, bool uppercase,
+                                                 const std::map<std::string, NullingValues> &nulling,
+                                                 const ConversionOptions &options, ObjectNamePlanner &objects,
                                                  std::vector<std::string> &notes)
 {
+    const bool uppercase = options.uppercaseNames;
     std::vector<SchemaStatement> statements;
     const std::string table = quoteOracleName(names.target);
     for (const auto &column : details.columns) {
         const bool key = std::find(keyColumns.begin(), keyColumns.end(), column.name) != keyColumns.end();
         if (!column.notNull || key || column.autoIncrement)
             continue;
-        const auto empty = emptyStrings.find(column.name);
-        if (empty != emptyStrings.end() && empty->second > 0) {
-            notes.push_back("Column \"" + column.name + "\" stays nullable: " + std::to_string(empty->second) +
-                            " of its values are empty strings, which Oracle holds as NULL");
-            continue;
+        const auto values = nulling.find(column.name);
+        if (values != nulling.end()) {
+            if (const std::string why = staysNullable(column, values->second); !why.empty()) {
+                notes.push_back(why);
+                continue;
+            }
         }
+        const std::string name = oracleName(column.name, uppercase);
         statements.push_back(
-            {oracleName(column.name, uppercase),
-             "alter table " + table + " modify (" + quotedColumn(column.name, uppercase) + " not null)"});
+            {name, "alter table " + table + " modify (" + quotedColumn(column.name, uppercase) + " not null)",
+             ObjectKind::NotNull, name});
     }
-    for (const auto &column : details.columns)
-        if (column.autoIncrement)
-            statements.push_back({oracleName(column.name, uppercase),
-                                  "alter table " + table + " modify (" + quotedColumn(column.name, uppercase) +
-                                      " generated by default as identity (start with limit value))"});
+    for (const auto &column : details.columns) {
+        if (!column.autoIncrement)
+            continue;
+        const std::string name = oracleName(column.name, uppercase);
+        statements.push_back({name,
+                              "alter table " + table + " modify (" + quotedColumn(column.name, uppercase) +
+                                  " generated by default as identity (start with limit value))",
+                              ObjectKind::Identity, name});
+    }
     for (const auto &column : details.columns) {
         const std::string type = NormalizedType(column.type);
         const std::string name = quotedColumn(column.name, uppercase);
@@ -192,31 +245,49 @@ std::vector<SchemaStatement> StatementsAfterRows(const TableNames &names, const 
             condition = name + " >= 0";
         if (condition.empty())
             continue;
-        const std::string constraint = oracleName(constraintName("CK", names.target, column.name), uppercase);
-        statements.push_back({constraint, "alter table " + table + " add constraint " +
-                                              quoteOracleName(constraint, "constraint") + " check (" + condition +
-                                              ")"});
+        const std::string constraint =
+            objects.nameFor(names.target, "column-check:" + column.name,
+                            oracleName(constraintName("CK", names.target, column.name), uppercase));
+        statements.push_back({constraint,
+                              "alter table " + table + " add constraint " + quoteOracleName(constraint, "constraint") +
+                                  " check (" + condition + ")",
+                              ObjectKind::Check,
+                              {}});
     }
+    for (const auto &column : details.columns)
+        if (column.onUpdateNow)
+            notes.push_back("Column \"" + column.name + "\": ON UPDATE CURRENT_TIMESTAMP is not carried; Oracle " +
+                            "sets no column on update by itself (a trigger would)");
     if (!details.comment.empty())
-        statements.push_back({names.target, "comment on table " + table + " is " + quoteOracleText(details.comment)});
+        statements.push_back(
+            {names.target,
+             "comment on table " + table + " is " + quoteOracleText(tableComment(names, details.comment, notes)),
+             ObjectKind::Comment,
+             {}});
     for (const auto &column : details.columns)
         if (!column.comment.empty())
-            statements.push_back({oracleName(column.name, uppercase), "comment on column " + table + "." +
-                                                                          quotedColumn(column.name, uppercase) +
-                                                                          " is " + quoteOracleText(column.comment)});
+            statements.push_back(
+                {oracleName(column.name, uppercase),
+                 "comment on column " + table + "." + quotedColumn(column.name, uppercase) + " is " +
+                     quoteOracleText(FittedComment("column " + names.target + "." + oracleName(column.name, uppercase),
+                                                   column.comment, 0, notes)),
+                 ObjectKind::Comment,
+                 {}});
     return statements;
 }
 
 std::vector<SchemaStatement> ForeignKeyStatements(const TableNames &names, const TableDetails &details,
-                                                  const std::map<std::string, std::string> &targets, bool uppercase,
+                                                  const std::map<std::string, std::string> &targets,
+                                                  const ConversionOptions &options, ObjectNamePlanner &objects,
                                                   std::vector<std::string> &notes)
 {
+    const bool uppercase = options.uppercaseNames;
     std::vector<SchemaStatement> statements;
     for (const auto &key : details.foreignKeys) {
         const auto parent = targets.find(key.referencedTable);
         if (parent == targets.end()) {
             notes.push_back("Foreign key " + key.name + " of " + names.target + " refers to " + key.referencedTable +
-                            ", which this run does not convert: it is not created");
+                            ", which has no Oracle table: it is not created");
             continue;
         }
         std::string columns, referenced;
@@ -224,7 +295,7 @@ std::vector<SchemaStatement> ForeignKeyStatements(const TableNames &names, const
             columns += (i ? ", " : "") + quotedColumn(key.columns[i], uppercase);
             referenced += (i ? ", " : "") + quotedColumn(key.referencedColumns[i], uppercase);
         }
-        const std::string name = oracleName(key.name, uppercase);
+        const std::string &name = objects.nameFor(names.target, "foreign:" + key.name, oracleName(key.name, uppercase));
         std::string sql = "alter table " + quoteOracleName(names.target) + " add constraint " +
                           quoteOracleName(name, "constraint") + " foreign key (" + columns + ") references " +
                           quoteOracleName(parent->second) + " (" + referenced + ")";
@@ -238,7 +309,7 @@ std::vector<SchemaStatement> ForeignKeyStatements(const TableNames &names, const
         if (key.onUpdate == "CASCADE" || key.onUpdate == "SET NULL" || key.onUpdate == "SET DEFAULT")
             notes.push_back("Foreign key " + key.name + " of " + names.target + ": ON UPDATE " + key.onUpdate +
                             " is not carried; Oracle has no ON UPDATE rule and refuses such an update");
-        statements.push_back({name, sql});
+        statements.push_back({name, sql, ObjectKind::ForeignKey, {}});
     }
     return statements;
 }

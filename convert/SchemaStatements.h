@@ -1,6 +1,9 @@
 #pragma once
 
+#include "ConversionOptions.h"
+#include "ObjectNamePlanner.h"
 #include "SchemaDetails.h"
+#include "SchemaObject.h"
 #include "TableNames.h"
 
 #include <map>
@@ -18,24 +21,40 @@ std::string ColumnClauseExtras(const ColumnDetails &column, std::vector<std::str
 struct SchemaStatement {
     std::string name; // the constraint, column or table it concerns
     std::string sql;
+    ObjectKind kind = ObjectKind::Comment;
+    std::string column; // the Oracle column, for NOT NULL and the identity
+};
+
+// Values of a NOT NULL column that arrive in Oracle as NULL, counted in MySQL before NOT NULL is added.
+struct NullingValues {
+    long long emptyStrings = 0; // '' in a character column: Oracle holds no empty string
+    long long zeroDates = 0;    // MySQL's zero date 0000-00-00, which has no Oracle day
 };
 
 // The statements that follow a table's rows: NOT NULL on the columns MySQL declares NOT NULL (but those
-// whose empty strings arrive as NULL, which notes name; emptyStrings counts them per column), the
-// identity's next value above the rows copied, CHECK constraints for ENUM and SET value lists and
-// unsigned ranges, and the comments. keyColumns are the primary key's, already NOT NULL.
+// holding values that arrive as NULL, which notes name), the identity's next value above the rows copied,
+// CHECK constraints for ENUM and SET value lists and unsigned ranges, and the comments (a marked table's
+// comment keeps its marker). keyColumns are the primary key's, already NOT NULL.
 std::vector<SchemaStatement> StatementsAfterRows(const TableNames &names, const TableDetails &details,
                                                  const std::vector<std::string> &keyColumns,
-                                                 const std::map<std::string, long long> &emptyStrings, bool uppercase,
+                                                 const std::map<std::string, NullingValues> &nulling,
+                                                 const ConversionOptions &options, ObjectNamePlanner &objects,
                                                  std::vector<std::string> &notes);
 
-// The columns whose empty strings would become NULL, which must be counted before NOT NULL is added.
-std::vector<std::string> ColumnsToCountEmpty(const TableDetails &details);
+// The NOT NULL columns whose values could arrive as NULL, which must be counted before NOT NULL is added:
+// character columns (empty strings) and date columns (zero dates).
+std::vector<ColumnDetails> ColumnsToCountNulling(const TableDetails &details);
 
-// A table's foreign keys whose referenced table is in the run (targets maps MySQL names to Oracle
+// A table's foreign keys whose referenced table has an Oracle table (targets maps MySQL names to Oracle
 // names); keys to other tables, and ON UPDATE rules Oracle does not have, get a line in notes.
 std::vector<SchemaStatement> ForeignKeyStatements(const TableNames &names, const TableDetails &details,
-                                                  const std::map<std::string, std::string> &targets, bool uppercase,
+                                                  const std::map<std::string, std::string> &targets,
+                                                  const ConversionOptions &options, ObjectNamePlanner &objects,
                                                   std::vector<std::string> &notes);
+
+// The text of a comment as Oracle can hold it: at most 4000 bytes, cut on a character boundary, leaving
+// room for a marker; a line in notes says what was cut.
+std::string FittedComment(const std::string &what, const std::string &comment, std::size_t room,
+                          std::vector<std::string> &notes);
 
 } // namespace convert

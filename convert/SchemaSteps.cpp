@@ -2,21 +2,48 @@
 
 #include "NameRules.h"
 #include "SchemaDetails.h"
-#include "SchemaStatements.h"
 #include "SourceListing.h"
+#include "TypeMapping.h"
 
 #include "db/Connection.h"
 #include "db/Error.h"
-
-#include <map>
 
 namespace convert {
 
 namespace {
 
-void send(db::Connection &oracleData, const std::vector<SchemaStatement> &statements, SchemaResult &result)
+// Values of each NOT NULL column that would arrive as NULL: one read of the table for all the columns.
+std::map<std::string, NullingValues> countNulling(db::Connection &catalog, const std::string &table,
+                                                  const std::vector<ColumnDetails> &columns)
+{
+    std::map<std::string, NullingValues> counts;
+    if (columns.empty())
+        return counts;
+    std::string sql = "select ";
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const std::string c = quoteMySqlName(columns[i].name);
+        sql += i ? ", " : "";
+        if (MappedCharacterLength(columns[i].type) > 0)
+            sql += "coalesce(sum(" + c + " = ''), 0)";
+        else // only the zero date itself (with a zero time) arrives as NULL; other zero parts are refused
+            sql += "coalesce(sum(cast(" + c + " as char) regexp '^0000-00-00( 00:00:00([.]0+)?)?$'), 0)";
+    }
+    const auto row = catalog.query(sql + " from " + quoteMySqlName(table)).at(0);
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        NullingValues &values = counts[columns[i].name];
+        (MappedCharacterLength(columns[i].type) > 0 ? values.emptyStrings : values.zeroDates) = row[i].toInteger();
+    }
+    return counts;
+}
+
+} // namespace
+
+void SendSchemaStatements(db::Connection &oracleData, const std::vector<SchemaStatement> &statements,
+                          SchemaResult &result, const AlreadyThere &there)
 {
     for (const auto &statement : statements) {
+        if (there && there(statement))
+            continue;
         try {
             oracleData.execute(statement.sql);
             ++result.sent;
@@ -26,49 +53,34 @@ void send(db::Connection &oracleData, const std::vector<SchemaStatement> &statem
     }
 }
 
-// Empty strings per column, which Oracle holds as NULL: one read of the table for all the columns.
-std::map<std::string, long long> countEmptyStrings(db::Connection &catalog, const std::string &table,
-                                                   const std::vector<std::string> &columns)
+std::vector<SchemaStatement> BuildSchemaAfterRows(db::Connection &catalog, const TableNames &names,
+                                                  const ConversionOptions &options, ObjectNamePlanner &objects,
+                                                  std::vector<std::string> &notes)
 {
-    std::map<std::string, long long> counts;
-    if (columns.empty())
-        return counts;
-    std::string sql = "select ";
-    for (std::size_t i = 0; i < columns.size(); ++i)
-        sql += (i ? ", " : "") + std::string("coalesce(sum(") + quoteMySqlName(columns[i]) + " = ''), 0)";
-    const auto row = catalog.query(sql + " from " + quoteMySqlName(table)).at(0);
-    for (std::size_t i = 0; i < columns.size(); ++i)
-        counts[columns[i]] = row[i].toInteger();
-    return counts;
-}
-
-} // namespace
-
-SchemaResult AddSchemaAfterRows(db::Connection &oracleData, db::Connection &catalog, const TableNames &names,
-                                const ConversionOptions &options)
-{
-    SchemaResult result;
     const TableDetails details = ReadTableDetails(catalog, names.source);
     std::vector<std::string> key;
     if (!options.skipIndexes)
         key = PrimaryKeyColumns(ListSourceIndexRows(catalog, names.source));
-    const auto empties = countEmptyStrings(catalog, names.source, ColumnsToCountEmpty(details));
-    send(oracleData, StatementsAfterRows(names, details, key, empties, options.uppercaseNames, result.notes), result);
+    const auto nulling = countNulling(catalog, names.source, ColumnsToCountNulling(details));
+    return StatementsAfterRows(names, details, key, nulling, options, objects, notes);
+}
+
+SchemaResult AddSchemaAfterRows(db::Connection &oracleData, db::Connection &catalog, const TableNames &names,
+                                const ConversionOptions &options, ObjectNamePlanner &objects, const AlreadyThere &there)
+{
+    SchemaResult result;
+    SendSchemaStatements(oracleData, BuildSchemaAfterRows(catalog, names, options, objects, result.notes), result,
+                         there);
     return result;
 }
 
-SchemaResult AddForeignKeys(db::Connection &oracleData, db::Connection &catalog, const std::vector<TableNames> &tables,
-                            const ConversionOptions &options)
+void AddForeignKeys(db::Connection &oracleData, db::Connection &catalog, const TableNames &names,
+                    const std::map<std::string, std::string> &targets, const ConversionOptions &options,
+                    ObjectNamePlanner &objects, SchemaResult &result, const AlreadyThere &there)
 {
-    SchemaResult result;
-    std::map<std::string, std::string> targets;
-    for (const auto &names : tables)
-        targets[names.source] = names.target;
-    for (const auto &names : tables) {
-        const TableDetails details = ReadTableDetails(catalog, names.source);
-        send(oracleData, ForeignKeyStatements(names, details, targets, options.uppercaseNames, result.notes), result);
-    }
-    return result;
+    const TableDetails details = ReadTableDetails(catalog, names.source);
+    SendSchemaStatements(oracleData, ForeignKeyStatements(names, details, targets, options, objects, result.notes),
+                         result, there);
 }
 
 } // namespace convert

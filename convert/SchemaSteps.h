@@ -2,8 +2,12 @@
 
 #include "ConversionOptions.h"
 #include "KeyConversion.h"
+#include "ObjectNamePlanner.h"
+#include "SchemaStatements.h"
 #include "TableNames.h"
 
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -21,13 +25,28 @@ struct SchemaResult {
     std::vector<std::string> notes;
 };
 
+// Whether an earlier run made what a statement makes; a run that makes a whole table sends everything.
+using AlreadyThere = std::function<bool(const SchemaStatement &)>;
+
 // After a table's rows: NOT NULL, the identity's next value, CHECK constraints and comments. Added after
 // the rows so that a constraint Oracle refuses never refuses rows. Errors of MySQL are thrown.
 SchemaResult AddSchemaAfterRows(db::Connection &oracleData, db::Connection &catalog, const TableNames &names,
-                                const ConversionOptions &options);
+                                const ConversionOptions &options, ObjectNamePlanner &objects,
+                                const AlreadyThere &there = {});
 
-// After every table of the run: the foreign keys between them.
-SchemaResult AddForeignKeys(db::Connection &oracleData, db::Connection &catalog, const std::vector<TableNames> &tables,
-                            const ConversionOptions &options);
+// The statements AddSchemaAfterRows would send, with the NOT NULL columns' nulling values counted.
+std::vector<SchemaStatement> BuildSchemaAfterRows(db::Connection &catalog, const TableNames &names,
+                                                  const ConversionOptions &options, ObjectNamePlanner &objects,
+                                                  std::vector<std::string> &notes);
+
+// A table's foreign keys (the referenced tables' Oracle names in targets, by MySQL name), sent with the
+// failures and notes gathered into result.
+void AddForeignKeys(db::Connection &oracleData, db::Connection &catalog, const TableNames &names,
+                    const std::map<std::string, std::string> &targets, const ConversionOptions &options,
+                    ObjectNamePlanner &objects, SchemaResult &result, const AlreadyThere &there = {});
+
+// Sends the statements in order; a refused one is recorded and the others still go.
+void SendSchemaStatements(db::Connection &oracleData, const std::vector<SchemaStatement> &statements,
+                          SchemaResult &result, const AlreadyThere &there = {});
 
 } // namespace convert

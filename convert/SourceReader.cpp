@@ -135,11 +135,17 @@ void SourceReader::findPrimaryKey()
     m_key = m_primaryKey;
 }
 
-std::string SourceReader::selectList() const
+std::string SourceSelectList(const std::vector<SourceColumn> &columns)
 {
     std::string list;
-    for (const auto &column : m_columns)
+    for (const auto &column : columns)
         list += (list.empty() ? "" : ", ") + selectExpression(column);
+    return list;
+}
+
+std::string SourceReader::selectList() const
+{
+    std::string list = SourceSelectList(m_columns);
     // Each check compares the value with its round trip through the chosen set, byte for byte: a
     // character the set cannot hold comes back as '?'.
     for (std::size_t i = 0; i < m_columns.size(); ++i) {
@@ -157,22 +163,16 @@ std::string SourceReader::pageQuery() const
     std::string sql = "select " + selectList() + " from " + quoteMySqlName(m_names.source);
     if (!keyed())
         return sql;
-    if (!m_lastKey.empty()) {
-        // Rows past the last key: (k1 > v1) or (k1 = v1 and k2 > v2) ...; the leading k1 >= v1 lets the
-        // server start in the index.
-        std::vector<std::string> literals;
-        for (const auto &v : m_lastKey)
-            literals.push_back(mysqlKeyLiteral(v, "utf8mb4"));
-        std::string after;
-        for (std::size_t i = 0; i < m_key.size(); ++i) {
-            std::string term;
-            for (std::size_t j = 0; j < i; ++j)
-                term += quoteMySqlName(m_key[j]) + " = " + literals[j] + " and ";
-            term += quoteMySqlName(m_key[i]) + " > " + literals[i];
-            after += (i ? " or (" : "(") + term + ")";
-        }
-        sql += " where " + quoteMySqlName(m_key[0]) + " >= " + literals[0] + " and (" + after + ")";
-    }
+    std::string where;
+    // Rows past the last key; the leading k1 >= v1 lets the server start in the index.
+    if (!m_lastKey.empty())
+        where = quoteMySqlName(m_key[0]) + " >= " + mysqlKeyLiteral(m_lastKey[0], "utf8mb4") + " and (" +
+                keyCondition(m_lastKey, ">") + ")";
+    // Rows up to the end key: not after it.
+    if (!m_endKey.empty())
+        where += (where.empty() ? "" : " and ") + std::string("not (") + keyCondition(m_endKey, ">") + ")";
+    if (!where.empty())
+        sql += " where " + where;
     sql += " order by ";
     for (std::size_t i = 0; i < m_key.size(); ++i)
         sql += (i ? ", " : "") + quoteMySqlName(m_key[i]);
@@ -180,11 +180,45 @@ std::string SourceReader::pageQuery() const
     return sql;
 }
 
+std::string SourceReader::keyCondition(const std::vector<db::Value> &key, const std::string &strict) const
+{
+    std::vector<std::string> literals;
+    for (const auto &v : key)
+        literals.push_back(mysqlKeyLiteral(v, "utf8mb4"));
+    std::string condition;
+    for (std::size_t i = 0; i < m_key.size(); ++i) {
+        std::string term;
+        for (std::size_t j = 0; j < i; ++j)
+            term += quoteMySqlName(m_key[j]) + " = " + literals[j] + " and ";
+        term += quoteMySqlName(m_key[i]) + " " + strict + " " + literals[i];
+        condition += (i ? " or (" : "(") + term + ")";
+    }
+    return condition;
+}
+
 void SourceReader::startAfter(std::vector<db::Value> key)
 {
     if (!keyed() || m_started || key.size() != m_key.size())
         throw db::Error("The table " + m_names.source + " cannot be read from a key onwards");
     m_lastKey = std::move(key);
+}
+
+void SourceReader::endWith(std::vector<db::Value> key)
+{
+    if (!keyed() || m_started || key.size() != m_key.size())
+        throw db::Error("The table " + m_names.source + " cannot be read up to a key");
+    m_endKey = std::move(key);
+}
+
+long long SourceReader::countUpTo(const std::vector<db::Value> &key) const
+{
+    if (!keyed() || key.size() != m_key.size())
+        throw db::Error("The table " + m_names.source + " cannot be counted up to a key");
+    return m_source
+        .query("select count(*) from " + quoteMySqlName(m_names.source) + " where not (" + keyCondition(key, ">") + ")")
+        .at(0)
+        .at(0)
+        .toInteger();
 }
 
 bool SourceReader::nextPage()

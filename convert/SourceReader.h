@@ -41,6 +41,11 @@ public:
     // Starts the reading after this key (values of the primary-key columns in key order) instead of at the
     // first row; only before the first page of a keyed read.
     void startAfter(std::vector<db::Value> key);
+    // Ends the reading with this key: rows whose key sorts after it are not read. Only before the first
+    // page of a keyed read.
+    void endWith(std::vector<db::Value> key);
+    // The number of MySQL rows whose key sorts at or before this one; a keyed read only.
+    long long countUpTo(const std::vector<db::Value> &key) const;
 
     // Opens the next page; false when the table has no more. The first call always opens one.
     bool nextPage();
@@ -66,6 +71,8 @@ private:
     void findPrimaryKey();
     std::string selectList() const;
     std::string pageQuery() const;
+    // "(k1 > v1) or (k1 = v1 and k2 > v2) ..." with `op` for the last comparison of each term.
+    std::string keyCondition(const std::vector<db::Value> &key, const std::string &strict) const;
     void openPage();
 
     db::Connection &m_source;
@@ -80,10 +87,14 @@ private:
     std::vector<std::string> m_key;   // primary-key columns in key order; empty for a streamed read
     std::vector<int> m_keyFields;     // their positions in the page's result
     std::vector<db::Value> m_lastKey; // key of the last row taken
+    std::vector<db::Value> m_endKey;  // key of the last row to read; empty for the table's end
     std::size_t m_taken = 0;          // rows taken from the current page
     bool m_started = false;
     bool m_done = false;
 };
+
+// The select list that reads every column in a form that keeps its value (without character-set checks).
+std::string SourceSelectList(const std::vector<SourceColumn> &columns);
 
 // The SQL literal for a key value that reads back as the same value: numbers as their digits, text as
 // hexadecimal in the connection's character set, so no value can change the statement.

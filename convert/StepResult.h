@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <string>
 
 namespace convert {
@@ -8,12 +9,17 @@ namespace convert {
 struct StepResult {
     bool success = true;
     std::string message;
+    // The step failed because a session it worked on is gone (either server): the run cannot go on
+    // with it, and every later table would wait on it in turn.
+    bool sessionLost = false;
 
     void fail(std::string text)
     {
         success = false;
         message = std::move(text);
     }
+    // The error's own text; a lost session is marked as such.
+    void fail(const std::exception &error);
 };
 
 } // namespace convert

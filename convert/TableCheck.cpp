@@ -107,8 +107,9 @@ std::string oracleCount(db::Connection &oracle, const std::string &target)
 
 class Checker {
 public:
-    Checker(CheckConnections &connections, const TableNames &names, const ConversionOptions &options)
-        : m_c(connections), m_options(options)
+    Checker(CheckConnections &connections, const TableNames &names, const ConversionOptions &options,
+            ObjectNamePlanner &objects)
+        : m_c(connections), m_options(options), m_objects(objects)
     {
         m_report.names = names;
     }
@@ -169,6 +170,8 @@ private:
         std::string why = n.working != n.source ? "the MySQL name in capitals" : "";
         if (n.target != n.working)
             why += std::string(why.empty() ? "" : ", ") + "cut to 30 bytes with a counter that keeps it apart";
+        if (n.marked)
+            why += std::string(why.empty() ? "" : ", ") + "its comment names the MySQL table, so later runs find it";
         line("Oracle name " + n.target + ": " + why);
     }
 
@@ -191,8 +194,8 @@ private:
             return true;
         case ExistingTablePolicy::Merge:
             line("Oracle table " + T + " holds " + held +
-                 " rows: they are kept; with a primary key of numbers or dates the copy continues after the "
-                 "largest key, else every row is added to them");
+                 " rows: they are kept, and each MySQL row whose primary key Oracle lacks is added (without a "
+                 "primary key, every row)");
             return false;
         case ExistingTablePolicy::Skip:
             line("Oracle table " + T + " holds " + held + " rows: Skip leaves it as it is and copies nothing");
@@ -215,7 +218,7 @@ private:
             return;
         guarded("the key statements", [&] {
             std::vector<std::string> notes;
-            for (const auto &key : BuildKeyStatements(m_c.catalog, m_report.names, m_options, &notes)) {
+            for (const auto &key : BuildKeyStatements(m_c.catalog, m_report.names, m_options, m_objects, &notes)) {
                 if (key.error.empty())
                     line("sends: " + key.sql);
                 else
@@ -315,6 +318,7 @@ private:
 
     CheckConnections &m_c;
     const ConversionOptions &m_options;
+    ObjectNamePlanner &m_objects;
     TableCheck m_report;
     std::vector<SourceColumn> m_columns;
     std::vector<SourceIndexRow> m_indexes;
@@ -322,9 +326,10 @@ private:
 
 } // namespace
 
-TableCheck CheckTable(CheckConnections &connections, const TableNames &names, const ConversionOptions &options)
+TableCheck CheckTable(CheckConnections &connections, const TableNames &names, const ConversionOptions &options,
+                      ObjectNamePlanner &objects)
 {
-    return Checker(connections, names, options).run();
+    return Checker(connections, names, options, objects).run();
 }
 
 } // namespace convert

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ConversionOptions.h"
+#include "ObjectNamePlanner.h"
 #include "TableNames.h"
 
 #include <cstddef>
@@ -32,6 +33,8 @@ struct TableCheck {
 // Oracle would refuse (counted on the data, the first ones named by their key), the keys Oracle would
 // refuse, and whether it is a view. Reads the table once for the rows, and once more to measure wide
 // character columns; errors of either server are reported as problems, not thrown.
-TableCheck CheckTable(CheckConnections &connections, const TableNames &names, const ConversionOptions &options);
+// Key and constraint names come from `objects`, as the run would settle them.
+TableCheck CheckTable(CheckConnections &connections, const TableNames &names, const ConversionOptions &options,
+                      ObjectNamePlanner &objects);
 
 } // namespace convert

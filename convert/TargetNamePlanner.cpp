@@ -18,34 +18,103 @@ std::string counterSuffix(int k)
     std::snprintf(digits, sizeof digits, "%04d", k);
     return digits;
 }
-} // namespace
 
-TargetNamePlanner::TargetNamePlanner(std::function<bool(const std::string &)> existsInOracle)
-    : m_existsInOracle(std::move(existsInOracle))
+bool isDigits(std::string_view text)
 {
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return !text.empty();
 }
 
-std::string TargetNamePlanner::nameFor(const std::string &working)
+// Whether the name is W, or W's counter form: the Oracle names a run could have given W.
+bool couldBeNameOf(const std::string &table, const std::string &working)
 {
-    if (working.size() <= kOracleNameLimit && !m_taken.count(working)) {
-        m_taken.insert(working);
-        return working;
-    }
+    if (table == working)
+        return true;
     const std::string prefix = cutToBytes(working, kCounterPrefix);
-    std::string chosen; // the last candidate no table of this run has
+    return table.size() == prefix.size() + 4 && table.compare(0, prefix.size(), prefix) == 0 &&
+           isDigits(std::string_view(table).substr(prefix.size()));
+}
+} // namespace
+
+TargetNamePlanner::TargetNamePlanner(const OracleSchema &oracle, const std::vector<std::string> &sourceTables,
+                                     bool uppercase)
+    : m_oracle(oracle), m_uppercase(uppercase)
+{
+    for (const auto &table : sourceTables)
+        m_workingNames.insert(ApplyNameCase(table, uppercase));
+}
+
+TableNames TargetNamePlanner::namesFor(const std::string &source)
+{
+    TableNames names;
+    names.source = source;
+    names.working = ApplyNameCase(source, m_uppercase);
+    const std::string &W = names.working;
+    names.target = foundByMarker(source, W);
+    if (names.target.empty() && W.size() <= kOracleNameLimit && !m_taken.count(W) && !givenToAnother(W, source))
+        names.target = W;
+    if (names.target.empty())
+        names.target = counterName(source, W);
+    m_taken.insert(names.target);
+    names.marked = names.target != W || m_workingNames.count(W) > 1;
+    return names;
+}
+
+TableNames TargetNamePlanner::existingNamesFor(const std::string &source) const
+{
+    TableNames names;
+    names.source = source;
+    names.working = ApplyNameCase(source, m_uppercase);
+    names.target = foundByMarker(source, names.working);
+    if (names.target.empty() && m_oracle.tables.count(names.working) && !givenToAnother(names.working, source))
+        names.target = names.working;
+    // A table an older run cut and counted without a marker: the first counter Oracle has.
+    const std::string prefix = cutToBytes(names.working, kCounterPrefix);
+    for (int k = 0; k <= kLastCounter && names.target.empty() && names.working.size() > kOracleNameLimit; ++k) {
+        const std::string candidate = prefix + counterSuffix(k);
+        if (m_oracle.tables.count(candidate) && !m_oracle.markedSources.count(candidate))
+            names.target = candidate;
+    }
+    names.marked = !names.target.empty() && (names.target != names.working || m_workingNames.count(names.working) > 1);
+    return names;
+}
+
+std::string TargetNamePlanner::foundByMarker(const std::string &source, const std::string &working) const
+{
+    for (const auto &[table, marked] : m_oracle.markedSources)
+        if (marked == source && !m_taken.count(table) && couldBeNameOf(table, working))
+            return table;
+    return {};
+}
+
+bool TargetNamePlanner::givenToAnother(const std::string &table, const std::string &source) const
+{
+    const auto marked = m_oracle.markedSources.find(table);
+    return marked != m_oracle.markedSources.end() && marked->second != source;
+}
+
+std::string TargetNamePlanner::counterName(const std::string &source, const std::string &working) const
+{
+    const std::string prefix = cutToBytes(working, kCounterPrefix);
+    std::string last; // the last candidate no table of this run took
     for (int k = 0; k <= kLastCounter; ++k) {
         const std::string candidate = prefix + counterSuffix(k);
         if (m_taken.count(candidate))
             continue;
-        chosen = candidate;
-        if (!m_existsInOracle(candidate))
-            break;
+        if (!m_oracle.tables.count(candidate))
+            return candidate;
+        last = candidate;
     }
-    if (chosen.empty())
+    if (last.empty())
         throw db::Error("No Oracle name is left for table " + working + ": the names " + prefix + "0000 to " + prefix +
                         counterSuffix(kLastCounter) + " all belong to other tables of this conversion");
-    m_taken.insert(chosen);
-    return chosen;
+    if (givenToAnother(last, source))
+        throw db::Error("No Oracle name is left for table " + working + ": the names " + prefix + "0000 to " + prefix +
+                        counterSuffix(kLastCounter) + " are all taken, the last by the table made from MySQL table " +
+                        m_oracle.markedSources.at(last));
+    return last;
 }
 
 } // namespace convert

@@ -2,7 +2,10 @@
 
 #include "NameRules.h"
 #include "SchemaDetails.h"
+#include "SourceListing.h"
+#include "SourceReader.h"
 #include "TableDefinition.h"
+#include "TableMarker.h"
 
 #include "db/Connection.h"
 #include "db/ConnectionProfile.h"
@@ -29,9 +32,51 @@ StepResult DropTargetTable(db::Connection &oracleData, const std::string &target
 {
     StepResult result;
     try {
-        oracleData.execute("drop table " + quoteOracleName(target));
+        oracleData.execute("drop table " + quoteOracleName(target) + " cascade constraints");
     } catch (const std::exception &e) {
-        result.fail(e.what());
+        result.fail(e);
+    }
+    return result;
+}
+
+PreparedTable PrepareTargetTable(db::Connection &catalog, const TableNames &names, const ConversionOptions &options)
+{
+    PreparedTable result;
+    try {
+        std::optional<TableDetails> details;
+        if (options.keepSchema)
+            details = ReadTableDetails(catalog, names.source);
+        auto listing = catalog.createDataSet();
+        result.statement = BuildTableDefinition(*listing, names, options, &result.notes, details ? &*details : nullptr);
+        // The columns as the copy selects them, without a row: a table that lists but cannot be read
+        // (no SELECT privilege, a view over a table since dropped) fails here rather than after a drop.
+        listing->close();
+        listing->open("select " + SourceSelectList(ListSourceColumns(*listing, names.source)) + " from " +
+                      quoteMySqlName(names.source) + " limit 0");
+        listing->close();
+    } catch (const std::exception &e) {
+        result.fail(e);
+    }
+    return result;
+}
+
+CreateResult CreateTargetTable(db::Connection &oracleData, const PreparedTable &prepared, const TableNames &names)
+{
+    CreateResult result;
+    result.notes = prepared.notes;
+    if (!prepared.success) {
+        result.success = false;
+        result.message = prepared.message;
+        result.sessionLost = prepared.sessionLost;
+        return result;
+    }
+    try {
+        oracleData.execute(prepared.statement);
+        if (names.marked)
+            oracleData.execute("comment on table " + quoteOracleName(names.target) + " is " +
+                               quoteOracleText(tableMarker(names.source)));
+    } catch (const std::exception &e) {
+        result.fail(e);
     }
     return result;
 }
@@ -39,20 +84,7 @@ StepResult DropTargetTable(db::Connection &oracleData, const std::string &target
 CreateResult CreateTargetTable(db::Connection &oracleData, db::Connection &catalog, const TableNames &names,
                                const ConversionOptions &options)
 {
-    CreateResult result;
-    try {
-        std::optional<TableDetails> details;
-        if (options.keepSchema)
-            details = ReadTableDetails(catalog, names.source);
-        auto listing = catalog.createDataSet();
-        const std::string statement =
-            BuildTableDefinition(*listing, names, options, &result.notes, details ? &*details : nullptr);
-        listing->close();
-        oracleData.execute(statement);
-    } catch (const std::exception &e) {
-        result.fail(e.what());
-    }
-    return result;
+    return CreateTargetTable(oracleData, PrepareTargetTable(catalog, names, options), names);
 }
 
 } // namespace convert

@@ -82,6 +82,7 @@ void OciTargetTable::close()
     releaseAllTemporaries();
     m_open = false;
     m_pending.reset(0);
+    m_discarded.clear();
     m_shapes.clear();
     m_columns.clear();
     m_lobColumns.clear();
@@ -259,6 +260,16 @@ void OciTargetTable::refuseValue(std::size_t index, std::string_view reason)
                   "Column " + quoteOciName(m_columns.at(index).name) + ": " + std::string(reason));
 }
 
+void OciTargetTable::discardPending(std::size_t index)
+{
+    requireOpen();
+    if (index >= m_pending.count())
+        throw Error(name() + ": there is no pending row " + std::to_string(index + 1));
+    if (m_discarded.size() < m_pending.count())
+        m_discarded.resize(m_pending.count(), 0);
+    m_discarded[index] = 1;
+}
+
 std::string OciTargetTable::insertStatement() const
 {
     requireOpen();
@@ -316,15 +327,18 @@ ApplyResult OciTargetTable::apply()
 
     m_rowShapes.resize(count);
     m_rowSent.resize(count);
+    m_discarded.resize(count, 0);
     for (std::size_t row = 0; row < count; ++row)
-        m_rowShapes[row] = m_pending.rejection(row) ? kNoShape : shapeOf(row);
+        m_rowShapes[row] = m_discarded[row] || m_pending.rejection(row) ? kNoShape : shapeOf(row);
 
     try {
         bool executed = false;  // a statement of this apply has gone to the server
         bool committed = false; // and the transaction ended with it
         std::size_t unsent = 0; // rows still to go in array executes
         for (std::size_t row = 0; row < count; ++row) {
-            if (m_rowShapes[row] == kNoShape) {
+            if (m_discarded[row]) {
+                m_rowSent[row] = 1;
+            } else if (m_rowShapes[row] == kNoShape) {
                 result.rejected.push_back({row, std::string(m_pending.bytes(*m_pending.rejection(row)))});
                 m_rowSent[row] = 1;
             } else if (m_mode == ApplyMode::RowByRow) {
@@ -372,6 +386,7 @@ ApplyResult OciTargetTable::apply()
     // through as a whole they stay, so that rows kept pending after a failure still have them.
     m_pending.forEachTemporary([&](std::size_t locator) { releaseTemporary(locator); });
     m_pending.clear();
+    m_discarded.clear();
     return result;
 }
 

@@ -41,6 +41,7 @@ public:
     void setValue(std::size_t column, ValueKind kind, std::string_view data) override;
     void post() override;
     std::size_t pendingCount() const override { return m_pending.count(); }
+    void discardPending(std::size_t index) override;
 
     ApplyResult apply() override;
     void setApplyMode(ApplyMode mode) override { m_mode = mode; }
@@ -93,6 +94,7 @@ private:
     std::vector<Shape> m_shapes;
     std::vector<std::size_t> m_rowShapes; // shape of each pending row, per apply
     std::vector<char> m_rowSent;          // whether each pending row has gone (or was refused), per apply
+    std::vector<char> m_discarded;        // pending rows left out of the next apply
     std::vector<OciLobForm> m_formsScratch;
     std::vector<std::size_t> m_chunk;                // pending rows of the execute being prepared
     std::vector<std::size_t> m_chunkWidths;          // widest value of each bound column in the chunk so far

@@ -71,6 +71,9 @@ public:
     virtual void refuseValue(std::size_t column, std::string_view reason) = 0;
     virtual void post() = 0;
     virtual std::size_t pendingCount() const = 0;
+    // Leaves a pending row out of the next apply (by its position among the pending rows, from 0): it is
+    // neither written nor reported as rejected. For a row the table turns out to hold already.
+    virtual void discardPending(std::size_t index) = 0;
 
     // Writes the pending rows in one transaction and commits it. Throws only when the apply as a whole
     // failed (connection lost, statement refused); then nothing of it is committed.

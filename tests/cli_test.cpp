@@ -156,7 +156,8 @@ TEST_F(CliTest, CheckConvertAndVerifyWithPasswordsFromTheEnvironment)
     EXPECT_TRUE(has(json, "\"program\":\"morvane-cli convert\"")) << json;
     EXPECT_TRUE(has(json, "\"exitCode\":3,\"outcome\":\"completed with failures\",\"error\":null")) << json;
     EXPECT_TRUE(has(json, "\"source\":\"ledger\",\"target\":\"LEDGER\",\"status\":\"converted\"")) << json;
-    EXPECT_TRUE(has(json, "\"rowsRead\":3000,\"rowsWritten\":2999,\"rowsRefused\":1,\"refusedRows\":[{\"row\":7,"
+    EXPECT_TRUE(has(json, "\"rowsRead\":3000,\"rowsWritten\":2999,\"rowsRefused\":1,\"rowsAlreadyThere\":0,"
+                          "\"refusedRows\":[{\"row\":7,"
                           "\"key\":\"id=7\",\"message\":\"Column \\\"AMOUNT\\\": "))
         << json;
     EXPECT_TRUE(

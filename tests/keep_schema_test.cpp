@@ -158,8 +158,13 @@ TEST_F(KeepSchemaTest, AKeyToATableOutsideTheRunIsNamedAndTheOptionOffCarriesNot
     EngineRig rig(kShop);
     rig.run({"orders"}, keepSchema());
     EXPECT_TRUE(logHas(rig, "Foreign keys: 0 created")) << testing::PrintToString(rig.log().lines());
-    EXPECT_TRUE(logHas(rig, "Foreign key fk_orders_customer of ORDERS refers to customers, which this run does not "
-                            "convert: it is not created"));
+    EXPECT_TRUE(logHas(rig, "Foreign key fk_orders_customer of ORDERS refers to customers, which has no Oracle "
+                            "table: it is not created"));
+    // Once customers has its Oracle table, a run of orders alone finds it and makes the key.
+    rig.run({"customers"}, keepSchema());
+    rig.log().clear();
+    rig.run({"orders"}, keepSchema());
+    EXPECT_TRUE(logHas(rig, "Foreign keys: 1 created")) << testing::PrintToString(rig.log().lines());
 
     EngineRig plain(kShop);
     plain.run({"customers"});

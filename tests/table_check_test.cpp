@@ -21,7 +21,8 @@ protected:
     {
         convert::CheckConnections connections{rig.catalog(), rig.oracleConn(), rig.oracle().user()};
         const std::string w = convert::ApplyNameCase(table, o.uppercaseNames);
-        return convert::CheckTable(connections, {table, w, w}, o);
+        convert::ObjectNamePlanner objects;
+        return convert::CheckTable(connections, {table, w, w}, o, objects);
     }
 
     static bool has(const convert::TableCheck &c, const std::string &line)
@@ -112,8 +113,8 @@ TEST_F(TableCheckTest, KeysViewsStatementsAndThePolicy)
     EXPECT_TRUE(has(check(rig, "posts", {}), "Oracle table POSTS holds 1 rows: Overwrite drops it with them and "
                                              "creates it again"));
     EXPECT_TRUE(has(check(rig, "posts", merge),
-                    "Oracle table POSTS holds 1 rows: they are kept; with a primary key of numbers or dates the "
-                    "copy continues after the largest key, else every row is added to them"));
+                    "Oracle table POSTS holds 1 rows: they are kept, and each MySQL row whose primary key Oracle "
+                    "lacks is added (without a primary key, every row)"));
 
     const auto view = check(rig, "recent", {});
     EXPECT_TRUE(has(view, "a view: it becomes a table holding a snapshot of the rows the view shows now"));

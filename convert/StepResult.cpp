@@ -1,0 +1,13 @@
+#include "StepResult.h"
+
+#include "db/Error.h"
+
+namespace convert {
+
+void StepResult::fail(const std::exception &error)
+{
+    fail(std::string(error.what()));
+    sessionLost = dynamic_cast<const db::ConnectionLostError *>(&error) != nullptr;
+}
+
+} // namespace convert
