@@ -142,6 +142,7 @@ void Session::commit()
 {
     if (!m_inTransaction)
         return;
+    const bool lose = m_dirty && m_config.loseCommitAt == ++m_commits;
     try {
         sqliteExec(m_db, "COMMIT");
     } catch (const SqliteError &e) {
@@ -150,6 +151,12 @@ void Session::commit()
     setHolder(m_path, this, false);
     m_inTransaction = false;
     m_dirty = false;
+    // The commit is done on the server, but its answer never reaches the client: the rows are in, and
+    // the client only knows its session is gone.
+    if (lose) {
+        disconnect();
+        throw OraError::of(3113);
+    }
 }
 
 void Session::rollback()

@@ -86,6 +86,7 @@ private:
     std::string m_path;
     std::string m_user;
     SimConfig m_config;
+    long m_commits = 0; // commits of rows so far, for ORACLE_SIM_LOSE_COMMIT
     NlsSettings m_nls;
     Catalog m_catalog;
     std::unordered_map<std::string, std::unique_ptr<SqliteStatement>> m_statements;

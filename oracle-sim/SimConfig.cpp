@@ -32,6 +32,8 @@ SimConfig SimConfig::fromEnvironment()
         if (auto colon = s.find(':'); colon != std::string::npos)
             c.dropError = OraError::parse(s.substr(colon + 1));
     }
+    if (const char *v = env("ORACLE_SIM_LOSE_COMMIT"))
+        c.loseCommitAt = std::strtol(v, nullptr, 10);
     if (const char *v = env("ORACLE_SIM_DELAY_MS"))
         c.delayMs = std::strtod(v, nullptr);
     if (const char *v = env("ORACLE_SIM_MAX_IDENTIFIER"))

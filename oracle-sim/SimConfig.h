@@ -13,6 +13,7 @@ struct SimConfig {
     std::optional<OraError> failError;
     long dropAfter = 0; // ORACLE_SIM_DROP_AFTER=N[:ORA-nnnnn: text]
     std::optional<OraError> dropError;
+    long loseCommitAt = 0;             // ORACLE_SIM_LOSE_COMMIT=N (of the session)
     double delayMs = 0;                // ORACLE_SIM_DELAY_MS=d
     std::size_t maxIdentifier = 30;    // ORACLE_SIM_MAX_IDENTIFIER=128
     int lockTimeoutMs = 5000;          // ORACLE_SIM_LOCK_TIMEOUT_MS
