@@ -177,3 +177,27 @@ TEST_F(KeepSchemaTest, AKeyToATableOutsideTheRunIsNamedAndTheOptionOffCarriesNot
     EXPECT_EQ(plain.log().lines().at(1), "");
     EXPECT_EQ(plain.log().lines().at(2), "Insert table CUSTOMERS 50 Rows ...Done");
 }
+
+TEST_F(KeepSchemaTest, WhatOracleCannotCarryIsSaidAndAViewsPlaceholderCommentIsNotCarried)
+{
+    EngineRig rig({"set sql_mode = ''",
+                   "create table visits (id int primary key, day date not null, seen timestamp not null"
+                   " default current_timestamp on update current_timestamp)",
+                   "insert into visits values (1, '2024-05-01', now()), (2, '0000-00-00', now())",
+                   "create view recent_visits as select id, day from visits where day > '2024-01-01'"});
+    for (int run = 1; run <= 2; ++run) {
+        rig.log().clear();
+        rig.run({"visits", "recent_visits"}, keepSchema());
+        EXPECT_TRUE(logHas(rig, "Column \"day\" stays nullable: 1 of its values are the zero date 0000-00-00, which "
+                                "arrives as NULL"))
+            << testing::PrintToString(rig.log().lines());
+        EXPECT_TRUE(logHas(rig, "Column \"seen\": ON UPDATE CURRENT_TIMESTAMP is not carried; Oracle sets no column "
+                                "on update by itself (a trigger would)"));
+        EXPECT_EQ(column(rig, "select nullable from user_tab_columns where table_name = 'VISITS' and column_name = "
+                              "'DAY'"),
+                  std::vector<std::string>{"Y"});
+        EXPECT_EQ(column(rig, "select count(*) from user_tab_comments where table_name = 'RECENT_VISITS' and "
+                              "comments is not null"),
+                  std::vector<std::string>{"0"});
+    }
+}
