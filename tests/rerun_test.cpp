@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <thread>
 
 using convert::ConversionOptions;
 using convert::ExistingTablePolicy;
@@ -289,4 +290,45 @@ TEST_F(RerunTest, AForeignKeyOracleRefusesFailsItsTableAndTheStepIsNoTable)
     EXPECT_EQ(rig.log().lines().at(rig.log().lines().size() - 2),
               "Wizard has converted 1 of 2 tables; failed tables: 1, rejected rows: 0.");
     EXPECT_EQ(rig.run({"customers", "orders"}, keepSchema()).failed, 1u);
+}
+
+TEST_F(RerunTest, AMySqlServerThatStopsAnsweringEndsTheRunOnceWithItsTableNotConverted)
+{
+    EngineRig rig({"create table first_t (id int primary key)", "insert into first_t select seq from seq_1_to_12000",
+                   "create table second_t (id int primary key)", "insert into second_t values (1), (2)",
+                   "create table third_t (id int primary key)", "insert into third_t values (1)"});
+    // The copy's own sessions wait two seconds on the server (an option file's connect-timeout).
+    const std::string home = std::string(std::getenv("MYSQL_HOME"));
+    const std::string patient = testing::TempDir() + "rerun_mysql_home";
+    std::system(("mkdir -p '" + patient + "' && cp '" + home + "/my.cnf' '" + patient +
+                 "/my.cnf' && sed -i "
+                 "'s/^\\[client\\]$/[client]\\nconnect-timeout=2/' '" +
+                 patient + "/my.cnf'")
+                    .c_str());
+    setenv("MYSQL_HOME", patient.c_str(), 1);
+    // Another session locks the table being read, so its next page waits on a server that says nothing.
+    auto locker = testsupport::connectSandbox(rig.mysql().name());
+    std::thread locking;
+    const auto summary = [&] {
+        try {
+            return rig.run({"first_t", "second_t", "third_t"}, {}, [&](const Progress &p) {
+                if (p.rows >= 101 && !locking.joinable())
+                    locking = std::thread([&] { locker->execute("lock tables first_t write"); });
+                return true;
+            });
+        } catch (const db::ConnectionLostError &) {
+            return convert::RunSummary{};
+        }
+    }();
+    setenv("MYSQL_HOME", home.c_str(), 1);
+    if (locking.joinable())
+        locking.join();
+    locker->execute("unlock tables");
+    EXPECT_EQ(summary.tables, 0u) << "the run should have ended by the lost session";
+    const auto &lines = rig.log().lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], "Conversion ended at table first_t.");
+    EXPECT_EQ(lines.back(), "Tables not converted: first_t, second_t, third_t.");
+    for (const auto &line : lines)
+        EXPECT_EQ(line.find("SECOND_T"), std::string::npos) << line;
 }
