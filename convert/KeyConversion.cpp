@@ -1,5 +1,6 @@
 #include "KeyConversion.h"
 
+#include "ColumnNames.h"
 #include "NameRules.h"
 #include "SourceListing.h"
 
@@ -19,8 +20,9 @@ std::string oracleName(const std::string &raw, const ConversionOptions &options)
 
 class KeyBuilder {
 public:
-    KeyBuilder(const TableNames &names, const ConversionOptions &options, ObjectNamePlanner &objects)
-        : m_names(names), m_options(options), m_objects(objects)
+    KeyBuilder(const TableNames &names, const ConversionOptions &options, ObjectNamePlanner &objects,
+               ColumnNames columns)
+        : m_names(names), m_options(options), m_objects(objects), m_columns(std::move(columns))
     {
     }
 
@@ -77,12 +79,13 @@ private:
 
     std::string columnName(const std::string &column) const
     {
-        return quoteOracleName(oracleName(column, m_options), "column");
+        return quoteOracleName(ApplyNameCase(m_columns.of(column), m_options.uppercaseNames), "column");
     }
 
     const TableNames &m_names;
     const ConversionOptions &m_options;
     ObjectNamePlanner &m_objects;
+    ColumnNames m_columns;
     KeyStatement m_current;
 };
 
@@ -104,10 +107,15 @@ std::vector<KeyStatement> BuildKeyStatements(db::Connection &catalog, const Tabl
                                              std::vector<std::string> *notes)
 {
     std::vector<KeyStatement> statements;
-    KeyBuilder builder(names, options, objects);
+    const std::vector<SourceIndexRow> rows = ListSourceIndexRows(catalog, names.source);
+    std::vector<std::string> listed;
+    if (!rows.empty())
+        for (const auto &column : ListSourceColumns(catalog, names.source))
+            listed.push_back(column.name);
+    KeyBuilder builder(names, options, objects, ColumnNames(listed));
     long long rowNumber = 1;
     bool skipping = false; // the rows of a key Oracle has no plain index for
-    for (const SourceIndexRow &row : ListSourceIndexRows(catalog, names.source)) {
+    for (const SourceIndexRow &row : rows) {
         if (rowNumber > 1 && row.seqInIndex == 1 && builder.pending())
             statements.push_back(builder.finish());
         if (row.seqInIndex == 1) {

@@ -1,5 +1,6 @@
 #include "RowCopy.h"
 
+#include "ColumnNames.h"
 #include "KeptRows.h"
 #include "NameRules.h"
 #include "ProgressPacer.h"
@@ -38,6 +39,10 @@ public:
         m_target = m_ctx.oracleInsert.createTargetTable("oracleinsertdata");
         m_target->setApplyMode(m_ctx.applyMode);
         m_target->open(m_names.target);
+        std::vector<std::string> listed;
+        for (const auto &column : reader.columns())
+            listed.push_back(column.name);
+        m_columnNames = ColumnNames(listed);
         if (m_ctx.options.verify)
             m_written.emplace(m_target->columns(), keyPositions(reader.primaryKey()));
         findSourceKey(reader);
@@ -133,7 +138,7 @@ private:
         if (!m_columnMap) {
             m_columnMap.emplace();
             for (const auto &column : reader.columns())
-                m_columnMap->push_back(m_target->columnIndex(cutToBytes(column.name)));
+                m_columnMap->push_back(m_target->columnIndex(m_columnNames.of(column.name)));
         }
         m_values.resize(m_columnMap->size());
         m_target->append();
@@ -231,7 +236,7 @@ private:
     {
         for (const auto &column : reader.primaryKey()) {
             try {
-                m_target->columnIndex(cutToBytes(column));
+                m_target->columnIndex(m_columnNames.of(column));
             } catch (const db::Error &) {
                 return false;
             }
@@ -328,7 +333,7 @@ private:
     {
         std::vector<std::size_t> positions;
         for (const auto &column : key)
-            positions.push_back(m_target->columnIndex(cutToBytes(column)));
+            positions.push_back(m_target->columnIndex(m_columnNames.of(column)));
         return positions;
     }
 
@@ -382,6 +387,7 @@ private:
     const TableNames &m_names;
     CopyResult &m_result;
     std::unique_ptr<db::TargetTable> m_target;
+    ColumnNames m_columnNames;                           // the Oracle names of the source's columns
     std::optional<std::vector<std::size_t>> m_columnMap; // source position -> target position
     std::vector<db::Value> m_values;                     // the row being moved, storage kept across rows
     std::size_t m_applied = 0; // rows handed to applies so far: the table position of the next pending row

@@ -30,7 +30,10 @@ void planForeignKeys(db::Connection &catalog, const TablePlan &table, const std:
                      const ConversionOptions &options, ObjectNamePlanner &objects)
 {
     std::vector<std::string> notes;
-    ForeignKeyStatements(table.names, ReadTableDetails(catalog, table.names.source), targets, options, objects, notes);
+    // Only the keys' names are settled here; their columns are named when they are sent.
+    ForeignKeyStatements(
+        table.names, ReadTableDetails(catalog, table.names.source), targets, options, objects,
+        [](const std::string &) { return ColumnNames(); }, notes);
 }
 
 // Runs a reading of one table's MySQL listings: an error of the table itself (it is missing, it is not

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "ColumnNames.h"
 #include "ConversionOptions.h"
 #include "ObjectNamePlanner.h"
 #include "SchemaDetails.h"
 #include "SchemaObject.h"
 #include "TableNames.h"
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -45,12 +47,18 @@ std::vector<SchemaStatement> StatementsAfterRows(const TableNames &names, const 
 // character columns (empty strings) and date columns (zero dates).
 std::vector<ColumnDetails> ColumnsToCountNulling(const TableDetails &details);
 
+// The Oracle names of a table's columns, as its create statement gave them.
+ColumnNames ColumnNamesOf(const TableDetails &details);
+
+// The Oracle column names of a MySQL table, by its name.
+using ColumnsOf = std::function<ColumnNames(const std::string &table)>;
+
 // A table's foreign keys whose referenced table has an Oracle table (targets maps MySQL names to Oracle
 // names); keys to other tables, and ON UPDATE rules Oracle does not have, get a line in notes.
 std::vector<SchemaStatement> ForeignKeyStatements(const TableNames &names, const TableDetails &details,
                                                   const std::map<std::string, std::string> &targets,
                                                   const ConversionOptions &options, ObjectNamePlanner &objects,
-                                                  std::vector<std::string> &notes);
+                                                  const ColumnsOf &columnsOf, std::vector<std::string> &notes);
 
 // The text of a comment as Oracle can hold it: at most 4000 bytes, cut on a character boundary, leaving
 // room for a marker; a line in notes says what was cut.

@@ -79,7 +79,11 @@ void AddForeignKeys(db::Connection &oracleData, db::Connection &catalog, const T
                     ObjectNamePlanner &objects, SchemaResult &result, const AlreadyThere &there)
 {
     const TableDetails details = ReadTableDetails(catalog, names.source);
-    SendSchemaStatements(oracleData, ForeignKeyStatements(names, details, targets, options, objects, result.notes),
+    const ColumnsOf columnsOf = [&](const std::string &table) {
+        return ColumnNamesOf(table == names.source ? details : ReadTableDetails(catalog, table));
+    };
+    SendSchemaStatements(oracleData,
+                         ForeignKeyStatements(names, details, targets, options, objects, columnsOf, result.notes),
                          result, there);
 }
 

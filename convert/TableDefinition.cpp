@@ -1,5 +1,6 @@
 #include "TableDefinition.h"
 
+#include "ColumnNames.h"
 #include "NameRules.h"
 #include "SchemaStatements.h"
 #include "SourceListing.h"
@@ -51,9 +52,17 @@ std::string BuildTableDefinition(db::DataSet &catalog, const TableNames &names, 
     const std::vector<SourceColumn> columns = ListSourceColumns(catalog, names.source);
     const std::vector<long long> longest = longestValues(catalog, names.source, columns);
 
+    std::vector<std::string> listed;
+    for (const auto &column : columns)
+        listed.push_back(column.name);
+    const ColumnNames oracleNames(listed);
     std::string statement = "Create table " + quoteOracleName(names.target) + " (";
     for (std::size_t i = 0; i < columns.size(); ++i) {
-        const std::string column = cutToBytes(columns[i].name);
+        const std::string column = oracleNames.of(columns[i].name);
+        if (notes && oracleNames.counted(columns[i].name))
+            notes->push_back("Column \"" + columns[i].name + "\" is named " +
+                             ApplyNameCase(column, options.uppercaseNames) +
+                             " in Oracle: its first 30 bytes are another column's");
         std::string clause;
         if (longest[i] > kVarchar2Bytes) {
             clause = BuildColumnClause(column, "longtext", options.uppercaseNames, options.blobToText);

@@ -1,5 +1,6 @@
 #include "TableVerify.h"
 
+#include "ColumnNames.h"
 #include "NameRules.h"
 #include "RowCopy.h"
 #include "SourceReader.h"
@@ -15,19 +16,28 @@ namespace convert {
 
 namespace {
 
-// Target position of each source column, found as the copy finds it: by the cut name, case aside.
-std::vector<std::size_t> targetPositions(const std::vector<std::string> &sourceNames,
+// Target position of each source column, found as the copy finds it: by its Oracle name, case aside.
+std::vector<std::size_t> targetPositions(const std::vector<std::string> &sourceNames, const ColumnNames &oracleNames,
                                          const std::vector<db::ColumnInfo> &columns)
 {
     std::vector<std::size_t> positions;
     for (const auto &name : sourceNames) {
         std::size_t found = columns.size();
         for (std::size_t i = 0; i < columns.size() && found == columns.size(); ++i)
-            if (db::equalsIgnoreCase(columns[i].name, cutToBytes(name)))
+            if (db::equalsIgnoreCase(columns[i].name, oracleNames.of(name)))
                 found = i;
         positions.push_back(found);
     }
     return positions;
+}
+
+// The Oracle names of the source table's columns, listed once.
+ColumnNames sourceColumnNames(const VerifySource &source)
+{
+    std::vector<std::string> listed;
+    for (const auto &column : ListSourceColumns(source.rowSource, source.names.source))
+        listed.push_back(column.name);
+    return ColumnNames(listed);
 }
 
 std::string selectAll(const std::string &target, const std::vector<db::ColumnInfo> &columns)
@@ -66,7 +76,7 @@ void eachSourceRow(const VerifySource &source, const std::vector<db::ColumnInfo>
     std::vector<std::string> names;
     for (const auto &column : reader.columns())
         names.push_back(column.name);
-    const std::vector<std::size_t> positions = targetPositions(names, columns);
+    const std::vector<std::size_t> positions = targetPositions(names, ColumnNames(names), columns);
     TargetRowDigest digest(columns);
     db::Value value;
     while (reader.nextPage()) {
@@ -90,7 +100,7 @@ void eachSourceRow(const VerifySource &source, const std::vector<db::ColumnInfo>
 std::string firstDifference(db::Connection &oracle, const std::string &target,
                             const std::vector<db::ColumnInfo> &columns, const VerifySource &source)
 {
-    const std::vector<std::size_t> keyColumns = targetPositions(source.keyColumns, columns);
+    const std::vector<std::size_t> keyColumns = targetPositions(source.keyColumns, sourceColumnNames(source), columns);
     if (keyColumns.empty() || std::count(keyColumns.begin(), keyColumns.end(), columns.size()) > 0)
         return "the table has no primary key to name the first differing row by";
     std::unordered_map<std::string, RowHasher::Hash> inOracle;
@@ -212,7 +222,7 @@ TableDigest DigestSource(const VerifySource &source, const std::vector<db::Colum
     // Rows the copy refused are not expected in Oracle; naming them needs the key.
     std::vector<std::size_t> keyColumns;
     if (source.refusedKeys)
-        keyColumns = targetPositions(source.keyColumns, columns);
+        keyColumns = targetPositions(source.keyColumns, sourceColumnNames(source), columns);
     if (std::count(keyColumns.begin(), keyColumns.end(), columns.size()) > 0)
         keyColumns.clear();
     TableDigest digest;

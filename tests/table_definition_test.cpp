@@ -121,11 +121,12 @@ TEST_F(TableDefinition, LongColumnNamesAreCutTo30Bytes)
                              " a_column_name_that_is_longer_than_thirty_bytes_too int,"
                              " exactly_thirty_bytes_long_name int,"
                              " `abcdefghijklmnopqrstuvwxyz123é_tail` int)"});
-    // The two first names agree in their first 30 bytes and give the same Oracle name, which Oracle
-    // then refuses; a multi-byte character straddling byte 30 is left out whole rather than split.
+    // The two first names agree in their first 30 bytes: the second gets a counter after its first 26,
+    // as Oracle would refuse one name twice; a multi-byte character straddling byte 30 is left out whole
+    // rather than split.
     EXPECT_EQ(definition(scratch, "names"), "Create table \"NAMES\" (\r\n"
                                             "\"A_COLUMN_NAME_THAT_IS_LONGER_T\"  number  , \r\n"
-                                            "\"A_COLUMN_NAME_THAT_IS_LONGER_T\"  number  , \r\n"
+                                            "\"A_COLUMN_NAME_THAT_IS_LONG0000\"  number  , \r\n"
                                             "\"EXACTLY_THIRTY_BYTES_LONG_NAME\"  number  , \r\n"
                                             "\"ABCDEFGHIJKLMNOPQRSTUVWXYZ123\"  number  ) ");
 }

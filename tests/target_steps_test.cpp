@@ -125,16 +125,15 @@ TEST_F(TargetSteps, CreateFromARealMySqlTable)
 TEST_F(TargetSteps, CreateReportsTheMessageOfWhicheverSideFailed)
 {
     MORVANE_REQUIRE_SANDBOX();
-    testsupport::ScratchDatabase scratch({"create table flags (id int, a_column_name_that_is_longer_than_thirty int,"
-                                          " a_column_name_that_is_longer_than_thirty_too int)",
-                                          "create table `we\"ird` (id int)", "create table `odd``col` (`a\"b` int)"});
+    testsupport::ScratchDatabase scratch(
+        {"create table flags (id int)", "create table `we\"ird` (id int)", "create table `odd``col` (`a\"b` int)"});
     auto catalog = testsupport::connectSandbox(scratch.name());
 
-    // Two names that agree in their first 30 bytes: Oracle refuses the statement and says why.
+    // A table of that name is there already: Oracle refuses the statement and says why.
+    ASSERT_TRUE(convert::CreateTargetTable(*m_oracleData, *catalog, namesFor("flags"), {}).success);
     auto created = convert::CreateTargetTable(*m_oracleData, *catalog, namesFor("flags"), {});
     EXPECT_FALSE(created.success);
-    EXPECT_EQ(created.message, "ORA-00957: duplicate column name");
-    EXPECT_FALSE(exists("FLAGS"));
+    EXPECT_EQ(created.message.rfind("ORA-00955", 0), 0u) << created.message;
 
     // No such table in MySQL: the server's text, and nothing reaches Oracle.
     created = convert::CreateTargetTable(*m_oracleData, *catalog, namesFor("missing"), {});
