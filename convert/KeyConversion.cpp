@@ -37,15 +37,27 @@ public:
         });
     }
 
-    void startIndex(const std::string &keyName, const std::string &column, bool unique)
+    void startIndex(const std::string &keyName, const std::string &column)
     {
         m_current.kind = ObjectKind::Index;
         m_current.name = m_objects.nameFor(m_names.target, "index:" + keyName,
                                            oracleName("idx_" + keyName + m_names.working, m_options));
         guarded([&] {
-            m_current.sql = std::string(unique ? "create unique index " : "create index ") +
-                            quoteOracleName(m_current.name, "index") + " on " + quoteOracleName(m_names.target) + " (" +
-                            columnName(column);
+            m_current.sql = "create index " + quoteOracleName(m_current.name, "index") + " on " +
+                            quoteOracleName(m_names.target) + " (" + columnName(column);
+        });
+    }
+
+    // A unique key kept as a constraint, not a unique index: a foreign key may point only at a primary
+    // key or a unique constraint (ORA-02270), and the constraint brings its own index.
+    void startUnique(const std::string &keyName, const std::string &column)
+    {
+        m_current.kind = ObjectKind::Index;
+        m_current.name = m_objects.nameFor(m_names.target, "index:" + keyName,
+                                           oracleName("idx_" + keyName + m_names.working, m_options));
+        guarded([&] {
+            m_current.sql = "alter table " + quoteOracleName(m_names.target) + " add constraint " +
+                            quoteOracleName(m_current.name, "constraint") + " unique (" + columnName(column);
         });
     }
 
@@ -125,8 +137,10 @@ std::vector<KeyStatement> BuildKeyStatements(db::Connection &catalog, const Tabl
                     notes->push_back(unbuiltKeyNote(row));
             } else if (row.keyName == "PRIMARY") {
                 builder.startPrimary(row.table, rowNumber, row.column);
+            } else if (row.unique && options.keepSchema) {
+                builder.startUnique(row.keyName, row.column);
             } else {
-                builder.startIndex(row.keyName, row.column, row.unique && options.keepSchema);
+                builder.startIndex(row.keyName, row.column);
             }
         } else if (row.seqInIndex > 1 && builder.pending() && !skipping) {
             builder.addColumn(row.column);

@@ -59,9 +59,8 @@ Constraints inOracle(EngineRig &rig)
     };
     Constraints c;
     c.primary = count("P");
-    // Unique keys arrive as unique indexes; the primary keys' own indexes are unique too.
-    c.unique = number(rig.oracleRows("select count(*) from user_indexes where uniqueness = 'UNIQUE'")) - c.primary +
-               count("U");
+    // Unique keys arrive as unique constraints, each with its index, as the primary keys have theirs.
+    c.unique = count("U");
     c.foreign = count("R");
     c.checks = count("C");
     c.notNull = number(rig.oracleRows("select count(*) from user_tab_columns where nullable = 'N'"));

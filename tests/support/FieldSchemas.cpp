@@ -172,6 +172,10 @@ FieldSchema compositeKeyStore()
         " constraint fk_items_order foreign key (order_no, region) references orders (order_no, region)"
         " on delete cascade,"
         " constraint fk_items_product foreign key (product_id) references products (product_id))",
+        // Stock moves name their product by its vendor and code: a foreign key to a unique key.
+        "create table stock_moves (move_id int not null auto_increment primary key, vendor_code char(6) not null,"
+        " sku varchar(20) not null, qty int not null,"
+        " constraint fk_moves_product foreign key (vendor_code, sku) references products (vendor_code, sku))",
         "insert into vendors select concat('V', lpad(seq, 5, '0')), concat('Vendor ', seq), seq % 6 from seq_1_to_30",
         "insert into products (vendor_code, sku, label, unit) select concat('V', lpad(seq % 30 + 1, 5, '0')),"
         " concat('SKU-', seq), concat('Product ', seq), elt(seq % 3 + 1, 'each', 'kg', 'litre') from seq_1_to_500",
@@ -180,8 +184,10 @@ FieldSchema compositeKeyStore()
         "insert into orders select seq div 4, elt(seq % 4 + 1, 'EU', 'US', 'AS', 'AF'),"
         " '2024-03-01 08:00:00.125' + interval seq minute, concat('Customer ', seq % 211) from seq_0_to_3999",
         "insert into order_items select o.order_no, o.region, l.seq, (o.order_no * 7 + l.seq) % 500 + 1, l.seq * 1.5"
-        " from orders o join seq_1_to_3 l"};
-    s.tables = {"vendors", "products", "prices", "orders", "order_items"};
+        " from orders o join seq_1_to_3 l",
+        "insert into stock_moves (vendor_code, sku, qty) select vendor_code, sku, cast(product_id % 17 as signed) - 8 "
+        "from products"};
+    s.tables = {"vendors", "products", "prices", "orders", "order_items", "stock_moves"};
     return s;
 }
 

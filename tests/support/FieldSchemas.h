@@ -19,7 +19,7 @@ struct FieldSchema {
 FieldSchema filmRentalShop();
 
 // A store keyed by composite and date keys: orders by number and region, their lines, products unique
-// by vendor and code, prices by product and day.
+// by vendor and code (which stock moves refer to), prices by product and day.
 FieldSchema compositeKeyStore();
 
 // Long, mixed-case and odd names: tables whose names share their first 26 bytes or differ only in
