@@ -40,11 +40,11 @@ convert::TableRecord verifyOne(Connections &c, const convert::TableNames &names,
             convert::VerifyTable(*c.oracleConn, names.target, target->columns(), source);
         record.verification = result;
         record.status = result.match ? "verified" : "differs";
-        record.steps.push_back({"verify", result.match ? "succeeded" : "failed", result.difference});
+        record.steps.push_back({"verify", result.match ? "succeeded" : "failed", result.difference, {}});
         std::printf("%s\n", result.logLine(names.target).c_str());
     } catch (const std::exception &e) {
         record.status = "failed";
-        record.steps.push_back({"verify", "failed", e.what()});
+        record.steps.push_back({"verify", "failed", e.what(), {}});
         std::printf("Verify table %s: %s\n", names.target.c_str(), e.what());
     }
     std::fflush(stdout);

@@ -347,11 +347,12 @@ bool ConversionRun::remakeReferencingKeys(const TableNames &names, const std::ve
             fromMySql = fromMySql || (m_options.keepSchema && keyed.names.target == key.table);
         if (fromMySql)
             continue;
+        const std::string statement = key.statement(names.target);
         try {
-            m_connections.oracleData.execute(key.statement(names.target));
+            m_connections.oracleData.execute(statement);
             ++result.sent;
         } catch (const db::Error &e) {
-            result.failures.push_back({key.name, e.what()});
+            result.failures.push_back({key.name, e.what(), statement});
         }
     }
     if (result.sent > 0)
@@ -387,7 +388,7 @@ bool ConversionRun::addSchemaAfterRows(const TableNames &names, bool continued)
     } catch (const db::ConnectionLostError &) {
         throw;
     } catch (const db::Error &e) {
-        schema.failures.push_back({names.target, e.what()});
+        schema.failures.push_back({names.target, e.what(), e.statement()});
     }
     m_record.schema(schema.failures);
     logSchema(schema);
@@ -414,7 +415,7 @@ void ConversionRun::addForeignKeys()
         } catch (const db::ConnectionLostError &) {
             throw;
         } catch (const db::Error &e) {
-            keys.failures.push_back({table.names.target, e.what()});
+            keys.failures.push_back({table.names.target, e.what(), e.statement()});
         }
         all.sent += keys.sent;
         all.failures.insert(all.failures.end(), keys.failures.begin(), keys.failures.end());

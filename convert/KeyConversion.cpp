@@ -159,14 +159,14 @@ KeyResult RunKeyStatements(db::Connection &oracleData, const std::vector<KeyStat
     for (const auto &statement : statements) {
         if (!statement.error.empty()) {
             result.fail(statement.error);
-            result.failures.push_back({statement.name, statement.error});
+            result.failures.push_back({statement.name, statement.error, {}});
             continue;
         }
         try {
             oracleData.execute(statement.sql);
         } catch (const db::Error &e) {
-            result.fail(e.what());
-            result.failures.push_back({statement.name, e.what()});
+            result.fail(e);
+            result.failures.push_back({statement.name, e.what(), statement.sql});
         }
         if (betweenStatements)
             betweenStatements();

@@ -20,6 +20,7 @@ namespace convert {
 struct KeyFailure {
     std::string name;
     std::string message;
+    std::string statement; // as sent; empty when none could be built
 };
 
 struct KeyResult : StepResult {

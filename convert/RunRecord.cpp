@@ -18,6 +18,22 @@ std::string refusals(const std::vector<KeyFailure> &failures)
     return message;
 }
 
+std::vector<std::string> statementsOf(const std::vector<KeyFailure> &failures)
+{
+    std::vector<std::string> statements;
+    for (const auto &failure : failures)
+        if (!failure.statement.empty())
+            statements.push_back(failure.statement);
+    return statements;
+}
+
+std::vector<std::string> statementOf(const StepResult &result)
+{
+    if (result.success || result.statement.empty())
+        return {};
+    return {result.statement};
+}
+
 } // namespace
 
 void RunRecord::selected(const std::vector<std::string> &tables)
@@ -56,7 +72,8 @@ void RunRecord::touch()
 void RunRecord::step(const std::string &name, const StepResult &result)
 {
     if (TableRecord *table = current())
-        table->steps.push_back({name, statusOf(result), result.success ? std::string() : result.message});
+        table->steps.push_back(
+            {name, statusOf(result), result.success ? std::string() : result.message, statementOf(result)});
     touch();
 }
 
@@ -69,34 +86,36 @@ void RunRecord::keys(const KeyResult &result)
     std::string message = refusals(result.failures);
     if (message.empty() && !result.success)
         message = result.message;
-    table->steps.push_back({"keys", statusOf(result), message});
+    table->steps.push_back({"keys", statusOf(result), message, statementsOf(result.failures)});
     touch();
 }
 
 void RunRecord::schema(const std::vector<KeyFailure> &failures)
 {
     if (TableRecord *table = current())
-        table->steps.push_back({"schema", failures.empty() ? "succeeded" : "failed", refusals(failures)});
+        table->steps.push_back(
+            {"schema", failures.empty() ? "succeeded" : "failed", refusals(failures), statementsOf(failures)});
     touch();
 }
 
 void RunRecord::foreignKeys(const std::vector<KeyFailure> &failures)
 {
-    m_runSteps.push_back({"foreignKeys", failures.empty() ? "succeeded" : "failed", refusals(failures)});
+    m_runSteps.push_back(
+        {"foreignKeys", failures.empty() ? "succeeded" : "failed", refusals(failures), statementsOf(failures)});
 }
 
 void RunRecord::failTable(std::size_t index, const std::string &step, const std::vector<KeyFailure> &failures)
 {
     if (index >= m_tables.size())
         return;
-    m_tables[index].steps.push_back({step, "failed", refusals(failures)});
+    m_tables[index].steps.push_back({step, "failed", refusals(failures), statementsOf(failures)});
     m_tables[index].status = "failed";
 }
 
 void RunRecord::skipped()
 {
     if (TableRecord *table = current())
-        table->steps.push_back({"skip", "skipped", ""});
+        table->steps.push_back({"skip", "skipped", "", {}});
     touch();
 }
 
@@ -106,7 +125,7 @@ void RunRecord::rows(const CopyResult &result)
     if (!table)
         return;
     const std::string status = result.stopped ? "stopped" : statusOf(result);
-    table->steps.push_back({"rows", status, result.success ? std::string() : result.message});
+    table->steps.push_back({"rows", status, result.success ? std::string() : result.message, statementOf(result)});
     table->rowsRead = result.rows;
     table->rowsWritten = result.written;
     table->rowsRefused = result.rejectedCount;
@@ -116,8 +135,10 @@ void RunRecord::rows(const CopyResult &result)
         table->refusedRows.push_back({row.row, row.key, row.message});
     table->verification = result.verification;
     if (result.verification)
-        table->steps.push_back({"verify", result.verification->match ? "succeeded" : "failed",
-                                result.verification->match ? std::string() : result.verification->difference});
+        table->steps.push_back({"verify",
+                                result.verification->match ? "succeeded" : "failed",
+                                result.verification->match ? std::string() : result.verification->difference,
+                                {}});
     touch();
 }
 

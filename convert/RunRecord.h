@@ -22,6 +22,7 @@ struct StepRecord {
                          // "foreignKeys" (of the run, or of a table whose keys Oracle refused)
     std::string status;  // "succeeded", "failed", "skipped", "stopped"
     std::string message; // the server's text of a failure (the refused keys, one per line); else empty
+    std::vector<std::string> statements; // the statements the server refused, as sent
 };
 
 struct RefusedRowRecord {

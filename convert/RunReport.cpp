@@ -92,6 +92,10 @@ void writeSteps(JsonWriter &json, const std::vector<StepRecord> &steps)
         json.key("step").value(step.step);
         json.key("status").value(step.status);
         json.key("message").value(step.message);
+        json.key("statements").beginArray();
+        for (const auto &statement : step.statements)
+            json.value(statement);
+        json.endArray();
         json.endObject();
     }
     json.endArray();

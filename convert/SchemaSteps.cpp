@@ -48,7 +48,7 @@ void SendSchemaStatements(db::Connection &oracleData, const std::vector<SchemaSt
             oracleData.execute(statement.sql);
             ++result.sent;
         } catch (const db::Error &e) {
-            result.failures.push_back({statement.name, e.what()});
+            result.failures.push_back({statement.name, e.what(), statement.sql});
         }
     }
 }

@@ -398,6 +398,11 @@ TEST_F(ConversionRunTest, ARefusedIndexMakesItsTableAFailedOne)
     const auto &lines = rig.log().lines();
     ASSERT_EQ(lines.size(), 9u);
     EXPECT_EQ(lines[2].rfind("IDX_BODY_IDXDOCS: ORA-02327", 0), 0u) << lines[2];
+    // The report has the statement Oracle refused, as sent.
+    const auto &steps = rig.record().tables().at(0).steps;
+    const auto keys = std::find_if(steps.begin(), steps.end(), [](const auto &s) { return s.step == "keys"; });
+    ASSERT_NE(keys, steps.end());
+    EXPECT_EQ(keys->statements, std::vector<std::string>{"create index \"IDX_BODY_IDXDOCS\" on \"DOCS\" (\"BODY\")"});
     EXPECT_EQ(lines[4], "Insert table DOCS 2 Rows ...Done");
     EXPECT_EQ(tail(lines, 3),
               withFailures({}, "Wizard has converted 0 of 1 tables; failed tables: 1, rejected rows: 0."));

@@ -46,7 +46,14 @@ convert::RunSummary EngineRig::run(const std::vector<std::string> &tables, const
                                    convert::ProgressHook progress)
 {
     convert::ConversionRun run(connections(), options, hooks(std::move(progress)));
-    return run.run(tables);
+    try {
+        const auto summary = run.run(tables);
+        m_record = run.record();
+        return summary;
+    } catch (...) {
+        m_record = run.record();
+        throw;
+    }
 }
 
 std::vector<db::Row> EngineRig::oracleRows(const std::string &sql, const std::vector<db::Value> &binds)

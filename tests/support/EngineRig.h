@@ -28,11 +28,12 @@ public:
     db::Connection &oracleData() noexcept { return *m_oracleData; }
     db::Connection &oracleInsert() noexcept { return *m_oracleInsert; }
     convert::MemoryLog &log() noexcept { return m_log; }
+    const convert::RunRecord &record() const noexcept { return m_record; }
 
     convert::RunConnections connections();
     convert::RunHooks hooks(convert::ProgressHook progress = {});
 
-    // A whole run over these tables, as the window would start it.
+    // A whole run over these tables, as the window would start it; record() then holds what it did.
     convert::RunSummary run(const std::vector<std::string> &tables, const convert::ConversionOptions &options = {},
                             convert::ProgressHook progress = {});
 
@@ -57,6 +58,7 @@ private:
     std::unique_ptr<db::Connection> m_oracleConn, m_oracleData, m_oracleInsert, m_oracleReader;
     std::string m_adminId, m_catalogId;
     convert::MemoryLog m_log;
+    convert::RunRecord m_record;
 };
 
 } // namespace testsupport
