@@ -1,6 +1,7 @@
-// MySQL CHECK constraints carried to Oracle: the translation of each expression form on its own, and MySQL
-// 8's forms as its server prints them.
-#include "support/MySqlSandbox.h"
+// MySQL CHECK constraints carried to Oracle: the translation of each expression form on its own, MySQL 8's
+// forms as its server prints them, and a MariaDB table whose checks are read back from the server, added
+// to the stand-in's table and shown to accept and refuse the same rows on both sides.
+#include "support/EngineRig.h"
 
 #include "convert/CheckTranslation.h"
 #include "convert/NameRules.h"
@@ -12,6 +13,7 @@
 
 using convert::CheckColumnType;
 using convert::TranslateCheck;
+using testsupport::EngineRig;
 
 namespace {
 
@@ -307,4 +309,201 @@ TEST(CheckTranslation, CarryingACheckGivesItsConditionOrItsLine)
     EXPECT_TRUE(result.condition.empty());
     EXPECT_EQ(result.lines,
               std::vector<std::string>{"CHECK t1_chk_2 (`qty` < 10) is not carried: MySQL does not enforce it"});
+}
+
+namespace {
+
+// A MariaDB table whose checks cover what is carried and what is not; its two rows meet every check.
+const std::vector<std::string> kOrders = {
+    "create table orders (id int primary key, qty int check (qty > 0), price decimal(10,2),"
+    " status varchar(10) collate utf8mb4_general_ci, sku varchar(12) collate utf8mb4_bin, placed date,"
+    " shipped datetime, doc json, note varchar(20),"
+    " constraint chk_price check (price between 0.01 and 9999.99 or price is null),"
+    " constraint chk_status check (status in ('new','paid','gone')),"
+    " constraint chk_sku check (sku like 'SKU\\_%' and sku not like '%!%%' escape '!'),"
+    " constraint chk_dates check (shipped >= placed or shipped is null),"
+    " constraint chk_placed check (placed >= '2000-01-01'),"
+    " constraint chk_total check (qty * price <= 10000),"
+    " constraint chk_note check (char_length(note) >= 2 and note <> 'none'),"
+    " constraint chk_lucky check (not (qty <=> 13)),"
+    " constraint chk_empty check (note <> ''),"
+    " constraint chk_hash check (qty + id > -crc32(note)),"
+    " constraint chk_half check (qty / 2 < 100))",
+    "insert into orders values (1, 2, 10.50, 'new', 'SKU_1', '2020-01-01', '2020-01-02 10:00:00', '{\"a\": 1}',"
+    " 'first')",
+    "insert into orders values (2, 1, NULL, 'paid', 'SKU_2', '2021-05-05', NULL, '[1, 2]', NULL)"};
+
+// One row to offer both servers, a valid one unless a field is changed. Dates are written YYYY-MM-DD
+// [HH:MM:SS], empty for NULL; the other fields as SQL both servers read alike.
+struct Offer {
+    std::string qty = "5", price = "9.99", status = "'paid'", sku = "'SKU_9'", placed = "2020-01-01",
+                shipped = "2020-01-03 08:00:00", doc = "'{\"b\": [true]}'", note = "'fine'";
+};
+
+class CarriedChecks : public ::testing::Test {
+protected:
+    void SetUp() override { MORVANE_REQUIRE_SANDBOX(); }
+
+    static std::string mysqlMoment(const std::string &text) { return text.empty() ? "NULL" : "'" + text + "'"; }
+    static std::string oracleMoment(const std::string &text)
+    {
+        if (text.empty())
+            return "NULL";
+        return "to_date('" + text + "', '" + (text.size() == 10 ? "YYYY-MM-DD" : "YYYY-MM-DD HH24:MI:SS") + "')";
+    }
+
+    // Whether MySQL takes the row; a refusal must come from a CHECK constraint.
+    static bool mysqlTakes(EngineRig &rig, int id, const Offer &o)
+    {
+        try {
+            rig.mysql().execute("insert into orders values (" + std::to_string(id) + ", " + o.qty + ", " + o.price +
+                                ", " + o.status + ", " + o.sku + ", " + mysqlMoment(o.placed) + ", " +
+                                mysqlMoment(o.shipped) + ", " + o.doc + ", " + o.note + ")");
+            return true;
+        } catch (const db::Error &e) {
+            EXPECT_NE(std::string(e.what()).find("CONSTRAINT"), std::string::npos) << e.what();
+            return false;
+        }
+    }
+
+    // Whether Oracle takes it; a refusal must be a CHECK constraint's.
+    static bool oracleTakes(EngineRig &rig, int id, const Offer &o)
+    {
+        try {
+            rig.oracleData().execute("insert into \"ORDERS\" values (" + std::to_string(id) + ", " + o.qty + ", " +
+                                     o.price + ", " + o.status + ", " + o.sku + ", " + oracleMoment(o.placed) + ", " +
+                                     oracleMoment(o.shipped) + ", " + o.doc + ", " + o.note + ")");
+            return true;
+        } catch (const db::Error &e) {
+            EXPECT_EQ(std::string(e.what()).rfind("ORA-02290", 0), 0u) << e.what();
+            return false;
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(CarriedChecks, OracleTakesAndRefusesTheRowsMariaDbTakesAndRefuses)
+{
+    EngineRig rig(kOrders);
+    const auto source = convert::ReadSourceChecks(rig.catalog(), "orders");
+
+    // The texts as the server writes them, the JSON column's own check among them.
+    std::vector<std::string> read;
+    for (const auto &c : source.checks)
+        read.push_back(c.name + (c.level == convert::SourceCheck::Level::Column ? " (column): " : ": ") + c.expression);
+    EXPECT_EQ(read, (std::vector<std::string>{
+                        "qty (column): `qty` > 0",
+                        "doc (column): json_valid(`doc`)",
+                        "chk_price: `price` between 0.01 and 9999.99 or `price` is null",
+                        "chk_status: `status` in ('new','paid','gone')",
+                        "chk_sku: `sku` like 'SKU\\\\_%' and `sku`  not like '%!%%' escape '!'",
+                        "chk_dates: `shipped` >= `placed` or `shipped` is null",
+                        "chk_placed: `placed` >= '2000-01-01'",
+                        "chk_total: `qty` * `price` <= 10000",
+                        "chk_note: char_length(`note`) >= 2 and `note` <> 'none'",
+                        "chk_lucky: !(`qty` <=> 13)",
+                        "chk_empty: `note` <> ''",
+                        "chk_hash: `qty` + `id` > -crc32(`note`)",
+                        "chk_half: `qty` / 2 < 100",
+                    }));
+    ASSERT_EQ(source.columns.size(), 9u);
+    EXPECT_EQ(source.columns[3].collation, "utf8mb4_general_ci");
+
+    // The table and its rows as a run brings them, then every check that is carried.
+    const auto summary = rig.run({"orders"});
+    ASSERT_EQ(summary.failed, 0u) << testing::PrintToString(rig.log().lines());
+    std::vector<std::string> lines;
+    for (const auto &check : source.checks) {
+        const auto carried = convert::CarryCheck(check, source.columns, oracleColumn);
+        lines.insert(lines.end(), carried.lines.begin(), carried.lines.end());
+        if (!carried.condition.empty())
+            rig.oracleConn().execute("alter table \"ORDERS\" add constraint " +
+                                     convert::quoteOracleName("CK_" + convert::ApplyNameCase(check.name, true)) +
+                                     " check (" + carried.condition + ")");
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "CHECK chk_status is carried, but Oracle compares the text of `status` exactly, where "
+                         "MySQL's collation utf8mb4_general_ci ignores case and accents",
+                         "CHECK chk_note is carried, but Oracle compares the text of `note` exactly, where MySQL's "
+                         "collation utf8mb4_general_ci ignores case and accents",
+                         "CHECK chk_empty (`note` <> '') is not carried: '' is the empty string in MySQL but NULL in "
+                         "Oracle, so the condition would not test the same",
+                         "CHECK chk_hash (`qty` + `id` > -crc32(`note`)) is not carried: the function crc32 has no "
+                         "Oracle equivalent",
+                         "CHECK chk_half (`qty` / 2 < 100) is not carried: division: MySQL gives NULL for a zero "
+                         "divisor and rounds the quotient, Oracle fails on a zero divisor and keeps every digit",
+                     }));
+    const auto conditions = rig.oracleRows("select constraint_name, search_condition from user_constraints"
+                                           " where table_name = 'ORDERS' and constraint_type = 'C'"
+                                           " order by constraint_name");
+    ASSERT_EQ(conditions.size(), 10u);
+    EXPECT_EQ(conditions[0][0].data, "CK_CHK_DATES");
+    EXPECT_EQ(conditions[0][1].data, "\"SHIPPED\" >= \"PLACED\" or \"SHIPPED\" is null");
+    EXPECT_EQ(conditions[9][0].data, "CK_QTY");
+
+    // Every offer meets the same verdict on both sides.
+    const auto offer = [](auto change) {
+        Offer o;
+        change(o);
+        return o;
+    };
+    const std::vector<std::pair<std::string, Offer>> offers = {
+        {"a valid row", Offer{}},
+        {"qty 0", offer([](Offer &o) { o.qty = "0"; })},
+        {"qty NULL", offer([](Offer &o) { o.qty = "NULL"; })},
+        {"price 0.00", offer([](Offer &o) { o.price = "0.00"; })},
+        {"status lost", offer([](Offer &o) { o.status = "'lost'"; })},
+        {"sku without its underscore", offer([](Offer &o) { o.sku = "'SKUX9'"; })},
+        {"sku with a percent sign", offer([](Offer &o) { o.sku = "'SKU_5%'"; })},
+        {"shipped before placed", offer([](Offer &o) { o.shipped = "2019-12-31 23:59:59"; })},
+        {"shipped the day it was placed", offer([](Offer &o) { o.shipped = "2020-01-01 00:00:00"; })},
+        {"placed in 1999", offer([](Offer &o) { o.placed = "1999-12-31", o.shipped = ""; })},
+        {"a total over 10000", offer([](Offer &o) { o.qty = "101", o.price = "100"; })},
+        {"a total of 10000", offer([](Offer &o) { o.qty = "100", o.price = "100"; })},
+        {"a one-letter note", offer([](Offer &o) { o.note = "'a'"; })},
+        {"the note none", offer([](Offer &o) { o.note = "'none'"; })},
+        {"no note", offer([](Offer &o) { o.note = "NULL"; })},
+        {"qty 13", offer([](Offer &o) { o.qty = "13"; })},
+        {"a broken document", offer([](Offer &o) { o.doc = "'{\"a\":'"; })},
+        {"an array document", offer([](Offer &o) { o.doc = "'[1]'"; })},
+        {"no document", offer([](Offer &o) { o.doc = "NULL"; })},
+    };
+    const std::vector<bool> expected = {true,  false, true,  false, false, false, false, false, true, false,
+                                        false, true,  false, false, true,  false, false, true,  true};
+    ASSERT_EQ(offers.size(), expected.size());
+    for (std::size_t i = 0; i < offers.size(); ++i) {
+        const int id = 100 + static_cast<int>(i);
+        EXPECT_EQ(mysqlTakes(rig, id, offers[i].second), expected[i]) << "MariaDB, " << offers[i].first;
+        EXPECT_EQ(oracleTakes(rig, id, offers[i].second), expected[i]) << "Oracle, " << offers[i].first;
+    }
+
+    // Where they part, the log has said so: a case MySQL's collation ignores, and the empty string.
+    EXPECT_TRUE(mysqlTakes(rig, 200, offer([](Offer &o) { o.status = "'PAID'"; })));
+    EXPECT_FALSE(oracleTakes(rig, 200, offer([](Offer &o) { o.status = "'PAID'"; })));
+    EXPECT_FALSE(mysqlTakes(rig, 201, offer([](Offer &o) { o.note = "''"; })));
+    EXPECT_TRUE(oracleTakes(rig, 201, offer([](Offer &o) { o.note = "''"; })));
+    // Oracle 19c takes only an object or an array as a JSON document; MySQL also takes a bare scalar.
+    EXPECT_TRUE(mysqlTakes(rig, 202, offer([](Offer &o) { o.doc = "'1'"; })));
+    EXPECT_FALSE(oracleTakes(rig, 202, offer([](Offer &o) { o.doc = "'1'"; })));
+    rig.oracleData().rollback();
+}
+
+TEST_F(CarriedChecks, TablesWithoutChecksAndChecksMySqlCannotReadBack)
+{
+    EngineRig rig({"create table plain (id int primary key, name varchar(10))",
+                   "create table odd (`a\"b` int, `c` int, constraint `x\"y` check (`a\"b` > 0 and c in (1,2)))"});
+    const auto plain = convert::ReadSourceChecks(rig.catalog(), "plain");
+    EXPECT_TRUE(plain.checks.empty());
+    EXPECT_TRUE(plain.columns.empty());
+    // A table name is bound, never pasted: this one matches no table.
+    EXPECT_TRUE(convert::ReadSourceChecks(rig.catalog(), "plain' or '1'='1").checks.empty());
+
+    const auto odd = convert::ReadSourceChecks(rig.catalog(), "odd");
+    ASSERT_EQ(odd.checks.size(), 1u);
+    EXPECT_EQ(odd.checks[0].expression, "`a\"b` > 0 and `c` in (1,2)");
+    const auto carried = convert::CarryCheck(odd.checks[0], odd.columns, oracleColumn);
+    EXPECT_EQ(carried.lines, std::vector<std::string>{"CHECK x\"y (`a\"b` > 0 and `c` in (1,2)) is not carried: The "
+                                                      "column name A\"B contains a double quote, which an Oracle name "
+                                                      "cannot hold"});
 }
