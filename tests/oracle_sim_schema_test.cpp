@@ -308,6 +308,13 @@ TEST_F(OracleSimSchema, CheckConditionsMatchPatternsComputeAndTestJson)
     EXPECT_EQ(db.exec("insert into p (qty, price) values (-1, 1)"),
               "ORA-02290: check constraint (SCOTT.P_TOTAL) violated");
     EXPECT_EQ(db.single("select qty * price + 0.5, -qty, abs(-qty) from p where qty = 4"), "10.5|-4|4");
+    // Sums and products are exact, carried and borrowed across the point; NUMBER's range still holds.
+    EXPECT_EQ(db.single("select 0.1 + 0.2, 1 - 1.001, -2.5 * -4, 99999999999999999999 + 1, 0.5 - 1 from dual"),
+              ".3|-.001|10|100000000000000000000|-.5");
+    EXPECT_EQ(db.exec("select 9e125 * 10 from dual"), "ORA-01426: numeric overflow");
+    EXPECT_EQ(db.single("select count(*) from dual where 'abcabd' like '%ab_' and 'x' like '%%x%%' and 'ab' not "
+                        "like 'a' and 'ab' like 'a%b'"),
+              "1");
     // Oracle 19c: an object or an array at the top, in the standard syntax when STRICT.
     run({"insert into p (doc) values ('{\"a\": [1, 2.5e3, true, null, \"x\\\"y\"]}')",
          "insert into p (doc) values ('[]')"});
