@@ -1,7 +1,9 @@
 #include "Decimal.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <vector>
 
 namespace oraclesim {
 
@@ -110,6 +112,123 @@ int Decimal::compare(const Decimal &other) const
         magnitude = c < 0 ? -1 : (c > 0 ? 1 : 0);
     }
     return m_negative ? -magnitude : magnitude;
+}
+
+std::string Decimal::unitsOf(int scale) const
+{
+    // value = 0.d1d2...dn * 10^e, so its last digit stands for 10^(e - n).
+    const int last = m_exponent - static_cast<int>(m_digits.size());
+    return m_digits + std::string(static_cast<std::size_t>(last - scale), '0');
+}
+
+Decimal Decimal::fromUnits(bool negative, std::string units, int scale)
+{
+    Decimal d;
+    d.m_negative = negative;
+    d.m_exponent = static_cast<int>(units.size()) + scale;
+    d.m_digits = std::move(units);
+    d.normalize();
+    return d;
+}
+
+namespace {
+
+// Whole numbers as decimal digit strings, most significant first.
+std::string addUnits(const std::string &a, const std::string &b)
+{
+    std::string out;
+    int carry = 0;
+    for (std::size_t i = 0; i < std::max(a.size(), b.size()) || carry; ++i) {
+        int sum = carry;
+        if (i < a.size())
+            sum += a[a.size() - 1 - i] - '0';
+        if (i < b.size())
+            sum += b[b.size() - 1 - i] - '0';
+        out.insert(out.begin(), static_cast<char>('0' + sum % 10));
+        carry = sum / 10;
+    }
+    return out;
+}
+
+// a - b for a >= b.
+std::string subtractUnits(const std::string &a, const std::string &b)
+{
+    std::string out;
+    int borrow = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        int digit = a[a.size() - 1 - i] - '0' - borrow - (i < b.size() ? b[b.size() - 1 - i] - '0' : 0);
+        borrow = digit < 0;
+        out.insert(out.begin(), static_cast<char>('0' + digit + (borrow ? 10 : 0)));
+    }
+    return out;
+}
+
+int compareUnits(const std::string &a, const std::string &b)
+{
+    const auto trim = [](const std::string &s) { return s.substr(std::min(s.find_first_not_of('0'), s.size())); };
+    const std::string x = trim(a), y = trim(b);
+    if (x.size() != y.size())
+        return x.size() < y.size() ? -1 : 1;
+    return x.compare(y) < 0 ? -1 : (x.compare(y) > 0 ? 1 : 0);
+}
+
+} // namespace
+
+Decimal Decimal::plus(const Decimal &other) const
+{
+    if (isZero())
+        return other;
+    if (other.isZero())
+        return *this;
+    const int scale = std::min(m_exponent - static_cast<int>(m_digits.size()),
+                               other.m_exponent - static_cast<int>(other.m_digits.size()));
+    const std::string a = unitsOf(scale), b = other.unitsOf(scale);
+    if (m_negative == other.m_negative)
+        return fromUnits(m_negative, addUnits(a, b), scale);
+    const int c = compareUnits(a, b);
+    if (c == 0)
+        return Decimal();
+    return c > 0 ? fromUnits(m_negative, subtractUnits(a, b), scale)
+                 : fromUnits(other.m_negative, subtractUnits(b, a), scale);
+}
+
+Decimal Decimal::minus(const Decimal &other) const { return plus(other.negated()); }
+
+Decimal Decimal::times(const Decimal &other) const
+{
+    if (isZero() || other.isZero())
+        return Decimal();
+    std::vector<int> product(m_digits.size() + other.m_digits.size(), 0);
+    for (std::size_t i = 0; i < m_digits.size(); ++i)
+        for (std::size_t j = 0; j < other.m_digits.size(); ++j)
+            product[i + j + 1] += (m_digits[i] - '0') * (other.m_digits[j] - '0');
+    for (std::size_t k = product.size() - 1; k > 0; --k) {
+        product[k - 1] += product[k] / 10;
+        product[k] %= 10;
+    }
+    std::string digits;
+    for (int d : product)
+        digits += static_cast<char>('0' + d);
+    Decimal d;
+    d.m_negative = m_negative != other.m_negative;
+    d.m_exponent = m_exponent + other.m_exponent;
+    d.m_digits = std::move(digits);
+    d.normalize();
+    return d;
+}
+
+Decimal Decimal::negated() const
+{
+    Decimal d = *this;
+    d.m_negative = !isZero() && !m_negative;
+    return d;
+}
+
+Decimal Decimal::absolute() const
+{
+    Decimal d = *this;
+    d.m_negative = false;
+    return d;
 }
 
 void Decimal::roundToSignificant(int digits)

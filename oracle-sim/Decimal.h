@@ -24,6 +24,13 @@ public:
     int integerDigits() const noexcept { return isZero() || m_exponent < 0 ? 0 : m_exponent; }
     int compare(const Decimal &other) const;
 
+    // Exact sums and products; the caller holds the result to Oracle's range (fitsOracleRange).
+    Decimal plus(const Decimal &other) const;
+    Decimal minus(const Decimal &other) const;
+    Decimal times(const Decimal &other) const;
+    Decimal negated() const;
+    Decimal absolute() const;
+
     // Rounds half away from zero so that no digit is left below 10^-scale.
     void roundToScale(int scale);
     void roundToSignificant(int digits);
@@ -44,6 +51,9 @@ private:
     std::string m_digits; // significant digits, no leading or trailing zeros; empty for zero
     int m_exponent = 0;   // value = 0.d1d2d3... * 10^m_exponent
     void normalize();
+    // The digits as a whole number of units of 10^scale (scale no greater than this number's last digit).
+    std::string unitsOf(int scale) const;
+    static Decimal fromUnits(bool negative, std::string units, int scale);
 };
 
 } // namespace oraclesim

@@ -1,6 +1,8 @@
 #include "Evaluator.h"
 
 #include "OraError.h"
+#include "OraJson.h"
+#include "OraLike.h"
 #include "OraRegex.h"
 #include "ValueCoercion.h"
 
@@ -93,6 +95,27 @@ std::optional<bool> Evaluator::truth(const Expr &e) const
                                   flags.isNull() ? std::string() : flags.toText(m_nls));
         }
         throw OraError::of(920);
+    case Expr::Kind::Like: {
+        SqlValue text = value(e.args[0]), pattern = value(e.args[1]);
+        std::optional<std::string> escape;
+        if (e.args.size() > 2) {
+            SqlValue esc = value(e.args[2]);
+            if (esc.isNull())
+                return std::nullopt;
+            escape = esc.toText(m_nls);
+            if (ValueCoercion::characterCount(*escape) != 1)
+                throw OraError::of(1425);
+        }
+        if (text.isNull() || pattern.isNull())
+            return std::nullopt;
+        return OraLike::match(text.toText(m_nls), pattern.toText(m_nls), escape);
+    }
+    case Expr::Kind::IsJson: {
+        SqlValue v = value(e.args[0]);
+        if (v.isNull())
+            return std::nullopt;
+        return OraJson::wellFormed(v.toText(m_nls), e.name == "STRICT", e.qualifier == "UNIQUE");
+    }
     case Expr::Kind::IsNull: return value(e.args[0]).isNull();
     case Expr::Kind::IsNotNull: return !value(e.args[0]).isNull();
     case Expr::Kind::Compare: {
@@ -217,8 +240,21 @@ SqlValue Evaluator::call(const Expr &e) const
         std::string s = (args[0].isNull() ? "" : args[0].toText(m_nls)) + (args[1].isNull() ? "" : args[1].toText(m_nls));
         return s.empty() ? SqlValue() : SqlValue::text(s);
     }
+    if (fn == "+" || fn == "-" || fn == "*") {
+        if (args[0].isNull() || args[1].isNull())
+            return {};
+        const Decimal a = args[0].toNumber(m_nls), b = args[1].toNumber(m_nls);
+        Decimal result = fn == "+" ? a.plus(b) : fn == "-" ? a.minus(b) : a.times(b);
+        if (!result.fitsOracleRange())
+            throw OraError::of(1426);
+        return SqlValue::number(result);
+    }
     if (args[0].isNull())
         return {};
+    if (fn == "NEG")
+        return SqlValue::number(args[0].toNumber(m_nls).negated());
+    if (fn == "ABS")
+        return SqlValue::number(args[0].toNumber(m_nls).absolute());
     if (fn == "UPPER" || fn == "LOWER") {
         std::string s = args[0].toText(m_nls);
         for (auto &c : s)

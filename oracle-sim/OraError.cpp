@@ -64,6 +64,8 @@ const std::unordered_map<int, const char *> &messages()
         {1407, "cannot update (%s) to NULL"},
         {1408, "such column list already indexed"},
         {1418, "specified index does not exist"},
+        {1424, "missing or illegal character following the escape character"},
+        {1425, "escape character must be character string of length 1"},
         {1426, "numeric overflow"},
         {1438, "value larger than specified precision allowed for this column"},
         {1442, "column to be modified to NOT NULL is already NOT NULL"},

@@ -871,16 +871,53 @@ Expr Parser::predicate()
             return e;
         }
     if (acceptWord("IS")) {
+        const bool negated = acceptWord("NOT");
         Expr e;
-        e.kind = acceptWord("NOT") ? Expr::Kind::IsNotNull : Expr::Kind::IsNull;
-        expectWord("NULL", 908);
         e.args = {std::move(left)};
+        if (acceptWord("JSON")) {
+            // expr IS [NOT] JSON [FORMAT JSON] [STRICT | LAX] [WITH | WITHOUT UNIQUE [KEYS]]
+            e.kind = Expr::Kind::IsJson;
+            if (acceptWord("FORMAT"))
+                expectWord("JSON", 905);
+            e.name = "LAX"; // Oracle's default syntax
+            if (acceptWord("STRICT"))
+                e.name = "STRICT";
+            else
+                acceptWord("LAX");
+            if (peek().isWord("WITH") || peek().isWord("WITHOUT")) {
+                if (next().isWord("WITH"))
+                    e.qualifier = "UNIQUE";
+                expectWord("UNIQUE", 905);
+                acceptWord("KEYS");
+            }
+            if (!negated)
+                return e;
+            Expr no;
+            no.kind = Expr::Kind::Not;
+            no.args = {std::move(e)};
+            return no;
+        }
+        e.kind = negated ? Expr::Kind::IsNotNull : Expr::Kind::IsNull;
+        expectWord("NULL", 908);
         return e;
     }
     bool negated = false;
-    if (peek().isWord("NOT") && (peek(1).isWord("IN") || peek(1).isWord("BETWEEN"))) {
+    if (peek().isWord("NOT") && (peek(1).isWord("IN") || peek(1).isWord("BETWEEN") || peek(1).isWord("LIKE"))) {
         next();
         negated = true;
+    }
+    if (acceptWord("LIKE")) {
+        Expr e;
+        e.kind = Expr::Kind::Like;
+        e.args = {std::move(left), concat()};
+        if (acceptWord("ESCAPE"))
+            e.args.push_back(concat());
+        if (!negated)
+            return e;
+        Expr no;
+        no.kind = Expr::Kind::Not;
+        no.args = {std::move(e)};
+        return no;
     }
     if (acceptWord("BETWEEN")) {
         // a BETWEEN b AND c is a >= b AND a <= c, unknown included.
@@ -922,23 +959,57 @@ bool Parser::isCondition(const Expr &e)
 {
     return e.kind == Expr::Kind::And || e.kind == Expr::Kind::Or || e.kind == Expr::Kind::Not ||
            e.kind == Expr::Kind::Compare || e.kind == Expr::Kind::IsNull || e.kind == Expr::Kind::IsNotNull ||
-           e.kind == Expr::Kind::In || e.kind == Expr::Kind::NotIn ||
-           (e.kind == Expr::Kind::Call && e.name == "REGEXP_LIKE");
+           e.kind == Expr::Kind::In || e.kind == Expr::Kind::NotIn || e.kind == Expr::Kind::Like ||
+           e.kind == Expr::Kind::IsJson || (e.kind == Expr::Kind::Call && e.name == "REGEXP_LIKE");
 }
 
 Expr Parser::concat()
 {
     std::size_t begin = peek().begin;
-    Expr left = primary();
-    while (acceptSymbol("||")) {
+    Expr left = term();
+    while (peek().is("||") || peek().is("+") || peek().is("-")) {
         Expr e;
         e.kind = Expr::Kind::Call;
-        e.name = "||";
-        e.args = {std::move(left), primary()};
+        e.name = next().text;
+        e.args = {std::move(left), term()};
         e.label = label(begin, m_tokens[m_pos - 1].end);
         left = std::move(e);
     }
     return left;
+}
+
+Expr Parser::term()
+{
+    std::size_t begin = peek().begin;
+    Expr left = factor();
+    while (peek().is("*")) {
+        Expr e;
+        e.kind = Expr::Kind::Call;
+        e.name = next().text;
+        e.args = {std::move(left), factor()};
+        e.label = label(begin, m_tokens[m_pos - 1].end);
+        left = std::move(e);
+    }
+    return left;
+}
+
+Expr Parser::factor()
+{
+    // A signed number is a literal (primary reads it); a sign before anything else is an operation.
+    if ((peek().is("-") || peek().is("+")) && peek(1).kind != Token::Kind::Number) {
+        std::size_t begin = peek().begin;
+        const bool minus = next().is("-");
+        Expr operand = factor();
+        if (!minus)
+            return operand;
+        Expr e;
+        e.kind = Expr::Kind::Call;
+        e.name = "NEG";
+        e.args = {std::move(operand)};
+        e.label = label(begin, m_tokens[m_pos - 1].end);
+        return e;
+    }
+    return primary();
 }
 
 std::string Parser::label(std::size_t begin, std::size_t end) const
@@ -1054,7 +1125,7 @@ Expr Parser::call(const Token &fn, std::size_t begin)
     } functions[] = {{"UPPER", 1, 1},      {"LOWER", 1, 1},      {"LENGTH", 1, 1},       {"TO_CHAR", 1, 2},
                      {"TO_DATE", 1, 2},    {"TO_NUMBER", 1, 1},  {"TO_TIMESTAMP", 1, 2}, {"NVL", 2, 2},
                      {"EMPTY_CLOB", 0, 0}, {"EMPTY_BLOB", 0, 0}, {"COUNT", 1, 1},        {"TRIM", 1, 1},
-                     {"SUBSTR", 2, 3}};
+                     {"SUBSTR", 2, 3},     {"ABS", 1, 1}};
     int minArgs = -1, maxArgs = -1;
     for (const auto &f : functions)
         if (fn.text == f.name) {

@@ -58,7 +58,10 @@ private:
     Expr andCondition();
     Expr notCondition();
     Expr predicate();
+    // Values: || + - (one level, as Oracle has them), then * /, then a sign.
     Expr concat();
+    Expr term();
+    Expr factor();
     Expr primary();
     Expr call(const Token &fn, std::size_t begin);
     std::string label(std::size_t begin, std::size_t end) const;

@@ -40,7 +40,8 @@ ResultColumn describeExpr(const Expr &e, const std::vector<SourceColumn> &column
         t.base = ColumnType::Base::Number;
         return ResultColumn::of(name, t, false);
     case Expr::Kind::Call:
-        if (e.name == "COUNT" || e.name == "LENGTH" || e.name == "TO_NUMBER") {
+        if (e.name == "COUNT" || e.name == "LENGTH" || e.name == "TO_NUMBER" || e.name == "ABS" || e.name == "NEG" ||
+            e.name == "+" || e.name == "-" || e.name == "*") {
             t.base = ColumnType::Base::Number;
             return ResultColumn::of(name, t, e.name != "COUNT");
         }

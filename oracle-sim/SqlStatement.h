@@ -28,6 +28,8 @@ struct Expr {
         IsNotNull,
         In,
         NotIn,
+        Like,    // args: value, pattern [, escape]
+        IsJson,  // args: value; name: "STRICT" or "LAX"; qualifier: "UNIQUE" WITH UNIQUE KEYS
         Default, // the DEFAULT keyword in VALUES or SET: the column's default
         NextVal, // sequence.NEXTVAL: qualifier is the sequence, owner its schema
         CurrVal
@@ -36,7 +38,7 @@ struct Expr {
     SqlValue value;        // Literal
     int bind = 0;          // Bind: 0-based position among the statement's markers
     int column = -1;       // Column: index in the row source, once resolved
-    std::string name;      // Column: the column; Call: the function (upper case); Compare: the operator
+    std::string name;      // Column: the column; Call: the function (upper case) or operator; Compare: the operator
     std::string qualifier; // Column: "T" of T.C
     std::string owner;     // NextVal, CurrVal: the sequence's schema when written
     bool reservedName = false; // Column written as an unquoted reserved word
