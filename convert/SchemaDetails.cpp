@@ -52,6 +52,7 @@ TableDetails ReadTableDetails(db::Connection &catalog, const std::string &table)
         details.foreignKeys.back().columns.push_back(row[1].data);
         details.foreignKeys.back().referencedColumns.push_back(row[3].data);
     }
+    details.checks = ReadSourceChecks(catalog, table);
     return details;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SourceChecks.h"
+
 #include <string>
 #include <vector>
 
@@ -35,6 +37,7 @@ struct TableDetails {
     bool view = false;
     std::vector<ColumnDetails> columns;
     std::vector<ForeignKeyDetails> foreignKeys;
+    SourceChecks checks; // the table's own CHECK constraints
 };
 
 // Reads them on the catalog connection, whose current database is the table's. Throws the server's error.

@@ -1,5 +1,6 @@
 #include "SchemaStatements.h"
 
+#include "CheckTranslation.h"
 #include "ColumnNames.h"
 #include "NameRules.h"
 #include "TableMarker.h"
@@ -267,6 +268,23 @@ std::vector<SchemaStatement> StatementsAfterRows(const TableNames &names, const 
         statements.push_back({constraint,
                               "alter table " + table + " add constraint " + quoteOracleName(constraint, "constraint") +
                                   " check (" + condition + ")",
+                              ObjectKind::Check,
+                              {}});
+    }
+    for (const auto &check : details.checks.checks) {
+        const CarriedCheck carried = CarryCheck(check, details.checks.columns, quotedColumn);
+        notes.insert(notes.end(), carried.lines.begin(), carried.lines.end());
+        if (carried.condition.empty())
+            continue;
+        // A name MySQL made up (a column's, or CONSTRAINT_1 for a table's) says nothing of the table in
+        // Oracle's schema-wide namespace: such checks are named as the value-list checks are.
+        const bool madeUp = check.level == SourceCheck::Level::Column || check.name.rfind("CONSTRAINT_", 0) == 0;
+        const std::string usual = madeUp ? constraintName("CK", names.target, check.name) : check.name;
+        const std::string constraint =
+            objects.nameFor(names.target, "check:" + check.name, oracleName(usual, uppercase));
+        statements.push_back({constraint,
+                              "alter table " + table + " add constraint " + quoteOracleName(constraint, "constraint") +
+                                  " check (" + carried.condition + ")",
                               ObjectKind::Check,
                               {}});
     }

@@ -42,7 +42,7 @@ FieldSchema filmRentalShop()
         " constraint fk_store_address foreign key (address_id) references address (address_id))",
         "create table customer (customer_id smallint unsigned not null auto_increment primary key,"
         " store_id tinyint unsigned not null, first_name varchar(45) not null, last_name varchar(45) not null,"
-        " email varchar(50) default null, address_id smallint unsigned not null,"
+        " email varchar(50) default null check (email like '%@%'), address_id smallint unsigned not null,"
         " active boolean not null default true, create_date datetime not null,"
         " last_update timestamp null default current_timestamp on update current_timestamp,"
         " key idx_fk_store_id (store_id), key idx_fk_address_id (address_id), key idx_last_name (last_name),"
@@ -57,6 +57,8 @@ FieldSchema filmRentalShop()
         " rating enum('G','PG','PG-13','R','NC-17') default 'G',"
         " special_features set('Trailers','Commentaries','Deleted Scenes','Behind the Scenes') default null,"
         " last_update timestamp not null default current_timestamp on update current_timestamp,"
+        " constraint chk_rate check (rental_rate >= 0), constraint chk_length check (length is null or length"
+        " between 1 and 1000), constraint chk_title check (crc32(title) <> 0),"
         " key idx_title (title), key idx_fk_language_id (language_id),"
         " key idx_fk_original_language_id (original_language_id),"
         " constraint fk_film_language foreign key (language_id) references language (language_id),"
