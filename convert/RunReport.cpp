@@ -2,6 +2,7 @@
 
 #include "ConversionRun.h"
 #include "JsonWriter.h"
+#include "SourceCharsets.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -73,7 +74,8 @@ void writeOptions(JsonWriter &json, const RunDescription &run)
     json.key("skipIndexes").value(o.skipIndexes);
     json.key("uppercaseNames").value(o.uppercaseNames);
     json.key("blobToText").value(o.blobToText);
-    json.key("charset").value(o.charsetIndex > 0 ? o.charset : std::string("Default"));
+    const std::string charset = checkedCharsetName(o);
+    json.key("charset").value(charset.empty() ? std::string("Default") : charset);
     json.key("verify").value(o.verify);
     json.key("resume").value(o.resume);
     json.key("keepSchema").value(o.keepSchema);

@@ -1,6 +1,7 @@
 #include "SourceReader.h"
 
 #include "NameRules.h"
+#include "SourceCharsets.h"
 #include "TypeMapping.h"
 
 #include "db/Connection.h"
@@ -112,8 +113,8 @@ SourceReader::SourceReader(db::Connection &source, const TableNames &names, std:
     : m_source(source), m_names(names), m_checkCharset(std::move(checkCharset)), m_pageSize(pageSize),
       m_page(source.createDataSet()), m_columns(ListSourceColumns(source, names.source))
 {
-    // A charset holding any bytes has nothing to check.
-    if (m_checkCharset == "binary")
+    // A set that holds whatever utf8mb4 holds has nothing to check.
+    if (holdsEveryCharacter(m_checkCharset))
         m_checkCharset.clear();
     int nextField = static_cast<int>(m_columns.size());
     for (const auto &column : m_columns) {

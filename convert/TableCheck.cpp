@@ -38,12 +38,12 @@ struct RowRule {
     std::string reason;
 };
 
-// Rows refused for the values they hold, as the copy would refuse them.
-std::vector<RowRule> rowRules(const std::vector<SourceColumn> &columns, const ConversionOptions &options)
+// Rows refused for the values they hold, as the copy would refuse them; `charset` is the set text
+// values are checked against, a valid name or empty.
+std::vector<RowRule> rowRules(const std::vector<SourceColumn> &columns, std::string charset)
 {
     std::vector<RowRule> rules;
-    std::string charset = options.charsetIndex > 0 ? options.charset : std::string();
-    if (charset == "binary" || !isCharsetName(charset))
+    if (holdsEveryCharacter(charset))
         charset.clear();
     for (const auto &column : columns) {
         const std::string type = NormalizedType(column.type);
@@ -269,7 +269,14 @@ private:
 
     void checkRows()
     {
-        const std::vector<RowRule> rules = rowRules(m_columns, m_options);
+        std::string charset = checkedCharsetName(m_options);
+        if (!charset.empty() && !isCharsetName(charset)) {
+            // Not a name that may go into a statement: the copy fails on it, table by table.
+            problem("character set '" + charset +
+                    "' is not a valid name: only letters, digits and underscores are allowed");
+            charset.clear();
+        }
+        const std::vector<RowRule> rules = rowRules(m_columns, charset);
         std::size_t emptyColumns = 0;
         std::string sql = "select count(*)";
         for (const auto &rule : rules)

@@ -221,8 +221,16 @@ TEST_F(RowCopyValuesTest, CharacterSetNames)
     EXPECT_FALSE(bad.result.success);
     EXPECT_NE(bad.result.message.find("latin1' --"), std::string::npos) << bad.result.message;
 
-    // Free text that selects no entry sends nothing.
+    // A name that is no entry is checked as much as an entry is, never left out.
     o.charsetIndex = -1;
+    Copy typed = copyTable(rig, "cs", o);
+    EXPECT_FALSE(typed.result.success);
+    EXPECT_NE(typed.result.message.find("latin1' --"), std::string::npos) << typed.result.message;
+    o.charset = "ASCII";
+    Copy upper = copyTable(rig, "cs", o);
+    EXPECT_EQ(upper.result.message, "1 rows rejected");
+    // No entry and no name: nothing to check.
+    o.charset.clear();
     EXPECT_TRUE(copyTable(rig, "cs", o).result.success);
 
     o.charsetIndex = 3;
