@@ -2,6 +2,9 @@
 
 #include "Passwords.h"
 
+#include "convert/SourceCharsets.h"
+#include "db/Error.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -28,6 +31,20 @@ std::optional<CommandOptions> startCommand(Command command, int argc, char **arg
         return std::nullopt;
     }
     return options;
+}
+
+bool settleWithMySql(db::Connection &catalog, CommandOptions &options, const std::string &program)
+{
+    const std::string asked = convert::checkedCharsetName(options.options);
+    try {
+        convert::SettleSourceCharset(catalog, options.options);
+    } catch (const db::ConnectionLostError &) {
+        throw;
+    } catch (const db::Error &e) {
+        std::fprintf(stderr, "%s: --charset %s: %s\n", program.c_str(), asked.c_str(), e.what());
+        return false;
+    }
+    return true;
 }
 
 convert::RunDescription describeRun(const CommandOptions &o, const std::string &program)
