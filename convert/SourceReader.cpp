@@ -15,23 +15,6 @@ namespace convert {
 
 namespace {
 
-bool onlyChars(const std::string &text, const char *allowed)
-{
-    return !text.empty() && text.find_first_not_of(allowed) == std::string::npos;
-}
-
-std::string hex(const std::string &bytes)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
-
 bool startsWith(const std::string &text, std::string_view prefix) { return text.rfind(prefix, 0) == 0; }
 
 // Whether a key column of this type can mark where a page ends: its value must read back as the value
@@ -82,32 +65,6 @@ std::string selectExpression(const SourceColumn &column)
 
 } // namespace
 
-std::string mysqlKeyLiteral(const db::Value &value, const std::string &charset)
-{
-    switch (value.kind) {
-    case db::ValueKind::Integer:
-    case db::ValueKind::Decimal:
-        if (onlyChars(value.data, "+-0123456789."))
-            return value.data;
-        break;
-    case db::ValueKind::Date:
-    case db::ValueKind::DateTime:
-    case db::ValueKind::Time:
-        if (onlyChars(value.data, "+-0123456789:. "))
-            return "'" + value.data + "'";
-        break;
-    case db::ValueKind::Text:
-        // An introducer makes the bytes a string of that character set, compared by the column's collation.
-        return "_" + charset + " X'" + hex(value.data) + "'";
-    case db::ValueKind::Binary:
-        return "X'" + hex(value.data) + "'";
-    case db::ValueKind::Null:
-    case db::ValueKind::Float:
-        break;
-    }
-    throw db::Error("A primary-key value of this table cannot be used to read it in pages: " + value.data);
-}
-
 SourceReader::SourceReader(db::Connection &source, const TableNames &names, std::string checkCharset,
                            std::size_t pageSize)
     : m_source(source), m_names(names), m_checkCharset(std::move(checkCharset)), m_pageSize(pageSize),
@@ -153,26 +110,30 @@ std::string SourceReader::selectList() const
     return list;
 }
 
-std::string SourceReader::pageQuery() const
+std::string SourceReader::pageQuery(std::vector<db::Value> &keyValues) const
 {
+    keyValues.clear();
     std::string sql = "select " + selectList() + " from " + quoteMySqlName(m_names.source);
     if (!keyed())
         return sql;
     if (!m_lastKey.empty()) {
         // Rows past the last key: (k1 > v1) or (k1 = v1 and k2 > v2) ...; the leading k1 >= v1 lets the
-        // server start in the index.
-        std::vector<std::string> literals;
-        for (const auto &v : m_lastKey)
-            literals.push_back(mysqlKeyLiteral(v, "utf8mb4"));
-        std::string after;
+        // server start in the index. The key values are markers: they are values of a row, which the
+        // statement's text, as diagnostics see it, never holds.
+        // Markers are taken in the order they are written.
+        auto past = [&](std::size_t column, const char *comparison) {
+            keyValues.push_back(m_lastKey[column]);
+            return quoteMySqlName(m_key[column]) + comparison + "?";
+        };
+        sql += " where " + past(0, " >= ") + " and (";
         for (std::size_t i = 0; i < m_key.size(); ++i) {
             std::string term;
             for (std::size_t j = 0; j < i; ++j)
-                term += quoteMySqlName(m_key[j]) + " = " + literals[j] + " and ";
-            term += quoteMySqlName(m_key[i]) + " > " + literals[i];
-            after += (i ? " or (" : "(") + term + ")";
+                term += past(j, " = ") + " and ";
+            term += past(i, " > ");
+            sql += (i ? " or (" : "(") + term + ")";
         }
-        sql += " where " + quoteMySqlName(m_key[0]) + " >= " + literals[0] + " and (" + after + ")";
+        sql += ")";
     }
     sql += " order by ";
     for (std::size_t i = 0; i < m_key.size(); ++i)
@@ -212,7 +173,9 @@ bool SourceReader::nextPage()
 void SourceReader::openPage()
 {
     m_page->close();
-    m_page->open(pageQuery(), db::FetchMode::Streamed);
+    std::vector<db::Value> keyValues;
+    const std::string sql = pageQuery(keyValues);
+    m_page->open(sql, keyValues, db::FetchMode::Streamed);
     if (keyed() && m_keyFields.empty())
         for (const auto &k : m_key)
             m_keyFields.push_back(m_page->fieldIndex(k));

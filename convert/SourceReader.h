@@ -65,7 +65,8 @@ public:
 private:
     void findPrimaryKey();
     std::string selectList() const;
-    std::string pageQuery() const;
+    // The next page's statement, with a marker for each value of the last key, given in keyValues.
+    std::string pageQuery(std::vector<db::Value> &keyValues) const;
     void openPage();
 
     db::Connection &m_source;
@@ -84,10 +85,6 @@ private:
     bool m_started = false;
     bool m_done = false;
 };
-
-// The SQL literal for a key value that reads back as the same value: numbers as their digits, text as
-// hexadecimal in the connection's character set, so no value can change the statement.
-std::string mysqlKeyLiteral(const db::Value &value, const std::string &charset);
 
 // The shortest decimal text that reads back as the same single-precision value as the double text
 // given (the double being a FLOAT widened exactly); text that is no number comes back unchanged.
