@@ -5,9 +5,7 @@
 #include "convert/SourceCharsets.h"
 #include "db/Error.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 namespace cli {
 
@@ -65,12 +63,8 @@ std::string checkReportPath(const std::string &path)
 {
     if (path.empty())
         return {};
-    // Appending changes nothing in a file that is there, and makes one that is not.
-    std::FILE *file = std::fopen(path.c_str(), "ab");
-    if (!file)
-        return "--report " + path + ": " + std::strerror(errno);
-    std::fclose(file);
-    return {};
+    const std::string problem = convert::ReportPathProblem(path);
+    return problem.empty() ? problem : "--report " + path + ": " + problem;
 }
 
 } // namespace cli

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using testsupport::ChildProcess;
 using testsupport::EngineRig;
 
@@ -314,6 +316,12 @@ TEST_F(CliTest, ACharacterSetIsTheServersWhateverItsLetterCaseAndAnUnknownOneIsA
             << out;
     }
     EXPECT_EQ(oracleAsCliUser()->query("select count(*) from user_tables").at(0).at(0).data, "0");
+    // A command that ends before it starts leaves no report, not even an empty one.
+    const std::string never = file("never.json");
+    EXPECT_EQ(run(args("convert", {"--charset", "no_such_set", "--report", never, "words"}), withPasswords(), out), 2)
+        << out;
+    EXPECT_EQ(run(args("verify", {"--report", never, "words"}), withoutPasswords(), out), 2) << out;
+    EXPECT_FALSE(std::filesystem::exists(never));
 
     // LATIN1 is latin1: the check counts the rows, the run refuses them, and both sides add up.
     EXPECT_EQ(run(args("check", {"--charset", "LATIN1", "words"}), withPasswords(), out), 3) << out;
