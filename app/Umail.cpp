@@ -689,11 +689,19 @@ convert::ConversionOptions Taaform1::pageFourOptions() const
     return options;
 }
 
+convert::ConversionOptions Taaform1::settledOptions() const
+{
+    convert::ConversionOptions options = pageFourOptions();
+    // Only the server knows its character sets: one it lacks is said before anything starts.
+    convert::SettleSourceCharset(*m_catalogConnection, options);
+    return options;
+}
+
 void Taaform1::step5Click()
 {
     const std::vector<std::string> tables = selectedTables();
+    const convert::ConversionOptions options = settledOptions();
     pg->setCurrentIndex(kLogPage - 1);
-    const convert::ConversionOptions options = pageFourOptions();
     btsavereport->setEnabled(false);
     btback->setEnabled(false);
     btnext->setEnabled(false);
@@ -789,10 +797,11 @@ void Taaform1::btcheckClick()
 {
     performAction(
         [this] {
+            const convert::ConversionOptions options = settledOptions();
             convert::CheckConnections connections{*m_catalogConnection, *oracleconn, text(edtoracleusername)};
             ProgressLog out(*frmcs->Memo1);
             out.clear();
-            convert::CheckTables(connections, selectedTables(), pageFourOptions(), out);
+            convert::CheckTables(connections, selectedTables(), options, out);
             frmcs->show();
             frmcs->raise();
         },

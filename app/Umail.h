@@ -115,6 +115,8 @@ private:
     std::vector<std::string> sourceProfile(const std::string &database) const;
     std::vector<std::string> selectedTables() const;
     convert::ConversionOptions pageFourOptions() const;
+    // The same with the character set settled with the MySQL server; throws when it has no such set.
+    convert::ConversionOptions settledOptions() const;
 
     Prompts &m_prompts;
 

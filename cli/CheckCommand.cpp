@@ -12,12 +12,15 @@ namespace cli {
 int runCheck(int argc, char **argv, const std::string &program)
 {
     int status = convert::kExitClean;
-    const std::optional<CommandOptions> args = startCommand(Command::Check, argc, argv, program, status);
+    std::optional<CommandOptions> args = startCommand(Command::Check, argc, argv, program, status);
     if (!args)
         return status;
     PrintingLog out(stdout);
     try {
         Connections c(*args);
+        if (!settleWithMySql(*c.catalog, *args, program))
+            return convert::kExitBadArguments;
+        c.openOracle();
         convert::CheckConnections connections{*c.catalog, *c.oracleConn, args->oracleUser};
         const std::size_t problems = convert::CheckTables(connections, args->tables, args->options, out);
         out.flush();

@@ -25,6 +25,7 @@ const char *kArguments =
     "  --no-uppercase          keep the MySQL names' letter case\n"
     "  --blob-to-text          BLOB columns become CLOB\n"
     "  --charset NAME          refuse rows holding characters this MySQL character set cannot hold\n"
+    "                          (a set of the MySQL server, letter case aside, utf8 and utf8mb3 alike)\n"
     "  --verify                read each copied table back from Oracle and compare it with MySQL\n"
     "  --resume                keep the Oracle tables and continue each copy after the largest key there\n"
     "  --keep-schema           carry NOT NULL, defaults, unique keys, identity, foreign keys, CHECK\n"

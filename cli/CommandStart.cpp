@@ -2,9 +2,10 @@
 
 #include "Passwords.h"
 
-#include <cerrno>
+#include "convert/SourceCharsets.h"
+#include "db/Error.h"
+
 #include <cstdio>
-#include <cstring>
 
 namespace cli {
 
@@ -30,6 +31,20 @@ std::optional<CommandOptions> startCommand(Command command, int argc, char **arg
     return options;
 }
 
+bool settleWithMySql(db::Connection &catalog, CommandOptions &options, const std::string &program)
+{
+    const std::string asked = convert::checkedCharsetName(options.options);
+    try {
+        convert::SettleSourceCharset(catalog, options.options);
+    } catch (const db::ConnectionLostError &) {
+        throw;
+    } catch (const db::Error &e) {
+        std::fprintf(stderr, "%s: --charset %s: %s\n", program.c_str(), asked.c_str(), e.what());
+        return false;
+    }
+    return true;
+}
+
 convert::RunDescription describeRun(const CommandOptions &o, const std::string &program)
 {
     convert::RunDescription run;
@@ -48,12 +63,8 @@ std::string checkReportPath(const std::string &path)
 {
     if (path.empty())
         return {};
-    // Appending changes nothing in a file that is there, and makes one that is not.
-    std::FILE *file = std::fopen(path.c_str(), "ab");
-    if (!file)
-        return "--report " + path + ": " + std::strerror(errno);
-    std::fclose(file);
-    return {};
+    const std::string problem = convert::ReportPathProblem(path);
+    return problem.empty() ? problem : "--report " + path + ": " + problem;
 }
 
 } // namespace cli

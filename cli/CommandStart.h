@@ -4,6 +4,10 @@
 
 #include "convert/RunReport.h"
 
+namespace db {
+class Connection;
+}
+
 #include <optional>
 #include <string>
 
@@ -13,6 +17,12 @@ namespace cli {
 // gives nothing, `exitStatus` says how the command ends (0 after --help, 2 for bad arguments).
 std::optional<CommandOptions> startCommand(Command command, int argc, char **argv, const std::string &program,
                                            int &exitStatus);
+
+// Settles the arguments only the MySQL server can judge, once it is connected and before anything
+// reaches Oracle: --charset becomes the server's own name of the set. When the server has no such set,
+// says so on stderr and returns false: the command ends with bad arguments. A lost connection is
+// thrown, as any other.
+bool settleWithMySql(db::Connection &catalog, CommandOptions &options, const std::string &program);
 
 // What a report says of the run's arguments: everything but the passwords.
 convert::RunDescription describeRun(const CommandOptions &options, const std::string &program);

@@ -14,13 +14,16 @@ Connections::Connections(const CommandOptions &o)
     catalog->replaceProfile(sourceProfile);
     catalog->open();
     rowSource = db::createMySqlConnection();
+    m_targetProfile = db::oracleTargetProfile(o.oracleService, o.oracleUser, o.oraclePassword.value_or(""));
+}
 
-    const auto targetProfile = db::oracleTargetProfile(o.oracleService, o.oracleUser, o.oraclePassword.value_or(""));
+void Connections::openOracle()
+{
     oracleConn = db::createOracleConnection();
     oracleData = db::createOracleConnection();
     oracleInsert = db::createOracleConnection();
     for (auto *c : {oracleConn.get(), oracleData.get(), oracleInsert.get()}) {
-        c->replaceProfile(targetProfile);
+        c->replaceProfile(m_targetProfile);
         c->open();
     }
 }

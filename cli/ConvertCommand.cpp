@@ -37,7 +37,7 @@ int writeReport(const CommandOptions &args, convert::RunReport &report, int stat
 int runConvert(int argc, char **argv, const std::string &program)
 {
     int status = convert::kExitClean;
-    const std::optional<CommandOptions> args = startCommand(Command::Convert, argc, argv, program, status);
+    std::optional<CommandOptions> args = startCommand(Command::Convert, argc, argv, program, status);
     if (!args)
         return status;
     catchInterrupts();
@@ -49,6 +49,10 @@ int runConvert(int argc, char **argv, const std::string &program)
     std::optional<convert::ConversionRun> run;
     try {
         Connections c(*args);
+        if (!settleWithMySql(*c.catalog, *args, program))
+            return convert::kExitBadArguments;
+        report.run.options = args->options;
+        c.openOracle();
         convert::RunConnections connections{*c.catalog,    *c.rowSource,    c.sourceProfile, *c.oracleConn,
                                             *c.oracleData, *c.oracleInsert, args->oracleUser};
         convert::RunHooks hooks{log, [](const convert::Progress &) { return !interrupted(); }, {}};

@@ -31,8 +31,8 @@ convert::TableRecord verifyOne(Connections &c, const convert::TableNames &names,
         c.rowSource->close();
         c.rowSource->replaceProfile(c.sourceProfile);
         c.rowSource->open();
-        const auto &o = args.options;
-        const std::string charset = o.charsetIndex > 0 && convert::isCharsetName(o.charset) ? o.charset : "";
+        // Settled with the server before the tables: a valid name, or empty.
+        const std::string charset = convert::checkedCharsetName(args.options);
         const std::vector<std::string> key =
             convert::PrimaryKeyColumns(convert::ListSourceIndexRows(*c.catalog, names.source));
         const convert::VerifySource source{*c.rowSource, names, charset, key, nullptr};
@@ -57,7 +57,7 @@ convert::TableRecord verifyOne(Connections &c, const convert::TableNames &names,
 int runVerify(int argc, char **argv, const std::string &program)
 {
     int status = convert::kExitClean;
-    const std::optional<CommandOptions> args = startCommand(Command::Verify, argc, argv, program, status);
+    std::optional<CommandOptions> args = startCommand(Command::Verify, argc, argv, program, status);
     if (!args)
         return status;
     convert::RunReport report;
@@ -65,6 +65,10 @@ int runVerify(int argc, char **argv, const std::string &program)
     report.started = std::chrono::system_clock::now();
     try {
         Connections c(*args);
+        if (!settleWithMySql(*c.catalog, *args, program))
+            return convert::kExitBadArguments;
+        report.run.options = args->options;
+        c.openOracle();
         // The Oracle table a run made from each MySQL table: by its marker, its name, or an older run's counter.
         const convert::OracleSchema oracle = convert::OracleSchema::read(*c.oracleConn, args->oracleUser);
         const convert::TargetNamePlanner planner(oracle, convert::ListSourceTables(*c.catalog),

@@ -103,13 +103,14 @@ private:
     // '?' without a word, and a name or key read in it could be parsed as other characters.
     std::string checkedCharset() const
     {
-        if (m_ctx.options.charsetIndex <= 0)
+        const std::string charset = checkedCharsetName(m_ctx.options);
+        if (charset.empty())
             return {};
         // The name goes into the statement as text, so only a plain character-set name may.
-        if (!isCharsetName(m_ctx.options.charset))
-            throw db::Error("Character set '" + m_ctx.options.charset +
+        if (!isCharsetName(charset))
+            throw db::Error("Character set '" + charset +
                             "' is not a valid name: only letters, digits and underscores are allowed");
-        return m_ctx.options.charset;
+        return charset;
     }
 
     void copyAll(SourceReader &reader)

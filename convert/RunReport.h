@@ -44,8 +44,12 @@ struct RunReport {
 // The report as JSON; docs/run-report.schema.json describes it.
 std::string RunReportJson(const RunReport &report);
 
-// Writes the report to a file, replacing it. Throws std::runtime_error naming the file and the system's
-// reason.
+// Writes the report to a file, replacing it at once when it is whole: until then the file is as it was.
+// Throws std::runtime_error naming the file and the system's reason, the file left as it was.
 void WriteRunReport(const RunReport &report, const std::string &path);
+
+// What would keep a report from being written to `path` (the system's reason), or empty. Leaves no file
+// behind, so a run that ends before its report makes none.
+std::string ReportPathProblem(const std::string &path);
 
 } // namespace convert

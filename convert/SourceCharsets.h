@@ -1,8 +1,14 @@
 #pragma once
 
+#include "ConversionOptions.h"
+
 #include <array>
 #include <string>
 #include <string_view>
+
+namespace db {
+class Connection;
+}
 
 namespace convert {
 
@@ -14,10 +20,24 @@ inline constexpr std::array<std::string_view, 37> kSourceCharsets = {
     "hebrew",   "hp8",      "keybcs2", "koi8r",  "koi8u",   "latin1", "latin2", "latin5", "latin7",  "macce",
     "macroman", "sjis",     "swe7",    "tis620", "ucs2",    "ujis",   "utf8"};
 
-// The index of the entry with exactly this name; -1 for text that names no entry.
+// The index of the entry of this name, letter case aside; -1 for a name no entry has.
 int sourceCharsetIndex(std::string_view name);
 
 // Whether a character-set name may be placed into a statement: letters, digits and underscores only.
 bool isCharsetName(std::string_view name);
+
+// The character set the options ask every text value to be checked against, as they name it; empty for
+// none: the "Default" entry, or no entry and no name. A name outside the list (one the command line
+// took) counts as much as an entry.
+std::string checkedCharsetName(const ConversionOptions &options);
+
+// Whether a value read in utf8mb4 always fits the set, so that checking it would find nothing.
+bool holdsEveryCharacter(std::string_view charset);
+
+// Settles the character set the options ask for with the MySQL server before a run or a check: the
+// name is looked up as the server looks it up (letter case aside, its aliases such as utf8 and
+// utf8mb3 included) and replaced by the server's own name. Throws db::Error naming the set, with the
+// server's own text and the sets it has, when the server has no such set.
+void SettleSourceCharset(db::Connection &mysql, ConversionOptions &options);
 
 } // namespace convert

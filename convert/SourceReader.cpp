@@ -1,6 +1,7 @@
 #include "SourceReader.h"
 
 #include "NameRules.h"
+#include "SourceCharsets.h"
 #include "TypeMapping.h"
 
 #include "db/Connection.h"
@@ -13,23 +14,6 @@
 namespace convert {
 
 namespace {
-
-bool onlyChars(const std::string &text, const char *allowed)
-{
-    return !text.empty() && text.find_first_not_of(allowed) == std::string::npos;
-}
-
-std::string hex(const std::string &bytes)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
 
 bool startsWith(const std::string &text, std::string_view prefix) { return text.rfind(prefix, 0) == 0; }
 
@@ -81,39 +65,13 @@ std::string selectExpression(const SourceColumn &column)
 
 } // namespace
 
-std::string mysqlKeyLiteral(const db::Value &value, const std::string &charset)
-{
-    switch (value.kind) {
-    case db::ValueKind::Integer:
-    case db::ValueKind::Decimal:
-        if (onlyChars(value.data, "+-0123456789."))
-            return value.data;
-        break;
-    case db::ValueKind::Date:
-    case db::ValueKind::DateTime:
-    case db::ValueKind::Time:
-        if (onlyChars(value.data, "+-0123456789:. "))
-            return "'" + value.data + "'";
-        break;
-    case db::ValueKind::Text:
-        // An introducer makes the bytes a string of that character set, compared by the column's collation.
-        return "_" + charset + " X'" + hex(value.data) + "'";
-    case db::ValueKind::Binary:
-        return "X'" + hex(value.data) + "'";
-    case db::ValueKind::Null:
-    case db::ValueKind::Float:
-        break;
-    }
-    throw db::Error("A primary-key value of this table cannot be used to read it in pages: " + value.data);
-}
-
 SourceReader::SourceReader(db::Connection &source, const TableNames &names, std::string checkCharset,
                            std::size_t pageSize)
     : m_source(source), m_names(names), m_checkCharset(std::move(checkCharset)), m_pageSize(pageSize),
       m_page(source.createDataSet()), m_columns(ListSourceColumns(source, names.source))
 {
-    // A charset holding any bytes has nothing to check.
-    if (m_checkCharset == "binary")
+    // A set that holds whatever utf8mb4 holds has nothing to check.
+    if (holdsEveryCharacter(m_checkCharset))
         m_checkCharset.clear();
     int nextField = static_cast<int>(m_columns.size());
     for (const auto &column : m_columns) {
@@ -158,19 +116,23 @@ std::string SourceReader::selectList() const
     return list;
 }
 
-std::string SourceReader::pageQuery() const
+std::string SourceReader::pageQuery(std::vector<db::Value> &keyValues) const
 {
+    keyValues.clear();
     std::string sql = "select " + selectList() + " from " + quoteMySqlName(m_names.source);
     if (!keyed())
         return sql;
+    // The key values are markers: they are values of a row, which the statement's text, as diagnostics
+    // see it, never holds. Markers are taken in the order they are written.
     std::string where;
     // Rows past the last key; the leading k1 >= v1 lets the server start in the index.
-    if (!m_lastKey.empty())
-        where = quoteMySqlName(m_key[0]) + " >= " + mysqlKeyLiteral(m_lastKey[0], "utf8mb4") + " and (" +
-                keyCondition(m_lastKey, ">") + ")";
+    if (!m_lastKey.empty()) {
+        keyValues.push_back(m_lastKey[0]);
+        where = quoteMySqlName(m_key[0]) + " >= ? and (" + keyCondition(m_lastKey, keyValues) + ")";
+    }
     // Rows up to the end key: not after it.
     if (!m_endKey.empty())
-        where += (where.empty() ? "" : " and ") + std::string("not (") + keyCondition(m_endKey, ">") + ")";
+        where += (where.empty() ? "" : " and ") + std::string("not (") + keyCondition(m_endKey, keyValues) + ")";
     if (!where.empty())
         sql += " where " + where;
     sql += " order by ";
@@ -180,17 +142,17 @@ std::string SourceReader::pageQuery() const
     return sql;
 }
 
-std::string SourceReader::keyCondition(const std::vector<db::Value> &key, const std::string &strict) const
+std::string SourceReader::keyCondition(const std::vector<db::Value> &key, std::vector<db::Value> &values) const
 {
-    std::vector<std::string> literals;
-    for (const auto &v : key)
-        literals.push_back(mysqlKeyLiteral(v, "utf8mb4"));
     std::string condition;
     for (std::size_t i = 0; i < m_key.size(); ++i) {
         std::string term;
-        for (std::size_t j = 0; j < i; ++j)
-            term += quoteMySqlName(m_key[j]) + " = " + literals[j] + " and ";
-        term += quoteMySqlName(m_key[i]) + " " + strict + " " + literals[i];
+        for (std::size_t j = 0; j < i; ++j) {
+            term += quoteMySqlName(m_key[j]) + " = ? and ";
+            values.push_back(key[j]);
+        }
+        term += quoteMySqlName(m_key[i]) + " > ?";
+        values.push_back(key[i]);
         condition += (i ? " or (" : "(") + term + ")";
     }
     return condition;
@@ -214,11 +176,14 @@ long long SourceReader::countUpTo(const std::vector<db::Value> &key) const
 {
     if (!keyed() || key.size() != m_key.size())
         throw db::Error("The table " + m_names.source + " cannot be counted up to a key");
-    return m_source
-        .query("select count(*) from " + quoteMySqlName(m_names.source) + " where not (" + keyCondition(key, ">") + ")")
-        .at(0)
-        .at(0)
-        .toInteger();
+    std::vector<db::Value> values;
+    const std::string condition = keyCondition(key, values);
+    auto count = m_source.createDataSet();
+    count->open("select count(*) from " + quoteMySqlName(m_names.source) + " where not (" + condition + ")", values,
+                db::FetchMode::Buffered);
+    const long long rows = count->value(0).toInteger();
+    count->close();
+    return rows;
 }
 
 bool SourceReader::nextPage()
@@ -245,7 +210,9 @@ bool SourceReader::nextPage()
 void SourceReader::openPage()
 {
     m_page->close();
-    m_page->open(pageQuery(), db::FetchMode::Streamed);
+    std::vector<db::Value> keyValues;
+    const std::string sql = pageQuery(keyValues);
+    m_page->open(sql, keyValues, db::FetchMode::Streamed);
     if (keyed() && m_keyFields.empty())
         for (const auto &k : m_key)
             m_keyFields.push_back(m_page->fieldIndex(k));

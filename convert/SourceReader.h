@@ -70,9 +70,10 @@ public:
 private:
     void findPrimaryKey();
     std::string selectList() const;
-    std::string pageQuery() const;
-    // "(k1 > v1) or (k1 = v1 and k2 > v2) ..." with `op` for the last comparison of each term.
-    std::string keyCondition(const std::vector<db::Value> &key, const std::string &strict) const;
+    // The next page's statement, with a marker for each value of the last key, given in keyValues.
+    std::string pageQuery(std::vector<db::Value> &keyValues) const;
+    // "(k1 > ?) or (k1 = ? and k2 > ?) ...", the key's values appended to values in marker order.
+    std::string keyCondition(const std::vector<db::Value> &key, std::vector<db::Value> &values) const;
     void openPage();
 
     db::Connection &m_source;
@@ -95,10 +96,6 @@ private:
 
 // The select list that reads every column in a form that keeps its value (without character-set checks).
 std::string SourceSelectList(const std::vector<SourceColumn> &columns);
-
-// The SQL literal for a key value that reads back as the same value: numbers as their digits, text as
-// hexadecimal in the connection's character set, so no value can change the statement.
-std::string mysqlKeyLiteral(const db::Value &value, const std::string &charset);
 
 // The shortest decimal text that reads back as the same single-precision value as the double text
 // given (the double being a FLOAT widened exactly); text that is no number comes back unchanged.

@@ -38,12 +38,12 @@ struct RowRule {
     std::string reason;
 };
 
-// Rows refused for the values they hold, as the copy would refuse them.
-std::vector<RowRule> rowRules(const std::vector<SourceColumn> &columns, const ConversionOptions &options)
+// Rows refused for the values they hold, as the copy would refuse them; `charset` is the set text
+// values are checked against, a valid name or empty.
+std::vector<RowRule> rowRules(const std::vector<SourceColumn> &columns, std::string charset)
 {
     std::vector<RowRule> rules;
-    std::string charset = options.charsetIndex > 0 ? options.charset : std::string();
-    if (charset == "binary" || !isCharsetName(charset))
+    if (holdsEveryCharacter(charset))
         charset.clear();
     for (const auto &column : columns) {
         const std::string type = NormalizedType(column.type);
@@ -56,10 +56,17 @@ std::vector<RowRule> rowRules(const std::vector<SourceColumn> &columns, const Co
         if (startsWith(type, "double"))
             rules.push_back({column.name, c + " <> 0 and (abs(" + c + ") >= 1e126 or abs(" + c + ") < 1e-130)",
                              "a number outside the range of a NUMBER"});
-        if (type == "date" || startsWith(type, "datetime"))
+        if (type == "date" || startsWith(type, "datetime")) {
             rules.push_back({column.name,
                              "year(" + c + ") = 0 and month(" + c + ") <> 0 and dayofmonth(" + c + ") <> 0",
                              "a date in year 0, which Oracle has no day for"});
+            // Only the zero date itself, at a zero time, arrives as NULL.
+            rules.push_back({column.name,
+                             "(month(" + c + ") = 0 or dayofmonth(" + c + ") = 0) and (year(" + c + ") <> 0 or month(" +
+                                 c + ") <> 0 or dayofmonth(" + c + ") <> 0 or hour(" + c + ") <> 0 or minute(" + c +
+                                 ") <> 0 or second(" + c + ") <> 0 or microsecond(" + c + ") <> 0)",
+                             "a date with a month or day of 0, which Oracle has no day for"});
+        }
         if (type == "time" || startsWith(type, "time("))
             rules.push_back({column.name, c + " < '00:00:00' or " + c + " >= '24:00:00'",
                              "a TIME outside one day, which has no place on 1 January 1970"});
@@ -265,7 +272,14 @@ private:
 
     void checkRows()
     {
-        const std::vector<RowRule> rules = rowRules(m_columns, m_options);
+        std::string charset = checkedCharsetName(m_options);
+        if (!charset.empty() && !isCharsetName(charset)) {
+            // Not a name that may go into a statement: the copy fails on it, table by table.
+            problem("character set '" + charset +
+                    "' is not a valid name: only letters, digits and underscores are allowed");
+            charset.clear();
+        }
+        const std::vector<RowRule> rules = rowRules(m_columns, charset);
         std::size_t emptyColumns = 0;
         std::string sql = "select count(*)";
         for (const auto &rule : rules)

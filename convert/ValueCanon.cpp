@@ -38,15 +38,36 @@ void appendFraction(std::string_view fraction, std::string &out)
     }
 }
 
+// MySQL's zero date, "0000-00-00" with nothing but a zero time after it: the copy makes it NULL.
+bool isZeroDate(std::string_view text)
+{
+    if (text.substr(0, 10) != "0000-00-00")
+        return false;
+    text.remove_prefix(10);
+    if (text.empty())
+        return true;
+    if (text.substr(0, 9) != " 00:00:00")
+        return false;
+    text.remove_prefix(9);
+    if (text.empty())
+        return true;
+    return text[0] == '.' && text.find_first_not_of('0', 1) == std::string_view::npos;
+}
+
 // "YYYY-MM-DD", "YYYY-MM-DD HH:MM:SS[.f]" or a TIME "[-]H+:MM:SS[.f]" within one day. Returns false for
-// a zero date (no Oracle value: NULL); anything unreadable is kept as it is.
+// the zero date (no Oracle value: NULL). Any other date with a month or day of 0 is a row the copy
+// refuses: it is kept as it is, so it can only differ, like anything else unreadable.
 bool canonicalMoment(std::string_view text, std::string &out)
 {
     out.clear();
     if (digitsAt(text, 0, 4) && text.size() >= 10 && text[4] == '-' && digitsAt(text, 5, 2) && text[7] == '-' &&
         digitsAt(text, 8, 2)) {
-        if (numberAt(text, 5, 2) == 0 || numberAt(text, 8, 2) == 0)
+        if (isZeroDate(text))
             return false;
+        if (numberAt(text, 5, 2) == 0 || numberAt(text, 8, 2) == 0) {
+            out.assign(text);
+            return true;
+        }
         out.assign(text.substr(0, 10));
         if (text.size() == 10) {
             out += " 00:00:00";

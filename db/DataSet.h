@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace db {
 
@@ -19,6 +20,10 @@ public:
     virtual ~DataSet() = default;
 
     virtual void open(const std::string &sql, FetchMode mode = FetchMode::Buffered) = 0;
+    // The same for a query that carries values of rows: each "?" marker stands for the next of
+    // `values`. Diagnostics (the trace, an error's statement) see the statement with its markers,
+    // never the values.
+    virtual void open(const std::string &sql, const std::vector<Value> &values, FetchMode mode) = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
     virtual bool eof() const = 0;

@@ -2,6 +2,7 @@
 
 #include "Error.h"
 #include "MySqlError.h"
+#include "MySqlLiterals.h"
 #include "MySqlSession.h"
 #include "MySqlTypes.h"
 #include "Trace.h"
@@ -19,19 +20,27 @@ MySqlDataSet::~MySqlDataSet()
     m_session->detach(this);
 }
 
-void MySqlDataSet::open(const std::string &sql, FetchMode mode)
+void MySqlDataSet::open(const std::string &sql, FetchMode mode) { openText(sql, sql, mode); }
+
+void MySqlDataSet::open(const std::string &sql, const std::vector<Value> &values, FetchMode mode)
+{
+    const char *charset = mysql_character_set_name(m_session->handle());
+    openText(placeMySqlValues(sql, values, charset ? charset : "utf8mb4"), sql, mode);
+}
+
+void MySqlDataSet::openText(const std::string &sql, const std::string &shown, FetchMode mode)
 {
     close();
     MYSQL *mysql = m_session->handle();
-    Trace::write("mysql", sql);
+    Trace::write("mysql", shown);
     if (mysql_real_query(mysql, sql.data(), sql.size()) != 0)
-        throwMySqlError(mysql, sql);
+        throwMySqlError(mysql, shown);
     MySqlResult result(mode == FetchMode::Streamed ? mysql_use_result(mysql) : mysql_store_result(mysql));
     if (!result) {
         if (mysql_field_count(mysql) != 0)
             throwMySqlError(mysql);
         m_session->discardMoreResults();
-        throw Error("The statement returned no result set: " + sql);
+        throw Error("The statement returned no result set: " + shown);
     }
 
     m_mysql = mysql;

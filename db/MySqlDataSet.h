@@ -24,6 +24,9 @@ public:
     MySqlDataSet &operator=(const MySqlDataSet &) = delete;
 
     void open(const std::string &sql, FetchMode mode = FetchMode::Buffered) override;
+    // The values are written into the statement as literals (the text protocol has no parameters);
+    // the trace and errors get the statement with its markers.
+    void open(const std::string &sql, const std::vector<Value> &values, FetchMode mode) override;
     void close() override;
     bool isOpen() const override { return m_result != nullptr; }
     bool eof() const override { return m_row == nullptr; }
@@ -42,6 +45,8 @@ public:
     void releaseResult() noexcept;
 
 private:
+    // Sends `sql`; `shown` is what diagnostics see of it.
+    void openText(const std::string &sql, const std::string &shown, FetchMode mode);
     void fetch();
     void checkIndex(int index) const;
 

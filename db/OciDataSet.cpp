@@ -27,9 +27,9 @@ OciDataSet::OciDataSet(std::shared_ptr<OciSession> session, unsigned rowsetSize,
 
 OciDataSet::~OciDataSet() = default;
 
-void OciDataSet::open(const std::string &sql, FetchMode) { open(sql, std::vector<Value>{}); }
+void OciDataSet::open(const std::string &sql, FetchMode mode) { open(sql, std::vector<Value>{}, mode); }
 
-void OciDataSet::open(const std::string &sql, const std::vector<Value> &binds)
+void OciDataSet::open(const std::string &sql, const std::vector<Value> &binds, FetchMode)
 {
     close();
     m_statement = std::make_unique<OciStatement>(m_session, binds.empty() ? sql : positionalMarkers(sql));

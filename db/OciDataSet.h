@@ -24,8 +24,8 @@ public:
 
     void open(const std::string &sql, FetchMode mode = FetchMode::Buffered) override;
     // The same with bound values for "?" (or ":n") markers; a statement that is not a query runs once
-    // and leaves the data set at its end.
-    void open(const std::string &sql, const std::vector<Value> &binds);
+    // and leaves the data set at its end. The values are bound, so no statement text holds them.
+    void open(const std::string &sql, const std::vector<Value> &binds, FetchMode mode = FetchMode::Buffered) override;
     void close() override;
     bool isOpen() const override { return m_statement != nullptr; }
     bool eof() const override { return m_eof; }

@@ -86,8 +86,13 @@ OciDateTimeConversion fromDateText(std::string_view text)
             return invalid(text, kForm);
     }
     OciDateTimeConversion result;
-    if (m.month == 0 || m.day == 0)
-        return result; // MySQL's zero date, or a zero in a date: NULL
+    if (m.month == 0 || m.day == 0) {
+        // MySQL's zero date stands for "no date": NULL. A zero month or day in a date that is otherwise
+        // real, or a zero date with a time, holds something Oracle has no value for; NULL would lose it.
+        if (m.year == 0 && m.month == 0 && m.day == 0 && m.hour == 0 && m.minute == 0 && m.second == 0 && m.nanos == 0)
+            return result;
+        return invalid(text, "has a month or day of 0, which no Oracle date has");
+    }
     // A real month and day in year 0: Oracle's calendar has no year 0, and NULL would hide the value.
     if (m.year == 0)
         return invalid(text, "lies in year 0, which an Oracle date cannot hold");

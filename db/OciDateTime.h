@@ -31,10 +31,11 @@ struct OciDateTimeConversion {
     std::string problem; // why the value cannot be a date, for the rejected row's message
 
     // Date "YYYY-MM-DD", DateTime or Text "YYYY-MM-DD[ HH:MM:SS[.fraction]]": that moment. MySQL's
-    // zero dates (month or day 0, "0000-00-00" among them) have no Oracle equivalent and become NULL;
-    // a real month and day in year 0 is Invalid. Time, or Text, "[-]HHH:MM:SS[.fraction]": that time
-    // on 1970-01-01, when it lies within one day. Null and empty text: NULL. Anything else, or an
-    // impossible date, is Invalid. Fractions keep up to nine digits; more are Invalid.
+    // zero date ("0000-00-00", at a zero time) has no Oracle equivalent and becomes NULL; any other
+    // date with a month or day of 0, and a real month and day in year 0, is Invalid. Time, or Text,
+    // "[-]HHH:MM:SS[.fraction]": that time on 1970-01-01, when it lies within one day. Null and empty
+    // text: NULL. Anything else, or an impossible date, is Invalid. Fractions keep up to nine digits;
+    // more are Invalid.
     static OciDateTimeConversion from(ValueKind kind, std::string_view data);
 };
 

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using testsupport::ChildProcess;
 using testsupport::EngineRig;
 
@@ -299,4 +301,60 @@ TEST_F(CliTest, TheReportOfARunKeepingTheSchemaHasItsStepsAndTheForeignKeys)
                           "\"statements\":[]}]"))
         << json;
     EXPECT_TRUE(has(json, "{\"step\":\"schema\",\"status\":\"succeeded\",\"message\":\"\",\"statements\":[]}")) << json;
+}
+
+TEST_F(CliTest, ACharacterSetIsTheServersWhateverItsLetterCaseAndAnUnknownOneIsABadArgument)
+{
+    // A hundred rows hold a character latin1 has no place for; every row fits utf8mb3.
+    rig({"create table words (id int primary key, word varchar(20)) character set utf8mb4",
+         "insert into words select seq, concat(if(seq % 4 = 0, '中', 'é'), seq) from seq_1_to_400"});
+    std::string out;
+
+    // A set the server does not have ends each command before anything reaches Oracle.
+    for (const char *command : {"check", "convert", "verify"}) {
+        EXPECT_EQ(run(args(command, {"--charset", "no_such_set", "words"}), withPasswords(), out), 2) << out;
+        EXPECT_TRUE(has(out, "morvane-cli " + std::string(command) +
+                                 ": --charset no_such_set: The MySQL server has no character set no_such_set "
+                                 "(Unknown character set: 'no_such_set'); it has "))
+            << out;
+    }
+    EXPECT_EQ(oracleAsCliUser()->query("select count(*) from user_tables").at(0).at(0).data, "0");
+    // A command that ends before it starts leaves no report, not even an empty one.
+    const std::string never = file("never.json");
+    EXPECT_EQ(run(args("convert", {"--charset", "no_such_set", "--report", never, "words"}), withPasswords(), out), 2)
+        << out;
+    EXPECT_EQ(run(args("verify", {"--report", never, "words"}), withoutPasswords(), out), 2) << out;
+    EXPECT_FALSE(std::filesystem::exists(never));
+
+    // LATIN1 is latin1: the check counts the rows, the run refuses them, and both sides add up.
+    EXPECT_EQ(run(args("check", {"--charset", "LATIN1", "words"}), withPasswords(), out), 3) << out;
+    EXPECT_TRUE(has(out, "  problem: 100 rows refused: column \"word\" holds a character that the character set "
+                         "latin1 cannot hold (first: id=4; id=8; id=12)\n"))
+        << out;
+    const std::string report = file("latin1.json");
+    for (int day = 1; day <= 2; ++day) {
+        SCOPED_TRACE("run " + std::to_string(day));
+        EXPECT_EQ(run(args("convert", {"--charset", "LATIN1", "--verify", "--report", report, "words"}),
+                      withPasswords(), out),
+                  3)
+            << out;
+        EXPECT_TRUE(has(out, "Row 4: Column \"WORD\": the value holds a character that the character set latin1 "
+                             "cannot hold\n"))
+            << out;
+        EXPECT_TRUE(has(out, "\n100 rows rejected\n")) << out;
+        EXPECT_TRUE(has(out, "Verify table WORDS: 300 rows, the same in MySQL and Oracle\n")) << out;
+        EXPECT_EQ(oracleAsCliUser()->query("select count(*) from \"WORDS\"").at(0).at(0).data, "300");
+        EXPECT_TRUE(has(testsupport::readFile(report), "\"charset\":\"latin1\"")) << testsupport::readFile(report);
+    }
+    // Verified later with the same set, the refused rows are left out as the run left them out; without
+    // it they are missing.
+    EXPECT_EQ(run(args("verify", {"--charset", "Latin1", "words"}), withPasswords(), out), 0) << out;
+    EXPECT_EQ(run(args("verify", {"words"}), withPasswords(), out), 3) << out;
+    EXPECT_TRUE(has(out, "key ID=4 is missing in Oracle")) << out;
+
+    // utf8mb3, the server's own name of utf8, checks and holds every row here.
+    EXPECT_EQ(run(args("convert", {"--charset", "utf8mb3", "--report", report, "words"}), withPasswords(), out), 0)
+        << out;
+    EXPECT_EQ(oracleAsCliUser()->query("select count(*) from \"WORDS\"").at(0).at(0).data, "400");
+    EXPECT_TRUE(has(testsupport::readFile(report), "\"charset\":\"utf8mb3\"")) << testsupport::readFile(report);
 }

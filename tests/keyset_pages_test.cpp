@@ -122,18 +122,6 @@ TEST_F(KeysetPagesTest, TableWithoutAKeyIsOneStreamedRead)
     EXPECT_EQ(c.oracle, c.mysql);
 }
 
-TEST(KeyLiteral, NoValueCanChangeTheStatement)
-{
-    using convert::mysqlKeyLiteral;
-    EXPECT_EQ(mysqlKeyLiteral(db::Value::integer(-5), "utf8mb4"), "-5");
-    EXPECT_EQ(mysqlKeyLiteral(db::Value::text("a'b"), "utf8mb4"), "_utf8mb4 X'612762'");
-    EXPECT_EQ(mysqlKeyLiteral(db::Value::binary(std::string("\0\xff", 2)), "utf8mb4"), "X'00FF'");
-    EXPECT_EQ(mysqlKeyLiteral(db::Value::of(db::ValueKind::DateTime, "2024-01-02 03:04:05"), "utf8mb4"),
-              "'2024-01-02 03:04:05'");
-    EXPECT_THROW(mysqlKeyLiteral(db::Value::of(db::ValueKind::Integer, "1 or 1=1"), "utf8mb4"), db::Error);
-    EXPECT_THROW(mysqlKeyLiteral(db::Value::of(db::ValueKind::Date, "2024' --"), "utf8mb4"), db::Error);
-}
-
 TEST_F(KeysetPagesTest, EnumKeyOrderedByItsListNotItsText)
 {
     // ORDER BY sorts an enum by its place in the list, while a comparison with a text compares the

@@ -3,6 +3,7 @@
 // transactions, and a session killed under a connection.
 #include "db/Drivers.h"
 #include "db/Error.h"
+#include "db/MySqlLiterals.h"
 #include "db/Profiles.h"
 #include "support/MySqlSandbox.h"
 
@@ -412,6 +413,62 @@ TEST(MySqlDataSet, StreamedReadsEveryRowAndClosesEarlyCleanly)
     connection->close(); // with the streamed result still open
     connection->open();
     EXPECT_EQ(single(*connection, "select 2"), "2");
+}
+
+TEST(MySqlLiterals, NoValueCanChangeTheStatement)
+{
+    using db::mysqlLiteral;
+    EXPECT_EQ(mysqlLiteral(Value::integer(-5), "utf8mb4"), "-5");
+    EXPECT_EQ(mysqlLiteral(Value::of(ValueKind::Decimal, "-12.50"), "utf8mb4"), "-12.50");
+    EXPECT_EQ(mysqlLiteral(Value::of(ValueKind::Float, "1.5e-7"), "utf8mb4"), "1.5e-7");
+    EXPECT_EQ(mysqlLiteral(Value::text("a'b"), "utf8mb4"), "_utf8mb4 X'612762'");
+    EXPECT_EQ(mysqlLiteral(Value::binary(std::string("\0\xff", 2)), "utf8mb4"), "X'00FF'");
+    EXPECT_EQ(mysqlLiteral(Value::of(ValueKind::DateTime, "2024-01-02 03:04:05"), "utf8mb4"), "'2024-01-02 03:04:05'");
+    EXPECT_EQ(mysqlLiteral(Value::null(), "utf8mb4"), "NULL");
+    EXPECT_THROW(mysqlLiteral(Value::of(ValueKind::Integer, "1 or 1=1"), "utf8mb4"), db::Error);
+    EXPECT_THROW(mysqlLiteral(Value::of(ValueKind::Integer, "1-2"), "utf8mb4"), db::Error);
+    EXPECT_THROW(mysqlLiteral(Value::of(ValueKind::Decimal, ""), "utf8mb4"), db::Error);
+    EXPECT_THROW(mysqlLiteral(Value::of(ValueKind::Date, "2024' --"), "utf8mb4"), db::Error);
+}
+
+TEST(MySqlLiterals, MarkersAreFilledOutsideQuotesNamesAndComments)
+{
+    using db::placeMySqlValues;
+    const std::vector<Value> two = {Value::integer(7), Value::text("x")};
+    EXPECT_EQ(placeMySqlValues("select `a?` from t where n > ? and s = ?", two, "utf8mb4"),
+              "select `a?` from t where n > 7 and s = _utf8mb4 X'78'");
+    EXPECT_EQ(placeMySqlValues("select 'it''s?', \"\\\"?\" /* ? */ -- ?\n, ?, ? # ?", two, "latin1"),
+              "select 'it''s?', \"\\\"?\" /* ? */ -- ?\n, 7, _latin1 X'78' # ?");
+    EXPECT_EQ(placeMySqlValues("select n from t where n = -?", {Value::integer(-3)}, "utf8mb4"),
+              "select n from t where n = --3")
+        << "-- without a blank after it opens no comment";
+    EXPECT_THROW(placeMySqlValues("select ?", {}, "utf8mb4"), db::Error);
+    EXPECT_THROW(placeMySqlValues("select ?", two, "utf8mb4"), db::Error);
+    EXPECT_THROW(placeMySqlValues("select '?", {Value::integer(1)}, "utf8mb4"), db::Error);
+}
+
+TEST(MySqlDataSet, ValuesAreReadBackAsTheyWereGiven)
+{
+    MORVANE_REQUIRE_SANDBOX();
+    ScratchDatabase scratch({"create table k (s varchar(20) primary key, b varbinary(4), d date, n decimal(6,2))"
+                             " character set utf8mb4",
+                             "insert into k values ('ä@x.org', x'00ff', '2024-02-29', -1.50), ('b', x'01', null, 2)"});
+    auto connection = testsupport::connectSandbox(scratch.name());
+    auto set = connection->createDataSet();
+    set->open("select s from k where s = ? and b = ? and d = ? and n = ?",
+              {Value::text("ä@x.org"), Value::binary(std::string("\0\xff", 2)),
+               Value::of(ValueKind::Date, "2024-02-29"), Value::of(ValueKind::Decimal, "-1.5")},
+              db::FetchMode::Streamed);
+    ASSERT_FALSE(set->eof());
+    EXPECT_EQ(set->text(0), "ä@x.org");
+    set->next();
+    EXPECT_TRUE(set->eof());
+    try {
+        set->open("select s from no_such_table where s = ?", {Value::text("ä@x.org")}, db::FetchMode::Buffered);
+        FAIL();
+    } catch (const db::Error &e) {
+        EXPECT_EQ(e.statement(), "select s from no_such_table where s = ?") << "the statement with its marker";
+    }
 }
 
 TEST(MySqlConnection, KilledSessionIsConnectionLost)

@@ -293,12 +293,17 @@ TEST_F(OciDriver, EveryTypeWrittenAndReadBack)
     row(4, {{"NUM", Value::of(ValueKind::Float, "3.25")},
             {"D", Value::of(ValueKind::DateTime, "0000-00-00 00:00:00")}});
     row(5, {{"D", Value::of(ValueKind::Time, "08:30:05")}, {"TXT", Value::of(ValueKind::Time, "08:30:05")}});
-    row(6, {{"D", Value::of(ValueKind::Date, "2020-00-15")}, {"TXT", Value::text("")}});
-    ASSERT_EQ(table->pendingCount(), 6u);
+    row(6, {{"D", Value::of(ValueKind::Date, "0000-00-00")}, {"TXT", Value::text("")}});
+    // A zero month in an otherwise real date is no zero date: NULL would lose it.
+    row(7, {{"D", Value::of(ValueKind::Date, "2020-00-15")}});
+    ASSERT_EQ(table->pendingCount(), 7u);
 
     const auto applied = table->apply();
     EXPECT_EQ(applied.written, 6u);
-    EXPECT_TRUE(applied.rejected.empty()) << applied.rejected.front().message;
+    ASSERT_EQ(applied.rejected.size(), 1u);
+    EXPECT_EQ(applied.rejected[0].index, 6u);
+    EXPECT_EQ(applied.rejected[0].message,
+              "Column \"D\": '2020-00-15' has a month or day of 0, which no Oracle date has");
     EXPECT_EQ(table->pendingCount(), 0u);
 
     const auto read = rows("select \"ID\", \"TXT\", \"NUM\", \"D\", \"C\", \"B\" from \"TYPES\" order by \"ID\"");
@@ -317,7 +322,7 @@ TEST_F(OciDriver, EveryTypeWrittenAndReadBack)
     EXPECT_EQ(read[3][3], null) << "a MySQL zero date has no Oracle form";
     EXPECT_EQ(read[4][3], Value::of(ValueKind::DateTime, "1970-01-01 08:30:05"));
     EXPECT_EQ(read[4][1], Value::text("08:30:05"));
-    EXPECT_EQ(read[5][3], null) << "a date with a zero month is a zero date too";
+    EXPECT_EQ(read[5][3], null) << "the zero date as a DATE";
     EXPECT_EQ(read[5][1], null);
 
     // The data set walks the same rows with names, fetched in arrays.

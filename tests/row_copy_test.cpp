@@ -110,7 +110,7 @@ TEST_F(RowCopyValuesTest, EveryValueArrivesAsItWasRead)
     // A large object of several megabytes, with every byte value.
     rig.mysql().execute("insert into vals (id, bl, tx) values (4, repeat(unhex('000102030405060708090A0B0C0D0E0FFF'), "
                         "200000), repeat('Ünïcödé text ', 250000))");
-    rig.mysql().execute("insert into vals (id, dt, da) values (5, '0000-00-00 00:00:00', '2024-00-10')");
+    rig.mysql().execute("insert into vals (id, dt, da) values (5, '0000-00-00 00:00:00', '0000-00-00')");
     createInOracle(rig, "vals");
     Copy copy = copyTable(rig, "vals");
     ASSERT_TRUE(copy.result.success) << copy.result.message;
@@ -221,8 +221,16 @@ TEST_F(RowCopyValuesTest, CharacterSetNames)
     EXPECT_FALSE(bad.result.success);
     EXPECT_NE(bad.result.message.find("latin1' --"), std::string::npos) << bad.result.message;
 
-    // Free text that selects no entry sends nothing.
+    // A name that is no entry is checked as much as an entry is, never left out.
     o.charsetIndex = -1;
+    Copy typed = copyTable(rig, "cs", o);
+    EXPECT_FALSE(typed.result.success);
+    EXPECT_NE(typed.result.message.find("latin1' --"), std::string::npos) << typed.result.message;
+    o.charset = "ASCII";
+    Copy upper = copyTable(rig, "cs", o);
+    EXPECT_EQ(upper.result.message, "1 rows rejected");
+    // No entry and no name: nothing to check.
+    o.charset.clear();
     EXPECT_TRUE(copyTable(rig, "cs", o).result.success);
 
     o.charsetIndex = 3;
@@ -265,7 +273,7 @@ TEST_F(RowCopyValuesTest, ALostSourceConnectionEndsTheRunWithThatTableNotConvert
 TEST_F(RowCopyValuesTest, AYearZeroDateIsARefusedRowWhileZeroDatesAreNull)
 {
     // Year 0 with a real month and day is a value MySQL keeps, but no Oracle date: made NULL it would
-    // vanish unreported. Only the zero dates (a zero month or day) become NULL.
+    // vanish unreported. Only the zero date itself becomes NULL; a zero day in a real date is refused.
     EngineRig rig({"create table days (id int primary key, d date, dt datetime)",
                    "insert into days values (1, '0000-05-10', null), (2, '0000-00-00', '0000-00-00 00:00:00'), "
                    "(3, '2024-05-00', '0000-07-04 12:00:00'), (4, '0999-01-02', '0001-01-01 00:00:00')"});

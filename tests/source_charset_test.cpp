@@ -112,3 +112,37 @@ TEST_F(SourceCharset, LatinTextArrivesAsTheSameCharacters)
     EXPECT_EQ(o[1][0].data, "Ærø");
     EXPECT_EQ(o[2][0].data, "€uro");
 }
+
+TEST_F(SourceCharset, NamesAreSettledWithTheServerLetterCaseAndAliasesAside)
+{
+    EngineRig rig;
+    auto settled = [&](const std::string &name, int index = -1) {
+        convert::ConversionOptions options;
+        options.charsetIndex = index;
+        options.charset = name;
+        convert::SettleSourceCharset(rig.catalog(), options);
+        return convert::checkedCharsetName(options);
+    };
+    EXPECT_EQ(settled("LATIN1", convert::sourceCharsetIndex("LATIN1")), "latin1");
+    EXPECT_EQ(convert::sourceCharsetIndex("LATIN1"), 25) << "the entry a saved setting keeps";
+    EXPECT_EQ(settled("utf8mb3"), "utf8mb3");
+    EXPECT_EQ(settled("utf8", 36), "utf8mb3") << "the server's own name of its alias";
+    EXPECT_EQ(settled("UTF8MB4"), "utf8mb4");
+    EXPECT_EQ(settled("Default", 0), "");
+    EXPECT_EQ(settled("", -1), "");
+    EXPECT_EQ(settled("default"), "") << "the first entry, however it is written";
+
+    try {
+        settled("no_such_set");
+        ADD_FAILURE() << "an unknown set was taken";
+    } catch (const db::Error &e) {
+        const std::string message = e.what();
+        EXPECT_NE(message.find("The MySQL server has no character set no_such_set (Unknown character set: "
+                               "'no_such_set'); it has "),
+                  std::string::npos)
+            << message;
+        EXPECT_NE(message.find(", latin1, "), std::string::npos) << message;
+    }
+    // Not a name at all: refused before any statement holds it.
+    EXPECT_THROW(settled("latin1' --"), db::Error);
+}

@@ -1,12 +1,14 @@
 // MORVANE_TRACE=FILE: what a user can send when something goes wrong, from a whole run of
 // morvane-bench convert (the trace is set up once per process): the client library and both servers'
-// versions, every statement, every error with its number and call, and never a password.
+// versions, every statement, every error with its number and call, and never a password nor a value
+// of a row.
 #include "support/EngineRig.h"
 
 #include "db/Drivers.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -15,6 +17,25 @@ using testsupport::EngineRig;
 using testsupport::runCommand;
 
 namespace {
+
+std::string readTrace(const std::filesystem::path &path)
+{
+    std::ifstream file(path);
+    std::stringstream content;
+    content << file.rdbuf();
+    return content.str();
+}
+
+std::string hex(const std::string &bytes)
+{
+    std::string out;
+    char digits[3];
+    for (unsigned char c : bytes) {
+        std::snprintf(digits, sizeof digits, "%02X", c);
+        out += digits;
+    }
+    return out;
+}
 
 TEST(Trace, ARunWritesStatementsVersionsAndErrorsButNoPassword)
 {
@@ -63,3 +84,55 @@ TEST(Trace, ARunWritesStatementsVersionsAndErrorsButNoPassword)
 }
 
 } // namespace
+
+TEST(Trace, KeysOfRowsNeverReachItThoughPagesStartAfterThem)
+{
+    MORVANE_REQUIRE_SANDBOX();
+    MORVANE_REQUIRE_STAND_IN("a run as a process of its own");
+    // 12,000 rows each: three pages, the second and third selected past the last key of the one before.
+    EngineRig rig({"create table mails (email varchar(60) primary key, note varchar(40)) character set utf8mb4",
+                   "insert into mails select concat('person', seq, '@mail', seq % 97, '.example.org'),"
+                   " concat('private note ', seq) from seq_1_to_12000",
+                   "create table stamps (n int, d date, note varchar(40), primary key (n, d))",
+                   "insert into stamps select 7000000 + seq * 13, '1987-01-01' + interval seq day,"
+                   " concat('private note ', seq) from seq_1_to_12000"});
+    const auto trace = std::filesystem::temp_directory_path() / ("morvane-trace-" + rig.mysql().name() + ".log");
+    std::string out;
+    auto withTrace = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"env", "MORVANE_TRACE=" + trace.string()});
+        return runCommand(args, &out);
+    };
+    ASSERT_EQ(withTrace(rig.convertCommand("bench/morvane-bench", "convert", {"mails", "stamps"})), 0) << out;
+    // The next day the copy continues after the largest key Oracle holds: a key read from Oracle.
+    rig.oracleConn().execute("delete from \"STAMPS\" where \"N\" > 7078000");
+    rig.oracleConn().commit();
+    ASSERT_EQ(withTrace(rig.convertCommand("bench/morvane-bench", "convert", {"--resume", "stamps"})), 0) << out;
+    EXPECT_NE(out.find("Continued after key n=7078000, d="), std::string::npos) << out;
+    const std::string text = readTrace(trace);
+    std::filesystem::remove(trace);
+
+    // The statements keep their shape, a marker where a key value stands.
+    for (const std::string &expected : std::vector<std::string>{
+             "mysql: select `email`, `note` from `mails` order by `email` limit 5000",
+             "mysql: select `email`, `note` from `mails` where `email` >= ? and ((`email` > ?)) order by `email` "
+             "limit 5000",
+             "mysql: select `n`, `d`, `note` from `stamps` where `n` >= ? and ((`n` > ?) or (`n` = ? and `d` > ?)) "
+             "order by `n`, `d` limit 5000",
+             "oci: execute x0: select \"N\", \"D\" from \"STAMPS\" order by \"N\" desc, \"D\" desc"})
+        EXPECT_NE(text.find(expected), std::string::npos) << "missing: " << expected << "\n" << text;
+    std::size_t leaks = 0;
+    auto absent = [&](const std::string &value) {
+        if (text.find(value) != std::string::npos && ++leaks <= 5)
+            ADD_FAILURE() << "the trace holds " << value;
+    };
+    for (const auto &row : rig.mysqlRows("select email, note from mails")) {
+        absent(row[0].data);
+        absent(hex(row[0].data));
+        absent(row[1].data);
+    }
+    for (const auto &row : rig.mysqlRows("select n, d from stamps")) {
+        absent(row[0].data);
+        absent(row[1].data);
+    }
+    EXPECT_EQ(leaks, 0u);
+}

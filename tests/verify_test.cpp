@@ -40,6 +40,13 @@ TEST(ValueCanon, MomentsAndEmptyValues)
               "2024-02-29 10:11:12");
     EXPECT_EQ(canon(CanonKind::Moment, db::ValueKind::Time, "8:05:00"), "1970-01-01 08:05:00");
     EXPECT_EQ(canon(CanonKind::Moment, db::ValueKind::DateTime, "0000-00-00 00:00:00"), "<null>");
+    EXPECT_EQ(canon(CanonKind::Moment, db::ValueKind::DateTime, "0000-00-00 00:00:00.000000"), "<null>");
+    EXPECT_EQ(canon(CanonKind::Moment, db::ValueKind::Date, "0000-00-00"), "<null>");
+    // Any other zero month or day is a refused row: as it is, it matches no Oracle value, NULL included.
+    EXPECT_EQ(canon(CanonKind::Moment, db::ValueKind::Date, "2020-05-00"), "2020-05-00");
+    EXPECT_EQ(canon(CanonKind::Moment, db::ValueKind::DateTime, "0000-00-00 10:00:00"), "0000-00-00 10:00:00");
+    EXPECT_EQ(canon(CanonKind::Moment, db::ValueKind::DateTime, "0000-00-00 00:00:00.000001"),
+              "0000-00-00 00:00:00.000001");
     EXPECT_EQ(canon(CanonKind::Text, db::ValueKind::Text, ""), "<null>");
     EXPECT_EQ(canon(CanonKind::LongText, db::ValueKind::Text, ""), "");
     EXPECT_EQ(canon(CanonKind::Bytes, db::ValueKind::Binary, ""), "<null>");

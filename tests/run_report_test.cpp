@@ -1,0 +1,126 @@
+// Writing the run report: the file is replaced only once the new report is whole, so a program ended
+// during the write, or a write that fails, leaves the earlier report as it was and no part of a new one.
+#include "support/ReportSchema.h"
+
+#include "convert/RunReport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+convert::RunReport reportOf(const std::string &database, std::size_t tables)
+{
+    convert::RunReport report;
+    report.run.program = "morvane-cli convert";
+    report.run.mysqlDatabase = database;
+    for (std::size_t i = 0; i < tables; ++i) {
+        report.tables.emplace_back();
+        report.tables.back().names = {"table_" + std::to_string(i), "TABLE_" + std::to_string(i),
+                                      "TABLE_" + std::to_string(i)};
+    }
+    return report;
+}
+
+std::vector<std::string> filesIn(const std::string &folder)
+{
+    std::vector<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Files written by this process stop growing at `bytes` for as long as it lives: a write past that fails
+// (EFBIG) part way, as a full disk would.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_before);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_before;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_before);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+private:
+    rlimit m_before{};
+    void (*m_handler)(int) = nullptr;
+};
+
+class RunReportFile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "morvane-report-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_folder = pattern;
+    }
+    void TearDown() override
+    {
+        if (!m_folder.empty())
+            std::filesystem::remove_all(m_folder);
+    }
+    const std::string &folder() const { return m_folder; }
+    std::string path(const char *name) const { return m_folder + "/" + name; }
+
+    std::string m_folder;
+};
+
+} // namespace
+
+TEST_F(RunReportFile, ANewReportReplacesTheOldOneWholeAndLeavesNothingElse)
+{
+    const std::string report = path("run.json");
+    convert::WriteRunReport(reportOf("first", 1), report);
+    // A second name for the first report's file: written in place, it would change too.
+    std::filesystem::create_hard_link(report, path("first.json"));
+    convert::WriteRunReport(reportOf("second", 2), report);
+
+    EXPECT_EQ(testsupport::readFile(report), convert::RunReportJson(reportOf("second", 2)));
+    EXPECT_EQ(testsupport::readFile(path("first.json")), convert::RunReportJson(reportOf("first", 1)))
+        << "the report was replaced by another file, not rewritten where it lies";
+    EXPECT_EQ(testsupport::reportSchemaErrors(report), "");
+    EXPECT_EQ(filesIn(folder()), (std::vector<std::string>{"first.json", "run.json"}));
+}
+
+TEST_F(RunReportFile, AWriteThatFailsLeavesTheOldReportAndNoPartOfTheNew)
+{
+    const std::string report = path("run.json");
+    convert::WriteRunReport(reportOf("kept", 1), report);
+    const std::string before = testsupport::readFile(report);
+    const convert::RunReport big = reportOf("lost", 500);
+    ASSERT_GT(convert::RunReportJson(big).size(), before.size() + 4096);
+    try {
+        FileSizeLimit limit(before.size() + 4096);
+        convert::WriteRunReport(big, report);
+        ADD_FAILURE() << "a write past the limit went through";
+    } catch (const std::runtime_error &e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot write the report to " + report + ": File too large");
+    }
+    EXPECT_EQ(testsupport::readFile(report), before);
+    EXPECT_EQ(filesIn(folder()), std::vector<std::string>{"run.json"});
+
+    // A folder that is not there: the same message shape, and nothing made.
+    EXPECT_THROW(convert::WriteRunReport(big, path("no/such/run.json")), std::runtime_error);
+}
+
+TEST_F(RunReportFile, AskingWhetherAReportCanBeWrittenMakesNoFile)
+{
+    EXPECT_EQ(convert::ReportPathProblem(path("new.json")), "");
+    EXPECT_EQ(convert::ReportPathProblem(path("no/such/new.json")), "No such file or directory");
+    EXPECT_EQ(convert::ReportPathProblem(folder()), "Is a directory");
+    EXPECT_TRUE(filesIn(folder()).empty());
+}
