@@ -77,6 +77,7 @@ QString SettingsStore::fileName() const { return m_store->fileName(); }
 std::optional<WizardSettings> SettingsStore::load()
 {
     m_keyringProblem.clear();
+    m_known = {true, true};
     std::optional<WizardSettings> s = load(*m_store);
     if (!m_keyring)
         return s;
@@ -91,7 +92,7 @@ std::optional<WizardSettings> SettingsStore::load()
     for (std::size_t i = 0; i < passwords.size(); ++i) {
         const PasswordKeyring::Reply &reply = replies[i];
         if (!passwords[i]->isEmpty())
-            continue; // kept in the store, so newer than any entry
+            continue; // kept in the store, so newer than any entry, and moved at the next save
         m_known[i] = reply.answered;
         if (reply.found)
             *passwords[i] = reply.password;
