@@ -169,6 +169,7 @@ Taaform1::Taaform1(Prompts &prompts, QWidget *parent)
 
     frmcs = std::make_unique<Tfrmcs>();
     m_log = std::make_unique<ProgressLog>(*sc);
+    m_settings = std::make_unique<SettingsStore>();
 
     FormCreate();
 }
@@ -251,6 +252,12 @@ void Taaform1::buildPages()
     edthost->setEnabled(false);
     makeLabel(QStringLiteral("Label16"), QStringLiteral("(it could be network name or IP address)"), remote,
               QRect(140, 48, 300, 20));
+    // Shown only when no keyring answered at start, under the first password the wizard asks for.
+    keyringnote = makeLabel(QStringLiteral("keyringnote"),
+                            QStringLiteral("No keyring answered: the passwords are saved in the settings file, "
+                                           "readable by you only."),
+                            page, QRect(16, 314, 460, 28), true);
+    keyringnote->setVisible(false);
 
     // Page 3: the Oracle server.
     page = addPage(QStringLiteral("TabSheet3"));
@@ -862,7 +869,11 @@ void Taaform1::ApplyCaptions()
 
 void Taaform1::LoadSettings()
 {
-    const std::optional<WizardSettings> stored = SettingsStore::load();
+    const std::optional<WizardSettings> stored = m_settings->load();
+    const QString &problem = m_settings->keyringProblem();
+    keyringnote->setVisible(!problem.isEmpty());
+    keyringnote->setToolTip(problem.isEmpty() ? QString()
+                                              : QStringLiteral("%1\n%2").arg(problem, m_settings->fileName()));
     if (!stored)
         return;
     const WizardSettings &s = *stored;
@@ -907,5 +918,9 @@ void Taaform1::SaveSettings()
     s.blobToText = chkblobtotext->isChecked();
     s.keepSchema = chkkeepschema->isChecked();
     s.verify = chkverify->isChecked();
-    SettingsStore::save(s);
+    m_settings->save(s);
+    // The window is going away: a keyring that answered at start and not now is said where it can be.
+    if (!m_settings->keyringProblem().isEmpty() && keyringnote->isHidden())
+        qWarning("No keyring answered (%s): the passwords are saved in %s",
+                 qUtf8Printable(m_settings->keyringProblem()), qUtf8Printable(m_settings->fileName()));
 }

@@ -24,6 +24,7 @@ class LogoImage;
 class ProgressLog;
 class Prompts;
 class RadioGroup;
+class SettingsStore;
 class Tfrmcs;
 
 namespace convert {
@@ -139,6 +140,7 @@ private:
     std::unique_ptr<Tfrmcs> frmcs;
     std::unique_ptr<ProgressLog> m_log;
     std::unique_ptr<convert::RunReport> m_lastReport; // of the last run, for "Save report"
+    std::unique_ptr<SettingsStore> m_settings;        // the saved entries, the passwords in the keyring
 
     // Controls.
     QFrame *Panel1 = nullptr;
@@ -169,4 +171,5 @@ private:
     QLabel *Label29 = nullptr, *Label30 = nullptr, *Label32 = nullptr, *helpurl = nullptr, *queryclose = nullptr;
     // The other endings of a run: with failures, stopped, ended by an error, and the tables left.
     QLabel *Label31 = nullptr, *Label34 = nullptr, *Label35 = nullptr, *Label36 = nullptr;
+    QLabel *keyringnote = nullptr; // page 2: the passwords are kept in the settings file
 };

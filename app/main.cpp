@@ -10,6 +10,8 @@ int main(int argc, char **argv)
     db::keepLargeBuffersOutOfTheHeap();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("morvane"));
+    // How the desktop matches the window to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(MORVANE_APP_ID));
     // No display name: the X11 and Windows back ends would append it to every window title, so the
     // question boxes would read "Information — Morvane 1.2" instead of "Information".
 

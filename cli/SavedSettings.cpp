@@ -5,7 +5,7 @@
 #include "convert/SourceCharsets.h"
 #include "settings/SettingsStore.h"
 
-#include <QSettings>
+#include <cstdio>
 
 namespace cli {
 
@@ -22,16 +22,20 @@ std::optional<std::string> savedPassword(const QString &text)
 
 std::string applySavedSettings(CommandOptions &options)
 {
-    QSettings store(QStringLiteral("Quessra"), QStringLiteral("Morvane"));
+    SettingsStore store;
     return applySavedSettings(store, options);
 }
 
-std::string applySavedSettings(QSettings &store, CommandOptions &o)
+std::string applySavedSettings(SettingsStore &store, CommandOptions &o)
 {
-    const std::optional<WizardSettings> saved = SettingsStore::load(store);
+    const std::optional<WizardSettings> saved = store.load();
     if (!saved)
         return "--from-settings: the wizard has saved no settings for this user yet (" +
                store.fileName().toStdString() + ")";
+    // Said once, on stderr: the log on stdout stays what the run did.
+    if (!store.keyringProblem().isEmpty())
+        std::fprintf(stderr, "--from-settings: no keyring answered (%s), so only the passwords saved in %s are used\n",
+                     store.keyringProblem().toUtf8().constData(), store.fileName().toUtf8().constData());
     const WizardSettings &s = *saved;
     o.database = s.database.toStdString();
     o.user = s.mysqlUser.toStdString();

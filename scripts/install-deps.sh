@@ -4,8 +4,14 @@
 set -euo pipefail
 
 # python3-jsonschema: the tests validate run reports against docs/run-report.schema.json with it.
+# qtkeychain-qt6-dev, libsecret-1-0: the passwords in the keyring (QtKeychain loads libsecret at run
+# time). dbus-daemon, dbus-bin, gnome-keyring, libsecret-tools: the keyring test's own session bus,
+# keyring daemon and a second client. desktop-file-utils, appstream, groff-base, dpkg-dev: the checks
+# of the install tree and the Debian package (dpkg-shlibdeps finds its dependencies).
 packages=(cmake make g++ pkg-config qt6-base-dev libmariadb-dev libsqlite3-dev libgtest-dev
-          mariadb-server mariadb-client python3-jsonschema "$@")
+          mariadb-server mariadb-client python3-jsonschema
+          qtkeychain-qt6-dev libsecret-1-0 dbus-daemon dbus-bin gnome-keyring libsecret-tools
+          desktop-file-utils appstream groff-base dpkg-dev "$@")
 missing=()
 for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

@@ -5,6 +5,10 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include <array>
+#include <utility>
+#include <vector>
+
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <unistd.h>
@@ -14,6 +18,9 @@ namespace {
 
 const QString kOrganization = QStringLiteral("Quessra");
 const QString kApplication = QStringLiteral("Morvane");
+// The keyring entries carry the value names of the store.
+const QString kMySqlPassword = QStringLiteral("mysqlp");
+const QString kOraclePassword = QStringLiteral("oraclep");
 
 QString flagText(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
 
@@ -53,10 +60,44 @@ std::optional<int> SettingsStore::parseIndex(const QString &text)
     return value;
 }
 
+SettingsStore::SettingsStore()
+    : SettingsStore(std::make_unique<QSettings>(kOrganization, kApplication), PasswordKeyring(kApplication))
+{
+}
+
+SettingsStore::SettingsStore(std::unique_ptr<QSettings> store, std::optional<PasswordKeyring> keyring)
+    : m_store(std::move(store)), m_keyring(std::move(keyring))
+{
+}
+
+SettingsStore::~SettingsStore() = default;
+
+QString SettingsStore::fileName() const { return m_store->fileName(); }
+
 std::optional<WizardSettings> SettingsStore::load()
 {
-    QSettings store(kOrganization, kApplication);
-    return load(store);
+    m_keyringProblem.clear();
+    m_known = {true, true};
+    std::optional<WizardSettings> s = load(*m_store);
+    if (!m_keyring)
+        return s;
+    // Asked even when nothing was saved yet, so that a first start knows where the passwords will go.
+    const std::vector<PasswordKeyring::Reply> replies = m_keyring->read({kMySqlPassword, kOraclePassword});
+    for (const PasswordKeyring::Reply &reply : replies)
+        if (!reply.answered)
+            m_keyringProblem = reply.problem;
+    if (!s)
+        return s;
+    const std::array<QString *, 2> passwords{&s->mysqlPassword, &s->oraclePassword};
+    for (std::size_t i = 0; i < passwords.size(); ++i) {
+        const PasswordKeyring::Reply &reply = replies[i];
+        if (!passwords[i]->isEmpty())
+            continue; // kept in the store, so newer than any entry, and moved at the next save
+        m_known[i] = reply.answered;
+        if (reply.found)
+            *passwords[i] = reply.password;
+    }
+    return s;
 }
 
 std::optional<WizardSettings> SettingsStore::load(QSettings &store)
@@ -87,8 +128,31 @@ std::optional<WizardSettings> SettingsStore::load(QSettings &store)
 
 void SettingsStore::save(const WizardSettings &settings)
 {
-    QSettings store(kOrganization, kApplication);
-    save(store, settings);
+    m_keyringProblem.clear();
+    WizardSettings toStore = settings;
+    if (m_keyring) {
+        const std::array<QString *, 2> passwords{&toStore.mysqlPassword, &toStore.oraclePassword};
+        const std::array<QString, 2> keys{kMySqlPassword, kOraclePassword};
+        std::vector<PasswordKeyring::Entry> entries;
+        std::vector<std::size_t> written;
+        for (std::size_t i = 0; i < passwords.size(); ++i) {
+            if (passwords[i]->isEmpty() && !m_known[i])
+                continue; // an entry that could not be read is left as it is
+            entries.push_back({keys[i], *passwords[i]});
+            written.push_back(i);
+        }
+        const std::vector<PasswordKeyring::Reply> replies = m_keyring->write(entries);
+        for (std::size_t n = 0; n < written.size(); ++n) {
+            const std::size_t i = written[n];
+            if (replies[n].answered) {
+                passwords[i]->clear();
+                m_known[i] = true;
+            } else {
+                m_keyringProblem = replies[n].problem; // and the password stays in the store
+            }
+        }
+    }
+    save(*m_store, toStore);
 }
 
 void SettingsStore::save(QSettings &store, const WizardSettings &s)

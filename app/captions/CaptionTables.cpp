@@ -56,6 +56,8 @@ QStringList englishTable()
         QStringLiteral("chkverify=Verify after copying"),
         QStringLiteral("btcheck=Check"),
         QStringLiteral("btsavereport=Save report"),
+        QStringLiteral("keyringnote=No keyring answered: the passwords are saved in the settings file, readable by "
+                       "you only."),
     };
 }
 
@@ -112,6 +114,7 @@ QStringList chineseTable()
         QStringLiteral("chkverify=复制后校验"),
         QStringLiteral("btcheck=检查"),
         QStringLiteral("btsavereport=保存报告"),
+        QStringLiteral("keyringnote=没有密钥环响应：密码保存在设置文件中，只有您本人可以读取。"),
     };
 }
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
 
 #include <fcntl.h>
@@ -120,6 +121,35 @@ int ChildProcess::finish()
     waitpid(m_pid, &m_status, 0);
     m_done = true;
     return WIFEXITED(m_status) ? WEXITSTATUS(m_status) : -1;
+}
+
+std::string findProgram(const std::string &name)
+{
+    const char *path = std::getenv("PATH");
+    std::stringstream folders(path ? path : "/usr/bin:/bin");
+    std::string folder;
+    while (std::getline(folders, folder, ':')) {
+        const std::string candidate = folder + "/" + name;
+        if (!folder.empty() && access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    }
+    return {};
+}
+
+int runProgram(std::vector<std::string> args, std::string &output, const ChildProcess::Setup &setup)
+{
+    if (!args.empty() && args[0].find('/') == std::string::npos) {
+        const std::string found = findProgram(args[0]);
+        if (found.empty()) {
+            output = args[0] + " is not installed";
+            return 127;
+        }
+        args[0] = found;
+    }
+    ChildProcess child(args, setup);
+    const int status = child.finish();
+    output = child.output();
+    return status;
 }
 
 } // namespace testsupport

@@ -46,4 +46,11 @@ private:
     std::string m_output;
 };
 
+// The full path of a program found on PATH; empty when it is not installed.
+std::string findProgram(const std::string &name);
+
+// Runs a program to its end (a bare name is looked up on PATH): its exit status, or -1 when a signal
+// ended it, and its standard output and error in `output`.
+int runProgram(std::vector<std::string> args, std::string &output, const ChildProcess::Setup &setup = {});
+
 } // namespace testsupport

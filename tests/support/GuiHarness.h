@@ -2,6 +2,7 @@
 
 // Header only: the test-support library is built without Qt, and only the GUI tests include this.
 #include "support/GuiPrompts.h"
+#include "support/PrivateKeyring.h"
 
 #include "app/ProgressLog.h"
 #include "app/Umail.h"
@@ -39,12 +40,14 @@ inline void PrintTo(const QStringList &list, std::ostream *os)
 namespace testsupport {
 
 // One QApplication for the test program. Before it exists the configuration folders point into a
-// temporary folder, so no test can ever read or write the user's own settings.
+// temporary folder and the session bus nowhere (or at the program's private keyring), so no test can
+// ever read or write the user's own settings or passwords.
 inline QApplication &guiApplication()
 {
     static QTemporaryDir *config = [] {
         auto *dir = new QTemporaryDir();
         setenv("XDG_CONFIG_HOME", dir->path().toLocal8Bit().constData(), 1);
+        shutOutTheDesktopBus();
         return dir;
     }();
     (void)config;
