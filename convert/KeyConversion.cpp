@@ -7,6 +7,8 @@
 #include "db/Connection.h"
 #include "db/Error.h"
 
+#include <map>
+
 namespace convert {
 
 namespace {
@@ -103,8 +105,13 @@ private:
 
 // Full-text and spatial keys index what Oracle keeps in large objects or geometries: a plain index
 // would be refused, so none is sent and the log says what serves instead.
-std::string unbuiltKeyNote(const SourceIndexRow &row)
+std::string unbuiltKeyNote(const SourceIndexRow &row, const std::string &expression)
 {
+    // MySQL 8 indexes expressions as well; an Oracle function-based index would serve, but the
+    // expression is MySQL's and not translated.
+    if (!expression.empty())
+        return "Key " + row.keyName + " indexes the expression " + expression +
+               " and is not created: in Oracle a function-based index on the same expression serves it";
     if (row.indexType == "FULLTEXT")
         return "Key " + row.keyName + " is a FULLTEXT key and is not created: in Oracle an Oracle Text index " +
                "(CREATE INDEX ... INDEXTYPE IS CTXSYS.CONTEXT) serves full-text search";
@@ -125,16 +132,21 @@ std::vector<KeyStatement> BuildKeyStatements(db::Connection &catalog, const Tabl
         for (const auto &column : ListSourceColumns(catalog, names.source))
             listed.push_back(column.name);
     KeyBuilder builder(names, options, objects, ColumnNames(listed));
+    std::map<std::string, std::string> expressions; // keys with a part that is an expression, and the first
+    for (const auto &row : rows)
+        if (!row.expression.empty())
+            expressions.emplace(row.keyName, row.expression);
     long long rowNumber = 1;
     bool skipping = false; // the rows of a key Oracle has no plain index for
     for (const SourceIndexRow &row : rows) {
         if (rowNumber > 1 && row.seqInIndex == 1 && builder.pending())
             statements.push_back(builder.finish());
         if (row.seqInIndex == 1) {
-            skipping = row.indexType == "FULLTEXT" || row.indexType == "SPATIAL";
+            const auto expression = expressions.find(row.keyName);
+            skipping = row.indexType == "FULLTEXT" || row.indexType == "SPATIAL" || expression != expressions.end();
             if (skipping) {
                 if (notes)
-                    notes->push_back(unbuiltKeyNote(row));
+                    notes->push_back(unbuiltKeyNote(row, expression == expressions.end() ? "" : expression->second));
             } else if (row.keyName == "PRIMARY") {
                 builder.startPrimary(row.table, rowNumber, row.column);
             } else if (row.unique && options.keepSchema) {

@@ -1,11 +1,60 @@
 #include "SchemaDetails.h"
 
+#include "TypeMapping.h"
+
 #include "db/Connection.h"
 #include "db/ConnectionProfile.h"
 
 #include <map>
 
 namespace convert {
+
+namespace {
+
+bool isNumberType(const std::string &columnType)
+{
+    const std::string type = NormalizedType(columnType);
+    for (std::string_view family :
+         {"tinyint", "smallint", "mediumint", "int", "bigint", "decimal", "float", "double", "bit", "year", "bool"})
+        if (type.rfind(family, 0) == 0)
+            return true;
+    return false;
+}
+
+std::string quoted(const std::string &text)
+{
+    std::string out = "'";
+    for (char c : text) {
+        if (c == '\'')
+            out += '\'';
+        out += c;
+    }
+    return out + "'";
+}
+
+} // namespace
+
+std::optional<std::string> ColumnDefault(const SourceServer &server, const std::string &columnType,
+                                         const db::Value &columnDefault, const std::string &extra)
+{
+    if (columnDefault.isNull())
+        return std::nullopt;
+    const std::string &text = columnDefault.data;
+    if (server.mariadb && server.atLeast(10, 2, 7))
+        // A NULL default is the word NULL; a text 'NULL' comes quoted.
+        return text == "NULL" ? std::nullopt : std::optional<std::string>(text);
+    const std::string upperExtra = db::asciiUpper(extra);
+    if (upperExtra.find("DEFAULT_GENERATED") != std::string::npos)
+        return text;
+    const std::string upper = db::asciiUpper(text);
+    const std::string type = NormalizedType(columnType);
+    const bool moment = type.rfind("timestamp", 0) == 0 || type.rfind("datetime", 0) == 0;
+    if (moment && upper.rfind("CURRENT_TIMESTAMP", 0) == 0)
+        return text;
+    if (isNumberType(columnType))
+        return text;
+    return quoted(text);
+}
 
 TableDetails ReadTableDetails(db::Connection &catalog, const std::string &table)
 {
@@ -20,6 +69,7 @@ TableDetails ReadTableDetails(db::Connection &catalog, const std::string &table)
         if (!details.view)
             details.comment = tables[0][0].data;
     }
+    const SourceServer server = SourceServer::of(catalog);
     const auto columns = catalog.query("select column_name, column_type, is_nullable, column_default, extra,"
                                        " column_comment from information_schema.columns"
                                        " where table_schema = database() and table_name = ? order by ordinal_position",
@@ -29,9 +79,9 @@ TableDetails ReadTableDetails(db::Connection &catalog, const std::string &table)
         column.name = row[0].data;
         column.type = row[1].data;
         column.notNull = row[2].data == "NO";
-        // MariaDB writes a NULL default as the word NULL; a literal 'NULL' text comes quoted.
-        column.hasDefault = !row[3].isNull() && row[3].data != "NULL";
-        column.defaultText = row[3].data;
+        const auto defaultText = ColumnDefault(server, column.type, row[3], row[4].data);
+        column.hasDefault = defaultText.has_value();
+        column.defaultText = defaultText.value_or("");
         const std::string extra = db::asciiUpper(row[4].data);
         column.autoIncrement = extra.find("AUTO_INCREMENT") != std::string::npos;
         column.onUpdateNow = extra.find("ON UPDATE") != std::string::npos;

@@ -1,7 +1,11 @@
 #pragma once
 
 #include "SourceChecks.h"
+#include "SourceServer.h"
 
+#include "db/Value.h"
+
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +43,14 @@ struct TableDetails {
     std::vector<ForeignKeyDetails> foreignKeys;
     SourceChecks checks; // the table's own CHECK constraints
 };
+
+// A column's default in the form MariaDB 10.2.7 and later writes it in COLUMN_DEFAULT: text quoted
+// ('new', a quote doubled), numbers bare, expressions bare (current_timestamp()); none for no default or a
+// NULL one. MySQL, and MariaDB before 10.2.7, write a text default unquoted, so that "now()" could be
+// text or an expression: their EXTRA says DEFAULT_GENERATED for an expression (MySQL 8.0.13 and later),
+// and before that only CURRENT_TIMESTAMP was one.
+std::optional<std::string> ColumnDefault(const SourceServer &server, const std::string &columnType,
+                                         const db::Value &columnDefault, const std::string &extra);
 
 // Reads them on the catalog connection, whose current database is the table's. Throws the server's error.
 TableDetails ReadTableDetails(db::Connection &catalog, const std::string &table);

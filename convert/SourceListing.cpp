@@ -3,6 +3,7 @@
 #include "NameRules.h"
 
 #include "db/Connection.h"
+#include "db/ConnectionProfile.h"
 #include "db/DataSet.h"
 
 #include <algorithm>
@@ -28,15 +29,38 @@ std::vector<SourceColumn> ListSourceColumns(db::Connection &connection, const st
     return ListSourceColumns(*listing, table);
 }
 
+SourceIndexRow SourceIndexRowFrom(const std::vector<std::pair<std::string, db::Value>> &fields)
+{
+    auto field = [&](std::string_view name) -> db::Value {
+        for (const auto &[fieldName, value] : fields)
+            if (db::equalsIgnoreCase(fieldName, name))
+                return value;
+        return db::Value::null();
+    };
+    SourceIndexRow row;
+    row.table = field("Table").data;
+    row.keyName = field("Key_name").data;
+    row.column = field("Column_name").data;
+    row.seqInIndex = field("Seq_in_index").toInteger();
+    row.unique = field("Non_unique").data == "0";
+    row.indexType = field("Index_type").data;
+    row.prefix = !field("Sub_part").isNull();
+    if (field("Column_name").isNull())
+        row.expression = field("Expression").data;
+    return row;
+}
+
 std::vector<SourceIndexRow> ListSourceIndexRows(db::Connection &connection, const std::string &table)
 {
     auto listing = connection.createDataSet();
     listing->open("show index from " + quoteMySqlName(table));
     std::vector<SourceIndexRow> rows;
-    for (; !listing->eof(); listing->next())
-        rows.push_back({listing->text("Table"), listing->text("Key_name"), listing->text("Column_name"),
-                        listing->integer("Seq_in_index"), listing->text("Non_unique") == "0",
-                        listing->text("Index_type"), !listing->value("Sub_part").isNull()});
+    std::vector<std::pair<std::string, db::Value>> fields(static_cast<std::size_t>(listing->fieldCount()));
+    for (; !listing->eof(); listing->next()) {
+        for (int i = 0; i < listing->fieldCount(); ++i)
+            fields[static_cast<std::size_t>(i)] = {listing->fieldName(i), listing->value(i)};
+        rows.push_back(SourceIndexRowFrom(fields));
+    }
     listing->close();
     return rows;
 }

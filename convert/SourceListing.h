@@ -36,7 +36,13 @@ struct SourceIndexRow {
     bool unique = false;         // Non_unique = 0
     std::string indexType;       // "BTREE", "HASH", "FULLTEXT", "SPATIAL"
     bool prefix = false;         // only the column's first Sub_part characters are indexed
+    // A key part that is an expression (MySQL 8.0.13 and later): no column, the expression instead.
+    std::string expression;
 };
+
+// One row of "show index" from its fields by name (as the server names them; MySQL 8 adds Expression,
+// and gives a NULL Column_name for an expression's part).
+SourceIndexRow SourceIndexRowFrom(const std::vector<std::pair<std::string, db::Value>> &fields);
 
 // The rows of "show index" for the table, in the server's order. Throws the server's error.
 std::vector<SourceIndexRow> ListSourceIndexRows(db::Connection &connection, const std::string &table);

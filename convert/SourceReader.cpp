@@ -50,16 +50,23 @@ bool holdsText(const std::string &listedType)
 }
 
 // How a column is selected so that its value arrives whole.
-std::string selectExpression(const SourceColumn &column)
+std::string selectExpression(const SourceColumn &column, const SourceServer &server)
 {
     const std::string type = NormalizedType(column.type);
     const std::string name = quoteMySqlName(column.name);
-    if (startsWith(type, "float"))
-        return "cast(" + name + " as double) as " + name;
+    if (startsWith(type, "float")) {
+        // CAST ... AS DOUBLE came with MariaDB 10.4.5 and MySQL 8.0.17; adding a double zero widens the
+        // single exactly on any server.
+        const bool castable = server.mariadb ? server.atLeast(10, 4, 5) : server.atLeast(8, 0, 17);
+        return castable ? "cast(" + name + " as double) as " + name : "(" + name + " + 0e0) as " + name;
+    }
     if (startsWith(type, "bit("))
         return "cast(" + name + " as unsigned) as " + name;
+    // MySQL 8 writes a geographic value latitude first unless told otherwise; well-known binary (and
+    // MariaDB, which has no such option) is longitude first.
     if (std::find(kSpatialTypes.begin(), kSpatialTypes.end(), type) != kSpatialTypes.end())
-        return "st_aswkb(" + name + ") as " + name;
+        return server.isMySql8() ? "st_aswkb(" + name + ", 'axis-order=long-lat') as " + name
+                                 : "st_aswkb(" + name + ") as " + name;
     return name;
 }
 
@@ -93,17 +100,17 @@ void SourceReader::findPrimaryKey()
     m_key = m_primaryKey;
 }
 
-std::string SourceSelectList(const std::vector<SourceColumn> &columns)
+std::string SourceSelectList(const std::vector<SourceColumn> &columns, const SourceServer &server)
 {
     std::string list;
     for (const auto &column : columns)
-        list += (list.empty() ? "" : ", ") + selectExpression(column);
+        list += (list.empty() ? "" : ", ") + selectExpression(column, server);
     return list;
 }
 
 std::string SourceReader::selectList() const
 {
-    std::string list = SourceSelectList(m_columns);
+    std::string list = SourceSelectList(m_columns, SourceServer::of(m_source));
     // Each check compares the value with its round trip through the chosen set, byte for byte: a
     // character the set cannot hold comes back as '?'.
     for (std::size_t i = 0; i < m_columns.size(); ++i) {

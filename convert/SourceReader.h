@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SourceListing.h"
+#include "SourceServer.h"
 #include "TableNames.h"
 
 #include "db/DataSet.h"
@@ -94,8 +95,9 @@ private:
     bool m_done = false;
 };
 
-// The select list that reads every column in a form that keeps its value (without character-set checks).
-std::string SourceSelectList(const std::vector<SourceColumn> &columns);
+// The select list that reads every column in a form that keeps its value (without character-set checks),
+// as the server can read it.
+std::string SourceSelectList(const std::vector<SourceColumn> &columns, const SourceServer &server);
 
 // The shortest decimal text that reads back as the same single-precision value as the double text
 // given (the double being a FLOAT widened exactly); text that is no number comes back unchanged.

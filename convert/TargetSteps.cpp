@@ -51,8 +51,9 @@ PreparedTable PrepareTargetTable(db::Connection &catalog, const TableNames &name
         // The columns as the copy selects them, without a row: a table that lists but cannot be read
         // (no SELECT privilege, a view over a table since dropped) fails here rather than after a drop.
         listing->close();
-        listing->open("select " + SourceSelectList(ListSourceColumns(*listing, names.source)) + " from " +
-                      quoteMySqlName(names.source) + " limit 0");
+        listing->open("select " +
+                      SourceSelectList(ListSourceColumns(*listing, names.source), SourceServer::of(catalog)) +
+                      " from " + quoteMySqlName(names.source) + " limit 0");
         listing->close();
     } catch (const std::exception &e) {
         result.fail(e);

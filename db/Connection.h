@@ -32,6 +32,10 @@ public:
     // it; false once it is gone. Never throws. For a caller about to do what it could not undo.
     virtual bool ping() { return isOpen(); }
 
+    // The server's own version text, as it gave it when the session began ("10.11.6-MariaDB-0+deb12u1",
+    // "8.0.36"); empty while closed, or when the client has no way to ask.
+    virtual std::string serverVersion() const { return {}; }
+
     // A new data set on this connection; it must not outlive the connection's session.
     virtual std::unique_ptr<DataSet> createDataSet() = 0;
     // Runs a statement that returns no rows.

@@ -26,6 +26,13 @@ void MySqlConnection::close() { m_session->close(); }
 
 bool MySqlConnection::isOpen() const { return m_session->isOpen(); }
 
+std::string MySqlConnection::serverVersion() const
+{
+    // Kept by the client library from the handshake: no round trip.
+    const char *version = m_session->isOpen() ? mysql_get_server_info(m_session->handle()) : nullptr;
+    return version ? version : "";
+}
+
 std::unique_ptr<DataSet> MySqlConnection::createDataSet() { return std::make_unique<MySqlDataSet>(m_session); }
 
 void MySqlConnection::execute(const std::string &sql) { m_session->execute(sql); }

@@ -21,6 +21,7 @@ public:
     void open() override;
     void close() override;
     bool isOpen() const override;
+    std::string serverVersion() const override;
 
     std::unique_ptr<DataSet> createDataSet() override;
     void execute(const std::string &sql) override;
