@@ -39,4 +39,13 @@ void catchInterrupts()
 
 bool interrupted() { return g_interrupted != 0; }
 
+void keepInterruptsOffThisThread()
+{
+    sigset_t interrupts;
+    sigemptyset(&interrupts);
+    sigaddset(&interrupts, SIGINT);
+    sigaddset(&interrupts, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &interrupts, nullptr);
+}
+
 } // namespace cli

@@ -8,4 +8,9 @@ void catchInterrupts();
 
 bool interrupted();
 
+// For every thread but the main one, at its start: SIGINT and SIGTERM go to the main thread only. Were
+// the second signal handled on another thread while the first still runs its handler, both would merely
+// ask to stop, and the program would not end.
+void keepInterruptsOffThisThread();
+
 } // namespace cli

@@ -1,5 +1,7 @@
 #include "PrintingLog.h"
 
+#include "Interrupts.h"
+
 namespace cli {
 
 PrintingLog::PrintingLog(std::FILE *out, PrintingPace pace)
@@ -65,6 +67,7 @@ void PrintingLog::print(const std::string &line)
 
 void PrintingLog::watch(std::stop_token stop)
 {
+    keepInterruptsOffThisThread();
     // A quarter of the first wait: a held line shows within a quarter more than its due time.
     const auto tick = std::max(m_pace.firstAfter / 4, std::chrono::milliseconds(10));
     std::unique_lock lock(m_mutex);
