@@ -424,6 +424,42 @@ TEST_F(OciDriver, LargeObjectsOfSeveralMegabytesGoThroughTemporaryLobsAndSmallOn
     }
 }
 
+TEST_F(OciDriver, ALargeObjectBeforeLongValuesInTheTableStillGoesIn)
+{
+    // The order of the table puts a CLOB through a temporary LOB before a CLOB short enough to bind as
+    // bytes and before a character column of 4000 bytes: Oracle wants every LOB bind after those.
+    m_conn->execute("create table \"DOC\" (\"ID\" number, \"BODY\" clob, \"NAME\" varchar2(2000 char), "
+                    "\"NOTE\" clob, \"CREATED\" date)");
+    auto table = m_conn->createTargetTable("oracleinsertdata");
+    table->open("DOC");
+    const std::string body = textPattern(40000);
+    const std::string note = textPattern(5000);
+    std::string name;
+    for (int i = 0; i < 2000; ++i)
+        name += "ß";
+    for (std::int64_t id = 1; id <= 3; ++id) {
+        table->append();
+        table->setValue("ID", Value::integer(id));
+        table->setValue("BODY", Value::text(body));
+        table->setValue("NAME", Value::text(name));
+        table->setValue("NOTE", id == 2 ? Value::null() : Value::text(note));
+        table->setValue("CREATED", Value::of(ValueKind::DateTime, "2024-02-29 23:59:58"));
+        table->post();
+    }
+    const auto applied = table->apply();
+    EXPECT_TRUE(applied.rejected.empty()) << applied.rejected.front().message;
+    EXPECT_EQ(applied.written, 3u);
+    const auto read = rows("select \"ID\", \"BODY\", \"NAME\", \"NOTE\", \"CREATED\" from \"DOC\" order by 1");
+    ASSERT_EQ(read.size(), 3u);
+    for (const auto &row : read) {
+        SCOPED_TRACE(row[0].data);
+        EXPECT_TRUE(row[1].data == body) << row[1].data.size() << " bytes";
+        EXPECT_EQ(row[2].data, name);
+        EXPECT_TRUE(row[0].data == "2" ? row[3].isNull() : row[3].data == note);
+        EXPECT_EQ(row[4].data, "2024-02-29 23:59:58");
+    }
+}
+
 class OciApply : public OciDriver, public testing::WithParamInterface<db::ApplyMode> {};
 
 TEST_P(OciApply, RejectedRowsAreReportedWithOraclesTextAndTheOthersWritten)
@@ -586,10 +622,10 @@ TEST_F(OciDriver, InsertStatementTextWithAndWithoutLargeObjects)
                                         "  (\"ID\", \"Name\", \"D\")\r\n"
                                         "values\r\n"
                                         "  (?, ?, ?)\r\n");
-    // Large objects are bound as the locators of temporary LOBs, in the table's order.
+    // Large objects are bound as the locators of temporary LOBs, after every other column.
     table->open("ORDERS");
     EXPECT_EQ(table->insertStatement(), "insert into \"ORDERS\"\r\n"
-                                        "  (\"ID\", \"NOTE\", \"QTY\", \"pic\")\r\n"
+                                        "  (\"ID\", \"QTY\", \"NOTE\", \"pic\")\r\n"
                                         "values\r\n"
                                         "  (?, ?, ?, ?)\r\n");
     table->close();
@@ -605,7 +641,7 @@ TEST(OciMarkers, QuestionMarksBecomePositionalOutsideLiteralsIdentifiersAndComme
     EXPECT_EQ(db::positionalMarkers("?? -- ?"), ":1:2 -- ?");
 }
 
-TEST(OciInsertPlan, BindsThatMayBeLongFollowEveryOtherBind)
+TEST(OciInsertPlan, LobColumnsComeLastAndTheirLocatorsAfterEveryBindThatMayBeLong)
 {
     auto column = [](std::string name, int type, int size = 0) {
         db::ColumnInfo info;
@@ -614,18 +650,19 @@ TEST(OciInsertPlan, BindsThatMayBeLongFollowEveryOtherBind)
         info.size = size;
         return info;
     };
-    // A CLOB bound as bytes, a NUMBER, a BLOB through a temporary LOB, an empty CLOB, a DATE and a
-    // VARCHAR2 longer than 4000 bytes (MAX_STRING_SIZE=EXTENDED).
+    // A CLOB bound as bytes, a NUMBER, a BLOB through a temporary LOB, an empty CLOB, a DATE, a
+    // VARCHAR2 longer than 4000 bytes (MAX_STRING_SIZE=EXTENDED) and a CLOB through a temporary LOB.
     const std::vector<db::ColumnInfo> columns = {column("A", 112), column("B", 2, 22), column("c", 113),
-                                                 column("D", 112), column("E", 12, 7), column("F", 1, 32767)};
+                                                 column("D", 112), column("E", 12, 7), column("F", 1, 32767),
+                                                 column("G", 112)};
     using F = db::OciLobForm;
-    const auto plan =
-        db::OciInsertPlan::build("T", columns, {F::Bound, F::Bound, F::Temporary, F::Empty, F::Bound, F::Bound});
+    const auto plan = db::OciInsertPlan::build(
+        "T", columns, {F::Bound, F::Bound, F::Temporary, F::Empty, F::Bound, F::Bound, F::Temporary});
     EXPECT_EQ(plan.text, "insert into \"T\"\r\n"
-                         "  (\"B\", \"c\", \"D\", \"E\", \"A\", \"F\")\r\n"
+                         "  (\"B\", \"E\", \"F\", \"A\", \"D\", \"c\", \"G\")\r\n"
                          "values\r\n"
-                         "  (?, ?, EMPTY_CLOB(), ?, ?, ?)\r\n");
-    EXPECT_EQ(plan.bound, (std::vector<std::size_t>{1, 2, 4, 0, 5}));
+                         "  (?, ?, ?, ?, EMPTY_CLOB(), ?, ?)\r\n");
+    EXPECT_EQ(plan.bound, (std::vector<std::size_t>{1, 4, 5, 0, 2, 6}));
 }
 
 TEST(OciDiagnostics, OraclesTextLosesOnlyItsLineEndAndHelpLine)

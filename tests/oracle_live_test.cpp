@@ -59,7 +59,8 @@ TEST_F(OracleLive, DeclarationsOracleRefusesAsTheStandInDoes)
 
 TEST_F(OracleLive, BindsOracleRefusesAsTheStandInDoes)
 {
-    ASSERT_EQ(m_db->exec("create table morvane_live_b (id number, note clob, d date, c varchar2(4000 char))"), "");
+    ASSERT_EQ(
+        m_db->exec("create table morvane_live_b (id number, note clob, d date, c varchar2(4000 char), body clob)"), "");
 
     // A RETURNING bind without callbacks.
     OCILobLocator *loc = nullptr;
@@ -73,19 +74,41 @@ TEST_F(OracleLive, BindsOracleRefusesAsTheStandInDoes)
     m_db->release(st);
     api().descriptorFree(loc, oci::DTYPE_LOB);
 
-    // A bind that may be over 4000 bytes before an ordinary one.
+    // A bind that may be over 4000 bytes after a LOB locator is refused; in the order the driver sends
+    // (ordinary binds, those that may be long, LOB locators last) the row goes in.
+    OCILobLocator *body = nullptr;
+    api().descriptorAlloc(m_db->env(), reinterpret_cast<void **>(&body), oci::DTYPE_LOB, 0, nullptr);
+    ASSERT_EQ(api().lobCreateTemporary(m_db->svc(), m_db->err(), body, 0, oci::SQLCS_IMPLICIT, oci::TEMP_CLOB, 1,
+                                       oci::DURATION_SESSION),
+              oci::SUCCESS)
+        << m_db->error();
+    std::string bodyText(40000, 'b');
+    oraub8 bodyBytes = bodyText.size(), bodyChars = 0;
+    ASSERT_EQ(api().lobWrite2(m_db->svc(), m_db->err(), body, &bodyBytes, &bodyChars, 1, bodyText.data(),
+                              bodyText.size(), oci::ONE_PIECE, nullptr, nullptr, oci::CHARSET_AL32UTF8,
+                              oci::SQLCS_IMPLICIT),
+              oci::SUCCESS)
+        << m_db->error();
     std::string note(5000, 'n');
     ub2 noteLength = 10;
     char id[] = "2";
     ub2 idLength = 1;
-    st = m_db->prepare("insert into morvane_live_b (note, id) values (:1, :2)");
-    api().bindByPos(st, nullptr, m_db->err(), 1, note.data(), static_cast<sb4>(note.size()), oci::SQLT_CHR, nullptr,
-                    &noteLength, nullptr, 0, nullptr, oci::DEFAULT);
-    api().bindByPos(st, nullptr, m_db->err(), 2, id, 1, oci::SQLT_CHR, nullptr, &idLength, nullptr, 0, nullptr,
-                    oci::DEFAULT);
-    EXPECT_EQ(api().stmtExecute(m_db->svc(), st, m_db->err(), 1, 0, nullptr, nullptr, oci::DEFAULT), oci::ERROR);
-    EXPECT_EQ(code(m_db->error()), "ORA-24816:") << m_db->error();
-    m_db->release(st);
+    auto insert = [&](const std::string &sql, ub4 idAt, ub4 bodyAt, ub4 noteAt) {
+        OCIStmt *statement = m_db->prepare(sql);
+        api().bindByPos(statement, nullptr, m_db->err(), idAt, id, 1, oci::SQLT_CHR, nullptr, &idLength, nullptr, 0,
+                        nullptr, oci::DEFAULT);
+        api().bindByPos(statement, nullptr, m_db->err(), bodyAt, &body, sizeof(void *), oci::SQLT_CLOB, nullptr,
+                        nullptr, nullptr, 0, nullptr, oci::DEFAULT);
+        api().bindByPos(statement, nullptr, m_db->err(), noteAt, note.data(), static_cast<sb4>(note.size()),
+                        oci::SQLT_CHR, nullptr, &noteLength, nullptr, 0, nullptr, oci::DEFAULT);
+        const sword rc = api().stmtExecute(m_db->svc(), statement, m_db->err(), 1, 0, nullptr, nullptr, oci::DEFAULT);
+        m_db->release(statement);
+        return rc == oci::SUCCESS ? std::string() : m_db->error();
+    };
+    EXPECT_EQ(code(insert("insert into morvane_live_b (id, body, note) values (:1, :2, :3)", 1, 2, 3)), "ORA-24816:");
+    EXPECT_EQ(insert("insert into morvane_live_b (id, note, body) values (:1, :2, :3)", 1, 3, 2), "");
+    api().lobFreeTemporary(m_db->svc(), m_db->err(), body);
+    api().descriptorFree(body, oci::DTYPE_LOB);
 
     // An OCIDate bound with another size (what the stand-in answers is a guess this test checks).
     oci::OCIDate date{};

@@ -1,6 +1,6 @@
 // What the stand-in refuses because Oracle refuses it, each rule driven through raw OCI calls both
 // the way our driver once sent it (refused) and the way Oracle takes it: RETURNING binds, binds that
-// may be over 4000 bytes, the size of DATE binds, ROWID as a column name. Also the temporary LOBs the
+// may be over 4000 bytes after a LOB, the size of DATE binds, ROWID as a column name. Also the temporary LOBs the
 // driver now writes large objects through, and the server status a client asks after an error.
 
 #include "support/OracleSim.h"
@@ -71,29 +71,64 @@ TEST_F(OracleSimStrict, ReturningIntoTakesOnlyDynamicBinds)
     EXPECT_EQ(db.single("select note from r"), text);
 }
 
-TEST_F(OracleSimStrict, ABindThatMayBeOver4000BytesComesAfterEveryOrdinaryOne)
+TEST_F(OracleSimStrict, NoBindThatMayBeOver4000BytesFollowsALobBind)
 {
-    ASSERT_EQ(db.exec("create table l (note clob, id number)"), "");
-    // Oracle goes by the bind's maximum size: a 5000-byte buffer holding ten bytes is still a LONG.
+    ASSERT_EQ(db.exec("create table l (id number, body clob, note clob, name varchar2(2000 char))"), "");
+    OCILobLocator *body = newLocator();
+    ASSERT_EQ(api().lobCreateTemporary(db.svc(), db.err(), body, 0, oci::SQLCS_IMPLICIT, oci::TEMP_CLOB, 1,
+                                       oci::DURATION_SESSION),
+              oci::SUCCESS);
+    std::string bodyText(40000, 'b');
+    oraub8 bytes = bodyText.size(), chars = 0;
+    ASSERT_EQ(api().lobWrite2(db.svc(), db.err(), body, &bytes, &chars, 1, bodyText.data(), bodyText.size(),
+                              oci::ONE_PIECE, nullptr, nullptr, oci::CHARSET_AL32UTF8, oci::SQLCS_IMPLICIT),
+              oci::SUCCESS)
+        << db.error();
+    // Oracle goes by the bind's maximum size: a 5000-byte buffer holding ten bytes may still be long.
     std::string note(5000, ' ');
     note.replace(0, 10, "short note");
     ub2 noteLength = 10;
     char id[] = "7";
     ub2 idLength = 1;
-    auto insert = [&](const std::string &sql, ub4 notePosition, ub4 idPosition) {
+    char name[] = "n";
+    ub2 nameLength = 1;
+    // Positions of id, body, note and name in the statement.
+    auto insert = [&](const std::string &sql, ub4 idAt, ub4 bodyAt, ub4 noteAt, ub4 nameAt) {
         OCIStmt *st = db.prepare(sql);
-        api().bindByPos(st, nullptr, db.err(), notePosition, note.data(), static_cast<sb4>(note.size()), oci::SQLT_CHR,
+        api().bindByPos(st, nullptr, db.err(), idAt, id, 1, oci::SQLT_CHR, nullptr, &idLength, nullptr, 0, nullptr,
+                        oci::DEFAULT);
+        api().bindByPos(st, nullptr, db.err(), bodyAt, &body, sizeof(void *), oci::SQLT_CLOB, nullptr, nullptr, nullptr,
+                        0, nullptr, oci::DEFAULT);
+        api().bindByPos(st, nullptr, db.err(), noteAt, note.data(), static_cast<sb4>(note.size()), oci::SQLT_CHR,
                         nullptr, &noteLength, nullptr, 0, nullptr, oci::DEFAULT);
-        api().bindByPos(st, nullptr, db.err(), idPosition, id, 1, oci::SQLT_CHR, nullptr, &idLength, nullptr, 0,
+        api().bindByPos(st, nullptr, db.err(), nameAt, name, 1, oci::SQLT_CHR, nullptr, &nameLength, nullptr, 0,
                         nullptr, oci::DEFAULT);
         const sword rc = api().stmtExecute(db.svc(), st, db.err(), 1, 0, nullptr, nullptr, oci::DEFAULT);
         db.release(st);
         return rc == oci::SUCCESS ? std::string() : db.error();
     };
-    EXPECT_EQ(insert("insert into l (note, id) values (:1, :2)", 1, 2),
+    // The LOB locator in column order, the long value after it: refused before any row is touched.
+    EXPECT_EQ(insert("insert into l (id, body, name, note) values (:1, :2, :3, :4)", 1, 2, 4, 3),
               "ORA-24816: Expanded non LONG bind data supplied after actual LONG or LOB column");
-    EXPECT_EQ(insert("insert into l (id, note) values (:1, :2)", 2, 1), "");
-    EXPECT_EQ(db.rows("select id, note from l"), (std::vector<std::string>{"7|short note"}));
+    EXPECT_EQ(db.single("select count(*) from l"), "0");
+    // Ordinary binds, then the one that may be long, then the LOB: taken. An ordinary bind after a
+    // LOB is no concern of the rule, nor one long bind after another.
+    EXPECT_EQ(insert("insert into l (id, name, note, body) values (:1, :2, :3, :4)", 1, 4, 3, 2), "");
+    EXPECT_EQ(insert("insert into l (note, body, id, name) values (:1, :2, :3, :4)", 3, 2, 1, 4), "");
+    EXPECT_EQ(db.rows("select id, name, note, length(body) from l"),
+              (std::vector<std::string>{"7|n|short note|40000", "7|n|short note|40000"}));
+
+    // A LONG bind counts as a LOB one: a long character bind after it is refused too.
+    std::string longValue(5000, 'x');
+    ub2 longLength = 5;
+    OCIStmt *st = db.prepare("insert into l (id, note, name) values (1, :1, :2)");
+    api().bindByPos(st, nullptr, db.err(), 1, longValue.data(), static_cast<sb4>(longValue.size()), oci::SQLT_LNG,
+                    nullptr, &longLength, nullptr, 0, nullptr, oci::DEFAULT);
+    api().bindByPos(st, nullptr, db.err(), 2, note.data(), static_cast<sb4>(note.size()), oci::SQLT_CHR, nullptr,
+                    &noteLength, nullptr, 0, nullptr, oci::DEFAULT);
+    EXPECT_EQ(api().stmtExecute(db.svc(), st, db.err(), 1, 0, nullptr, nullptr, oci::DEFAULT), oci::ERROR);
+    EXPECT_EQ(db.error(), "ORA-24816: Expanded non LONG bind data supplied after actual LONG or LOB column");
+    db.release(st);
 }
 
 TEST_F(OracleSimStrict, ADateBindHasTheSizeOfAnOciDateEvenWhenEveryValueIsNull)
