@@ -123,6 +123,7 @@ const std::unordered_map<int, const char *> &messages()
         {2449, "unique/primary keys in table referenced by foreign keys"},
         {3113, "end-of-file on communication channel"},
         {3114, "not connected to ORACLE"},
+        {3156, "OCI call timed out"},
         {3135, "connection lost contact"},
         {4002, "INCREMENT must be a non-zero integer"},
         {4004, "MINVALUE must be less than MAXVALUE"},

@@ -177,10 +177,15 @@ void Session::checkConnected() const
         throw OraError::of(3114);
 }
 
-void Session::roundTrip() const
+void Session::roundTrip(double workMs) const
 {
-    if (m_config.delayMs > 0)
-        std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(m_config.delayMs));
+    const double cost = m_config.delayMs + workMs;
+    if (m_callTimeoutMs > 0 && cost > m_callTimeoutMs) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(m_callTimeoutMs));
+        throw OraError::of(3156);
+    }
+    if (cost > 0)
+        std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(cost));
 }
 
 } // namespace oraclesim

@@ -4,6 +4,7 @@
 #include "NlsSettings.h"
 #include "SimConfig.h"
 #include "SqliteStatement.h"
+#include "db/OciApi.h"
 
 #include <sqlite3.h>
 
@@ -76,8 +77,13 @@ public:
     void disconnect();
     void checkConnected() const;
     bool connected() const noexcept { return m_connected; }
-    // The cost of one message to the server and back.
-    void roundTrip() const;
+    // The cost of one message to the server and back, with the server's work on top. A round trip that
+    // would take longer than the call timeout is given up when it passes, as Oracle's client does:
+    // ORA-03156, and the call's work is not done.
+    void roundTrip(double workMs = 0) const;
+    // OCI_ATTR_CALL_TIMEOUT of the service context, in milliseconds; 0 for none.
+    void setCallTimeout(ub4 milliseconds) noexcept { m_callTimeoutMs = milliseconds; }
+    ub4 callTimeout() const noexcept { return m_callTimeoutMs; }
 
 private:
     Session(sqlite3 *db, std::string user, std::string path, SimConfig config);
@@ -92,6 +98,7 @@ private:
     bool m_inTransaction = false;
     bool m_dirty = false;
     bool m_connected = true;
+    ub4 m_callTimeoutMs = 0;
     std::map<std::string, std::int64_t> m_currentValues;
 };
 

@@ -234,13 +234,20 @@ sword StatementHandle::execute(ServiceContext &svc, ErrorHandle &err, ub4 iters,
     }
     if (session.config().failExecuteAt == number && session.config().failError)
         throw *session.config().failError;
-    session.roundTrip();
 
     m_rowCount = 0;
     m_rowsFetched = 0;
     m_dmlErrors = 0;
     m_executed = false;
-    const SqlStatement &st = parsed(session);
+    const SqlStatement *statement = nullptr;
+    try {
+        statement = &parsed(session);
+    } catch (...) {
+        session.roundTrip(); // the server parses: a statement it refuses costs the trip too
+        throw;
+    }
+    const SqlStatement &st = *statement;
+    session.roundTrip(st.isDdl() ? session.config().ddlDelayMs : st.isDml() ? session.config().dmlDelayMs : 0);
     if (mode & oci::PARSE_ONLY)
         return oci::SUCCESS;
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -243,6 +244,44 @@ TEST_F(OracleSimStrict, TemporaryLobsWrittenInPiecesGoInAsArrayBinds)
     EXPECT_EQ(api().stmtExecute(db.svc(), st, db.err(), 1, 0, nullptr, nullptr, oci::DEFAULT), oci::ERROR);
     EXPECT_EQ(db.error(), "ORA-00932: inconsistent datatypes: expected CLOB got BLOB");
     db.release(st);
+}
+
+// The environment the stand-in reads at logon, set for one test.
+class ScopedEnv {
+public:
+    ScopedEnv(const char *name, const char *value) : m_name(name) { setenv(name, value, 1); }
+    ~ScopedEnv() { unsetenv(m_name); }
+    ScopedEnv(const ScopedEnv &) = delete;
+    ScopedEnv &operator=(const ScopedEnv &) = delete;
+
+private:
+    const char *m_name;
+};
+
+TEST_F(OracleSimStrict, ACallLongerThanTheCallTimeoutIsCutAndChangesNothing)
+{
+    ScopedEnv ddl("ORACLE_SIM_DDL_DELAY_MS", "300");
+    ScopedEnv dml("ORACLE_SIM_DML_DELAY_MS", "300");
+    RawConn slow("scott", "tiger", sim.service());
+    auto setTimeout = [&](ub4 milliseconds) {
+        return api().attrSet(slow.svc(), oci::HTYPE_SVCCTX, &milliseconds, 0, oci::ATTR_CALL_TIMEOUT, slow.err());
+    };
+    ASSERT_EQ(setTimeout(100), oci::SUCCESS);
+    ub4 read = 0;
+    ASSERT_EQ(api().attrGet(slow.svc(), oci::HTYPE_SVCCTX, &read, nullptr, oci::ATTR_CALL_TIMEOUT, slow.err()),
+              oci::SUCCESS);
+    EXPECT_EQ(read, 100u);
+
+    EXPECT_EQ(slow.exec("create table c (id number)"), "ORA-03156: OCI call timed out");
+    // The session stays usable: calls that are quick enough go through, and the DDL was not done.
+    EXPECT_EQ(slow.single("select count(*) from user_tables"), "0");
+    ASSERT_EQ(setTimeout(0), oci::SUCCESS);
+    EXPECT_EQ(slow.exec("create table c (id number)"), "");
+    ASSERT_EQ(setTimeout(100), oci::SUCCESS);
+    EXPECT_EQ(slow.exec("insert into c values (1)"), "ORA-03156: OCI call timed out");
+    ASSERT_EQ(setTimeout(1000), oci::SUCCESS);
+    EXPECT_EQ(slow.exec("insert into c values (2)"), "");
+    EXPECT_EQ(slow.rows("select id from c"), (std::vector<std::string>{"2"}));
 }
 
 TEST_F(OracleSimStrict, TheServerHandleTellsWhetherTheConnectionStands)
