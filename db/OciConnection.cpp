@@ -23,6 +23,18 @@ unsigned rowsetSizeOf(const ConnectionProfile &profile)
     return value;
 }
 
+// The call timeout lifted for as long as it lives.
+class LiftedCallTimeout {
+public:
+    explicit LiftedCallTimeout(OciSession &session) : m_session(session) { m_session.liftCallTimeout(); }
+    ~LiftedCallTimeout() { m_session.restoreCallTimeout(); }
+    LiftedCallTimeout(const LiftedCallTimeout &) = delete;
+    LiftedCallTimeout &operator=(const LiftedCallTimeout &) = delete;
+
+private:
+    OciSession &m_session;
+};
+
 } // namespace
 
 std::unique_ptr<Connection> createOracleConnection() { return std::make_unique<OciConnection>(); }
@@ -41,7 +53,7 @@ void OciConnection::open()
     m_rowsetSize = rowsetSizeOf(p);
     m_trimChar = equalsIgnoreCase(p.parameterOr("Trim Char", "False"), "True");
     auto session = std::make_shared<OciSession>(p.parameterOr("Database", ""), p.parameterOr("User_Name", ""),
-                                                p.parameterOr("Password", ""));
+                                                p.parameterOr("Password", ""), callTimeout());
     // Numbers travel as text with a '.', dates and timestamps as ISO text whatever the territory of the
     // client, so these formats are pinned for the session. Timestamps are bound as text through this
     // format (FF reads up to nine digits) and read back through it.
@@ -52,6 +64,8 @@ void OciConnection::open()
     if (equalsIgnoreCase(isolation, "Serializable") || equalsIgnoreCase(isolation, "RepeatableRead"))
         OciStatement(session, "ALTER SESSION SET ISOLATION_LEVEL=SERIALIZABLE").execute(1);
     m_session = std::move(session);
+    if (callsUntimed())
+        m_session->liftCallTimeout();
 }
 
 void OciConnection::close()
@@ -89,7 +103,24 @@ std::unique_ptr<DataSet> OciConnection::createDataSet()
     return std::make_unique<OciDataSet>(requireSession(), m_rowsetSize, m_trimChar);
 }
 
-void OciConnection::execute(const std::string &sql) { OciStatement(requireSession(), sql).execute(1); }
+void OciConnection::execute(const std::string &sql)
+{
+    // Whatever it is, its time may grow with the table: an index built or a constraint validated over
+    // every row is not cut short because the table is large.
+    auto session = requireSession();
+    const LiftedCallTimeout lifted(*session);
+    OciStatement(session, sql).execute(1);
+}
+
+void OciConnection::untimedChanged()
+{
+    if (!m_session)
+        return;
+    if (callsUntimed())
+        m_session->liftCallTimeout();
+    else
+        m_session->restoreCallTimeout();
+}
 
 void OciConnection::commit() { requireSession()->commit(); }
 

@@ -35,6 +35,9 @@ public:
     // name: the data set name its "Field not found" messages carry.
     std::unique_ptr<TargetTable> createTargetTable(const std::string &name) override;
 
+protected:
+    void untimedChanged() override;
+
 private:
     std::shared_ptr<OciSession> requireSession() const;
 

@@ -9,6 +9,7 @@
 #include "db/OciMarkers.h"
 #include "db/Profiles.h"
 #include "db/TargetTable.h"
+#include "db/UntimedCalls.h"
 #include "support/OracleTarget.h"
 
 #include <gtest/gtest.h>
@@ -207,8 +208,8 @@ TEST(OciLostSession, ALostSessionFailsTheWholeApplyAndClosesTheConnection)
         std::string dropAt, expected;
     };
     for (const Case &c :
-         {Case{"array", "6", endOfFile + "] code=3113"}, Case{"rowbyrow", "7", endOfFile + "] code=3113"},
-          Case{"array", "6:" + malformed, malformed + "] code=3137"}}) {
+         {Case{"array", "6", endOfFile + ")] code=3113"}, Case{"rowbyrow", "7", endOfFile + ")] code=3113"},
+          Case{"array", "6:" + malformed, malformed + ")] code=3137"}}) {
         SCOPED_TRACE(c.mode + (" " + c.dropAt));
         std::string out;
         int status = testsupport::runCommand({"env", std::string("MORVANE_OCI_LOST_PROBE=") + c.mode,
@@ -216,10 +217,61 @@ TEST(OciLostSession, ALostSessionFailsTheWholeApplyAndClosesTheConnection)
                                               "--gtest_filter=LostSessionProbe.*"},
                                              &out);
         EXPECT_EQ(status, 0) << out;
-        EXPECT_NE(out.find("PROBE lost[" + c.expected), std::string::npos) << out;
+        EXPECT_NE(out.find("PROBE lost[The connection to Oracle was lost (" + c.expected), std::string::npos) << out;
         EXPECT_NE(out.find("PROBE pending=3 open=0"), std::string::npos) << out;
         EXPECT_NE(out.find("PROBE rows=0"), std::string::npos) << "nothing of the apply may stay\n" << out;
     }
+}
+
+// The environment the stand-in reads at logon, set for one test.
+class ScopedEnv {
+public:
+    ScopedEnv(const char *name, const char *value) : m_name(name) { setenv(name, value, 1); }
+    ~ScopedEnv() { unsetenv(m_name); }
+    ScopedEnv(const ScopedEnv &) = delete;
+    ScopedEnv &operator=(const ScopedEnv &) = delete;
+
+private:
+    const char *m_name;
+};
+
+TEST(OciCallTimeout, DdlTakesAsLongAsItNeedsAndAnInsertPastTheLimitEndsTheSession)
+{
+    MORVANE_REQUIRE_STAND_IN("DDL and inserts made slow");
+    ScopedEnv ddl("ORACLE_SIM_DDL_DELAY_MS", "1500");
+    ScopedEnv dml("ORACLE_SIM_DML_DELAY_MS", "1500");
+    testsupport::OracleTarget sim;
+    auto conn = db::createOracleConnection();
+    conn->replaceProfile(sim.profile());
+    conn->setCallTimeout(1);
+    conn->open();
+
+    conn->execute("create table \"T\" (\"ID\" number)"); // DDL: no limit
+    auto table = conn->createTargetTable("oracleinsertdata");
+    table->open("T");
+    auto addRow = [&](std::int64_t id) {
+        table->append();
+        table->setValue("ID", Value::integer(id));
+        table->post();
+    };
+    addRow(1);
+    {
+        const db::UntimedCalls untimed(*conn); // the caller says this one may take as long as the data
+        EXPECT_EQ(table->apply().written, 1u);
+    }
+    addRow(2);
+    try {
+        table->apply();
+        ADD_FAILURE() << "an insert of 1.5 s went through under a limit of 1 s";
+    } catch (const db::CallTimeoutError &e) {
+        EXPECT_STREQ(e.what(), "Oracle did not answer within 1 second (ORA-03156: OCI call timed out)");
+        EXPECT_EQ(e.code(), 3156);
+        EXPECT_EQ(e.seconds(), 1u);
+    }
+    EXPECT_FALSE(conn->isOpen()) << "a session whose call was cut is not used again";
+    EXPECT_EQ(table->pendingCount(), 1u);
+    auto other = connect(sim);
+    EXPECT_EQ(other->query("select count(*) from \"T\"").at(0).at(0).data, "1");
 }
 
 TEST_F(OciDriver, ExistenceTestComparesTheNameExactlyAndTheOwnerInUpperCase)
