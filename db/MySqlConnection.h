@@ -22,6 +22,9 @@ public:
     void close() override;
     bool isOpen() const override;
 
+    // Inside an UntimedCalls scope data sets, queries, commits and rollbacks go to the connection's
+    // second session, which waits on the server without end; execute() always stays on its own
+    // session, whose settings (SET NAMES ...) it is there to make.
     std::unique_ptr<DataSet> createDataSet() override;
     void execute(const std::string &sql) override;
     void commit() override;
@@ -29,7 +32,12 @@ public:
     std::vector<Row> query(const std::string &sql, const std::vector<Value> &binds = {}) override;
 
 private:
+    // The session calls go to now: the second one, opened when first needed, inside an UntimedCalls
+    // scope; the connection's own one otherwise.
+    const std::shared_ptr<MySqlSession> &current();
+
     std::shared_ptr<MySqlSession> m_session;
+    std::shared_ptr<MySqlSession> m_untimed;
 };
 
 } // namespace db
