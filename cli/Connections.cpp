@@ -11,15 +11,21 @@ Connections::Connections(const CommandOptions &o)
 {
     sourceProfile = db::mysqlSourceProfile(o.database, o.user, o.mysqlPassword.value_or(""), o.host);
     catalog = db::createMySqlConnection();
+    rowSource = db::createMySqlConnection();
+    if (o.mysqlTimeout) {
+        catalog->setCallTimeout(*o.mysqlTimeout);
+        rowSource->setCallTimeout(*o.mysqlTimeout);
+    }
     catalog->replaceProfile(sourceProfile);
     catalog->open();
-    rowSource = db::createMySqlConnection();
 
     const auto targetProfile = db::oracleTargetProfile(o.oracleService, o.oracleUser, o.oraclePassword.value_or(""));
     oracleConn = db::createOracleConnection();
     oracleData = db::createOracleConnection();
     oracleInsert = db::createOracleConnection();
     for (auto *c : {oracleConn.get(), oracleData.get(), oracleInsert.get()}) {
+        if (o.oracleTimeout)
+            c->setCallTimeout(*o.oracleTimeout);
         c->replaceProfile(targetProfile);
         c->open();
     }
