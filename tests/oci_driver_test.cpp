@@ -7,6 +7,7 @@
 #include "db/OciDiagnostics.h"
 #include "db/OciInsertPlan.h"
 #include "db/OciMarkers.h"
+#include "db/OracleSessionRights.h"
 #include "db/Profiles.h"
 #include "db/TargetTable.h"
 #include "db/UntimedCalls.h"
@@ -272,6 +273,43 @@ TEST(OciCallTimeout, DdlTakesAsLongAsItNeedsAndAnInsertPastTheLimitEndsTheSessio
     EXPECT_EQ(table->pendingCount(), 1u);
     auto other = connect(sim);
     EXPECT_EQ(other->query("select count(*) from \"T\"").at(0).at(0).data, "1");
+}
+
+TEST_F(OciDriver, TheSessionsRightsAreReadFromTheViewsEveryUserCanRead)
+{
+    // Whatever the schema, a session that could log on holds CREATE SESSION.
+    const auto own = db::readOracleSessionRights(*m_conn);
+    EXPECT_TRUE(own.has("CREATE SESSION"));
+    EXPECT_FALSE(own.defaultTablespace.empty());
+    EXPECT_TRUE(own.unreadable.empty()) << own.unreadable.front();
+}
+
+TEST(OciSessionRights, WhatALimitedUserLacksIsNamed)
+{
+    MORVANE_REQUIRE_STAND_IN("users made with chosen privileges");
+    testsupport::OracleSim sim;
+    sim.createUser("plain", "pw", "CREATE SESSION,CREATE TABLE");
+    sim.createUser("quota", "pw", "CONNECT,RESOURCE", "1000000");
+    auto open = [&](const std::string &user) {
+        auto c = db::createOracleConnection();
+        c->replaceProfile(sim.profile(user, "pw"));
+        c->open();
+        return c;
+    };
+    const auto plain = db::readOracleSessionRights(*open("plain"));
+    EXPECT_EQ(plain.privileges, (std::set<std::string>{"CREATE SESSION", "CREATE TABLE"}));
+    EXPECT_EQ(plain.defaultTablespace, "USERS");
+    EXPECT_TRUE(plain.quotas.empty());
+    EXPECT_EQ(plain.mayStoreRows(), std::optional<bool>(false));
+    EXPECT_TRUE(plain.missingToCreate(false).empty());
+    EXPECT_EQ(plain.missingToCreate(true), (std::vector<std::string>{"CREATE SEQUENCE"}));
+
+    const auto limited = db::readOracleSessionRights(*open("quota"));
+    ASSERT_EQ(limited.quotas.size(), 1u);
+    EXPECT_EQ(limited.quotas[0].tablespace, "USERS");
+    EXPECT_EQ(limited.quotas[0].maxBytes, std::optional<long long>(1000000));
+    EXPECT_EQ(limited.mayStoreRows(), std::optional<bool>(true));
+    EXPECT_TRUE(limited.missingToCreate(true).empty());
 }
 
 TEST_F(OciDriver, ExistenceTestComparesTheNameExactlyAndTheOwnerInUpperCase)
