@@ -6,6 +6,7 @@
 #include "OciSession.h"
 #include "OciStatement.h"
 #include "OciTargetTable.h"
+#include "Trace.h"
 
 #include <charconv>
 
@@ -66,6 +67,44 @@ void OciConnection::open()
     m_session = std::move(session);
     if (callsUntimed())
         m_session->liftCallTimeout();
+    readServerInfo();
+}
+
+void OciConnection::readServerInfo()
+{
+    OracleServerInfo info;
+    const std::string &banner = m_session->banner();
+    info.banner = banner.substr(0, banner.find('\n'));
+    parseOracleRelease(banner, info.major, info.minor);
+    // The instance's parameters are readable with a dictionary privilege only; without one, what they
+    // would say stays unknown.
+    try {
+        for (const auto &row :
+             query("select name, value from v$parameter where name in ('compatible', 'max_string_size')")) {
+            if (row.at(0).data == "compatible")
+                info.compatible = row.at(1).data;
+            else
+                info.extendedStrings = row.at(1).data == "EXTENDED";
+        }
+    } catch (const ConnectionLostError &) {
+        throw;
+    } catch (const Error &) {
+    }
+    int compatibleMajor = 0, compatibleMinor = 0;
+    const bool compatibleKnown = parseOracleRelease("Release " + info.compatible, compatibleMajor, compatibleMinor);
+    if (const std::size_t told = m_session->maxIdentifierBytes(); told > 0)
+        info.maxIdentifierBytes = told;
+    else if (compatibleKnown && (compatibleMajor > 12 || (compatibleMajor == 12 && compatibleMinor >= 2)))
+        info.maxIdentifierBytes = 128;
+    m_server = std::move(info);
+    if (Trace::enabled())
+        Trace::write("oci", "server allows: " + m_server.summary());
+}
+
+const OracleServerInfo *oracleServerInfo(const Connection &connection)
+{
+    const auto *oracle = dynamic_cast<const OciConnection *>(&connection);
+    return oracle && oracle->isOpen() ? &oracle->serverInfo() : nullptr;
 }
 
 void OciConnection::close()

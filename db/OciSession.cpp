@@ -51,16 +51,23 @@ OciSession::OciSession(const std::string &connect, const std::string &user, cons
         m_canLimitCalls = major >= 18;
     }
     applyCallTimeout();
-    if (Trace::enabled()) {
-        // Who logged on where, never with what password.
-        std::string server = "unknown";
-        if (m_lib->serverVersion) {
-            OraText text[512] = {};
-            if (m_lib->serverVersion(m_svc, err(), text, sizeof text, oci::HTYPE_SVCCTX) == oci::SUCCESS)
-                server = reinterpret_cast<const char *>(text);
-        }
-        Trace::write("oci", "logon " + user + "@" + connect + ", server " + server);
+    if (m_lib->serverVersion) {
+        OraText text[512] = {};
+        if (m_lib->serverVersion(m_svc, err(), text, sizeof text, oci::HTYPE_SVCCTX) == oci::SUCCESS)
+            m_banner = reinterpret_cast<const char *>(text);
     }
+    // Who logged on where, never with what password.
+    if (Trace::enabled())
+        Trace::write("oci", "logon " + user + "@" + connect + ", server " + (m_banner.empty() ? "unknown" : m_banner));
+}
+
+std::size_t OciSession::maxIdentifierBytes() const noexcept
+{
+    // Clients before 12.2 know no such attribute; they leave the value as it was.
+    ub4 bytes = 0;
+    if (m_lib->attrGet(m_svc, oci::HTYPE_SVCCTX, &bytes, nullptr, oci::ATTR_MAX_IDENTIFIER_LEN, err()) != oci::SUCCESS)
+        return 0;
+    return bytes;
 }
 
 // A server that stops answering would otherwise hold the program without end: a round trip gives up

@@ -49,6 +49,12 @@ public:
     [[noreturn]] void fail(const OciDiagnostics &diagnostics, const std::string &statement = {}) const;
     // The server handle's OCI_ATTR_SERVER_STATUS says the connection is gone (a client-side read).
     bool serverGone() const noexcept;
+    // The server's own description of itself (OCIServerVersion), read at logon; empty when the client
+    // cannot ask.
+    const std::string &banner() const noexcept { return m_banner; }
+    // The longest name the server takes, in bytes (OCI_ATTR_MAX_IDENTIFIER_LEN); 0 when the client
+    // cannot tell (before 12.2).
+    std::size_t maxIdentifierBytes() const noexcept;
 
     // Lifts the call timeout until as many restoreCallTimeout() calls: for calls that may take as long
     // as the data. A client-side setting, no round trip.
@@ -79,6 +85,7 @@ private:
     OciHandle m_err;
     OCISvcCtx *m_svc = nullptr;
     mutable bool m_lost = false;
+    std::string m_banner;
     bool m_canLimitCalls = false; // the client has OCI_ATTR_CALL_TIMEOUT
     unsigned m_callTimeoutSeconds = 0;
     int m_lifted = 0;

@@ -233,6 +233,20 @@ std::optional<RowSource> DictionaryViews::source(Session &session, const TableNa
             src.rows.push_back({str("X")});
         return src;
     }
+    if (view == "V$PARAMETER" || view == "V_$PARAMETER") {
+        // The instance's parameters are no user's to read without a dictionary privilege: to anybody else
+        // the view does not exist.
+        if (!session.grants().privileges.has("SELECT ANY DICTIONARY"))
+            return std::nullopt;
+        src.columns = {{"NAME", text(80), false}, {"VALUE", text(4000), true}};
+        if (withRows) {
+            // A 19c server; one whose names are held to 30 bytes runs with the compatibility of 12.1.
+            const bool longNames = session.config().maxIdentifier >= 128;
+            src.rows.push_back({str("compatible"), str(longNames ? "19.0.0" : "12.1.0.2")});
+            src.rows.push_back({str("max_string_size"), str("STANDARD")});
+        }
+        return src;
+    }
     if (view == "SESSION_PRIVS") {
         src.columns = {{"PRIVILEGE", text(40), false}};
         if (withRows)

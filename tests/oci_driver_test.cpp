@@ -7,6 +7,7 @@
 #include "db/OciDiagnostics.h"
 #include "db/OciInsertPlan.h"
 #include "db/OciMarkers.h"
+#include "db/OracleServerInfo.h"
 #include "db/OracleSessionRights.h"
 #include "db/Profiles.h"
 #include "db/TargetTable.h"
@@ -175,11 +176,11 @@ TEST(LostSessionProbe, ApplyMeetsADroppedSession)
     if (!mode)
         GTEST_SKIP() << "run by OciLostSession in a child process";
     testsupport::OracleTarget sim;
-    auto conn = connect(sim);                                           // executes 1-3: session settings
-    conn->execute("create table \"L\" (\"ID\" number, \"NOTE\" clob)"); // 4
+    auto conn = connect(sim); // executes 1-3: session settings, 4: what the server allows
+    conn->execute("create table \"L\" (\"ID\" number, \"NOTE\" clob)"); // 5
     auto table = conn->createTargetTable("oracleinsertdata");
     table->setApplyMode(std::string(mode) == "array" ? db::ApplyMode::Array : db::ApplyMode::RowByRow);
-    table->open("L"); // 5
+    table->open("L"); // 6
     for (int i = 0; i < 3; ++i) {
         table->append();
         table->setValue("ID", Value::integer(i));
@@ -187,7 +188,7 @@ TEST(LostSessionProbe, ApplyMeetsADroppedSession)
         table->post();
     }
     try {
-        table->apply(); // array: execute 6; row by row: 6, 7 (dropped), 8
+        table->apply(); // array: execute 7; row by row: 7, 8 (dropped), 9
         std::cout << "PROBE applied\n";
     } catch (const db::ConnectionLostError &e) {
         std::cout << "PROBE lost[" << e.what() << "] code=" << e.code() << "\n";
@@ -209,8 +210,8 @@ TEST(OciLostSession, ALostSessionFailsTheWholeApplyAndClosesTheConnection)
         std::string dropAt, expected;
     };
     for (const Case &c :
-         {Case{"array", "6", endOfFile + ")] code=3113"}, Case{"rowbyrow", "7", endOfFile + ")] code=3113"},
-          Case{"array", "6:" + malformed, malformed + ")] code=3137"}}) {
+         {Case{"array", "7", endOfFile + ")] code=3113"}, Case{"rowbyrow", "8", endOfFile + ")] code=3113"},
+          Case{"array", "7:" + malformed, malformed + ")] code=3137"}}) {
         SCOPED_TRACE(c.mode + (" " + c.dropAt));
         std::string out;
         int status = testsupport::runCommand({"env", std::string("MORVANE_OCI_LOST_PROBE=") + c.mode,
@@ -282,6 +283,50 @@ TEST_F(OciDriver, TheSessionsRightsAreReadFromTheViewsEveryUserCanRead)
     EXPECT_TRUE(own.has("CREATE SESSION"));
     EXPECT_FALSE(own.defaultTablespace.empty());
     EXPECT_TRUE(own.unreadable.empty()) << own.unreadable.front();
+}
+
+TEST_F(OciDriver, WhatTheServerAllowsIsReadAtLogon)
+{
+    const db::OracleServerInfo *info = db::oracleServerInfo(*m_conn);
+    ASSERT_NE(info, nullptr);
+    EXPECT_GE(info->major, 11) << info->banner;
+    EXPECT_TRUE(info->maxIdentifierBytes == 30 || info->maxIdentifierBytes == 128) << info->maxIdentifierBytes;
+    if (differences().standIn) {
+        EXPECT_EQ(info->summary(), "Oracle 19.3, names up to 30 bytes, MAX_STRING_SIZE STANDARD, COMPATIBLE 12.1.0.2");
+        EXPECT_EQ(info->maxVarchar2Bytes(), 4000u);
+    }
+    EXPECT_EQ(db::oracleServerInfo(*db::createOracleConnection()), nullptr) << "not open";
+}
+
+TEST(OciServerInfo, LongNamesFromTheClientAndParametersOnlyWhereReadable)
+{
+    MORVANE_REQUIRE_STAND_IN("a server playing 12.2 and later, and a user without dictionary rights");
+    ScopedEnv longNames("ORACLE_SIM_MAX_IDENTIFIER", "128");
+    testsupport::OracleSim sim;
+    sim.createUser("plain", "pw", "CREATE SESSION");
+    auto open = [&](const std::string &user, const std::string &password) {
+        auto c = db::createOracleConnection();
+        c->replaceProfile(sim.profile(user, password));
+        c->open();
+        return c;
+    };
+    auto scott = open("scott", "tiger");
+    EXPECT_EQ(db::oracleServerInfo(*scott)->summary(),
+              "Oracle 19.3, names up to 128 bytes, MAX_STRING_SIZE STANDARD, COMPATIBLE 19.0.0");
+    auto plain = open("plain", "pw");
+    EXPECT_EQ(db::oracleServerInfo(*plain)->summary(),
+              "Oracle 19.3, names up to 128 bytes, MAX_STRING_SIZE not readable");
+    EXPECT_EQ(db::oracleServerInfo(*plain)->maxVarchar2Bytes(), 4000u) << "unknown is the limit every server takes";
+
+    int major = 0, minor = 0;
+    EXPECT_TRUE(db::parseOracleRelease("Oracle Database 11g Enterprise Edition Release 11.2.0.4.0 - 64bit Production",
+                                       major, minor));
+    EXPECT_EQ(major * 100 + minor, 1102);
+    EXPECT_TRUE(db::parseOracleRelease("Oracle Database 23ai Free Release 23.0.0.0.0 - Develop, Learn, and Run for "
+                                       "Free\nVersion 23.4.0.24.05",
+                                       major, minor));
+    EXPECT_EQ(major * 100 + minor, 2304);
+    EXPECT_FALSE(db::parseOracleRelease("unknown", major, minor));
 }
 
 TEST(OciSessionRights, WhatALimitedUserLacksIsNamed)
