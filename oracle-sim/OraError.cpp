@@ -141,6 +141,7 @@ const std::unordered_map<int, const char *> &messages()
         {12728, "invalid range in regular expression"},
         {12729, "invalid character class in regular expression"},
         {12731, "invalid collation class in regular expression"},
+        {12733, "regular expression too long"},
         {12899, "value too large for column %s (actual: %s, maximum: %s)"},
         {22275, "invalid LOB locator specified"},
         {22922, "nonexistent LOB value"},

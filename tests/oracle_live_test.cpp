@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -133,6 +134,27 @@ TEST_F(OracleLive, BindsOracleRefusesAsTheStandInDoes)
     RecordProperty("long_bind_into_varchar2", m_db->error());
     EXPECT_EQ(code(m_db->error()), "ORA-01461:") << m_db->error();
     m_db->release(st);
+}
+
+TEST_F(OracleLive, KeysAndLengthsOracleRefusesAsTheStandInDoes)
+{
+    ASSERT_EQ(m_db->exec("create table morvane_live_p (a number, b number)"), "");
+    ASSERT_EQ(m_db->exec("create unique index morvane_live_pu on morvane_live_p (a, b)"), "");
+    ASSERT_EQ(m_db->exec("create table morvane_live_f (a number, b number)"), "");
+    const std::string foreignKey = "alter table morvane_live_f add constraint morvane_live_ff foreign key (a, b) "
+                                   "references morvane_live_p (a, b)";
+    EXPECT_EQ(code(m_db->exec(foreignKey)), "ORA-02270:");
+    EXPECT_EQ(m_db->exec("alter table morvane_live_p add constraint morvane_live_pk unique (a, b)"), "");
+    EXPECT_EQ(m_db->exec(foreignKey), "");
+
+    ASSERT_EQ(m_db->exec("insert into morvane_live_p values (1, 2)"), "");
+    const std::string tooLong(513, 'a');
+    const auto rows =
+        m_db->rows("select count(*) from morvane_live_p where regexp_like(to_char(a), '" + tooLong + "')");
+    RecordProperty("regex_513_bytes", rows.empty() ? std::string() : rows.front());
+    EXPECT_EQ(rows, (std::vector<std::string>{"error: ORA-12733: regular expression too long"}));
+    EXPECT_EQ(code(m_db->exec("comment on table morvane_live_p is '" + std::string(4001, 'c') + "'")), "ORA-01704:");
+    m_db->exec("rollback");
 }
 
 } // namespace

@@ -322,6 +322,62 @@ TEST_F(OracleSimStrict, PrivilegesAreAskedWhereOracleAsksThem)
     EXPECT_EQ(mute.error(), "ORA-01045: user MUTE lacks CREATE SESSION privilege; logon denied");
 }
 
+TEST_F(OracleSimStrict, AForeignKeyReferencesAConstraintNotAUniqueIndex)
+{
+    ASSERT_EQ(db.exec("create table p (a number, b number)"), "");
+    ASSERT_EQ(db.exec("create unique index pu on p (a, b)"), "");
+    ASSERT_EQ(db.exec("create table c (id number, a number, b number)"), "");
+    const std::string foreignKey = "alter table c add constraint cf foreign key (a, b) references p (a, b)";
+    EXPECT_EQ(db.exec(foreignKey), "ORA-02270: no matching unique or primary key for this column-list");
+    EXPECT_EQ(db.exec("create table c2 (a number, b number, constraint c2f foreign key (b, a) references p (b, a))"),
+              "ORA-02270: no matching unique or primary key for this column-list");
+
+    // A unique constraint on the columns takes the index over, and the key has something to refer to.
+    EXPECT_EQ(db.exec("alter table p add constraint pk2 unique (a, b)"), "");
+    EXPECT_EQ(db.rows("select constraint_type, index_name from user_constraints where table_name = 'P'"),
+              (std::vector<std::string>{"U|PU"}));
+    EXPECT_EQ(db.exec(foreignKey), "");
+    EXPECT_EQ(db.exec("drop index pu"), "ORA-02429: cannot drop index used for enforcement of unique/primary key");
+
+    // Made without an index first, the constraint brings its own, named after it.
+    ASSERT_EQ(db.exec("create table q (a number, b varchar2(10))"), "");
+    EXPECT_EQ(db.exec("alter table q add constraint qu unique (b, a)"), "");
+    EXPECT_EQ(db.rows("select index_name, uniqueness from user_indexes where table_name = 'Q'"),
+              (std::vector<std::string>{"QU|UNIQUE"}));
+    EXPECT_EQ(db.exec("create table r (a number, b varchar2(10), foreign key (a, b) references q (a, b))"), "");
+}
+
+TEST_F(OracleSimStrict, PatternsAndLiteralsHaveOraclesLengthLimits)
+{
+    ASSERT_EQ(db.exec("create table s (v varchar2(4000))"), "");
+    ASSERT_EQ(db.exec("insert into s values ('a,b')", oci::COMMIT_ON_SUCCESS), "");
+    // A SET of 22 members of 10 letters each, as "^(a|b|...)(,(a|b|...))*$": 492 bytes, then 514.
+    auto setPattern = [](int members) {
+        std::string alternatives;
+        for (int i = 0; i < members; ++i)
+            alternatives += (i ? "|" : "") + std::string(9, 'm') + static_cast<char>('a' + i);
+        return "^(" + alternatives + ")(,(" + alternatives + "))*$";
+    };
+    const std::string fits = setPattern(22), tooLong = setPattern(22) + std::string(22, 'x');
+    ASSERT_EQ(fits.size(), 492u);
+    const std::string regexTooLong = "ORA-12733: regular expression too long";
+    EXPECT_EQ(db.exec("alter table s add constraint sc check (regexp_like(v, '" + tooLong + "') or v = 'a,b')"),
+              regexTooLong)
+        << "the existing row is checked against it";
+    EXPECT_EQ(db.rows("select count(*) from s where regexp_like(v, '" + tooLong + "')"),
+              (std::vector<std::string>{"error: " + regexTooLong}));
+    EXPECT_EQ(db.rows("select count(*) from s where regexp_like(v, '" + std::string(512, 'a') + "')"),
+              (std::vector<std::string>{"0"}));
+    EXPECT_EQ(db.exec("alter table s add constraint sc check (regexp_like(v, '" + fits + "') or v = 'a,b')"), "");
+
+    // A comment is a string literal: 4000 bytes at most, whatever the characters.
+    std::string comment;
+    while (comment.size() < 4000)
+        comment += "é";
+    EXPECT_EQ(db.exec("comment on table s is '" + comment + "'"), "");
+    EXPECT_EQ(db.exec("comment on column s.v is '" + comment + "x'"), "ORA-01704: string literal too long");
+}
+
 TEST_F(OracleSimStrict, TheServerHandleTellsWhetherTheConnectionStands)
 {
     void *server = nullptr;
