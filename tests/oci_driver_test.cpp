@@ -12,6 +12,7 @@
 #include "db/Profiles.h"
 #include "db/TargetTable.h"
 #include "db/UntimedCalls.h"
+#include "support/ChildTest.h"
 #include "support/OracleTarget.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +38,13 @@ std::unique_ptr<db::Connection> connect(const testsupport::OracleTarget &sim)
     return connection;
 }
 
-std::string selfPath() { return std::filesystem::read_symlink("/proc/self/exe").string(); }
+// A command that runs this program's helper cases of the filter with what comes first ("env ...").
+std::vector<std::string> withChildTest(std::vector<std::string> first, const std::string &filter)
+{
+    const auto child = testsupport::childTestCommand(filter);
+    first.insert(first.end(), child.begin(), child.end());
+    return first;
+}
 
 class OciDriver : public testing::Test {
 protected:
@@ -115,10 +122,8 @@ TEST(OciLogon, UnknownServiceAndBadPasswordCarryOraclesText)
 
 // Runs in a child process started by the tests below: the client library is loaded once per process,
 // and the library search path is read when a process starts.
-TEST(ClientLibraryProbe, ReportsWhatOpenSays)
+MORVANE_CHILD_TEST(ClientLibraryProbe, ReportsWhatOpenSays)
 {
-    if (!std::getenv("MORVANE_OCI_PROBE"))
-        GTEST_SKIP() << "run by ClientLibrary tests in a child process";
     auto connection = db::createOracleConnection();
     connection->replaceProfile(db::oracleTargetProfile("ANY", "scott", "tiger"));
     try {
@@ -134,9 +139,9 @@ TEST(ClientLibraryProbe, ReportsWhatOpenSays)
 TEST(ClientLibrary, MissingLibraryIsAClearErrorNotACrash)
 {
     std::string out;
-    int status = testsupport::runCommand({"env", "-u", "ORACLE_HOME", "LD_LIBRARY_PATH=/nonexistent-morvane-lib",
-                                          "MORVANE_OCI_PROBE=1", selfPath(), "--gtest_filter=ClientLibraryProbe.*"},
-                                         &out);
+    int status = testsupport::runCommand(
+        withChildTest({"env", "-u", "ORACLE_HOME", "LD_LIBRARY_PATH=/nonexistent-morvane-lib"}, "ClientLibraryProbe.*"),
+        &out);
     EXPECT_EQ(status, 0) << out;
     EXPECT_NE(out.find("PROBE ClientLibraryError[Cannot load the Oracle client library (64-bit). Tried: libclntsh.so, "
                        "libclntsh.so.19.1"),
@@ -159,9 +164,9 @@ TEST(ClientLibrary, LibraryWithoutTheFunctionsIsNamedWithTheMissingOne)
     std::filesystem::create_symlink(std::filesystem::canonical(info.dli_fname), folder / "libclntsh.so");
 
     std::string out;
-    int status = testsupport::runCommand({"env", "-u", "ORACLE_HOME", "LD_LIBRARY_PATH=" + folder.string(),
-                                          "MORVANE_OCI_PROBE=1", selfPath(), "--gtest_filter=ClientLibraryProbe.*"},
-                                         &out);
+    int status = testsupport::runCommand(
+        withChildTest({"env", "-u", "ORACLE_HOME", "LD_LIBRARY_PATH=" + folder.string()}, "ClientLibraryProbe.*"),
+        &out);
     std::filesystem::remove_all(folder);
     EXPECT_EQ(status, 0) << out;
     EXPECT_NE(out.find("PROBE ClientLibraryError[Oracle client library "), std::string::npos) << out;
@@ -170,11 +175,10 @@ TEST(ClientLibrary, LibraryWithoutTheFunctionsIsNamedWithTheMissingOne)
 
 // Run in a child process by OciLostSession below: the stand-in counts executes over the whole process,
 // so the session is dropped at a known step only in a process that starts fresh.
-TEST(LostSessionProbe, ApplyMeetsADroppedSession)
+MORVANE_CHILD_TEST(LostSessionProbe, ApplyMeetsADroppedSession)
 {
     const char *mode = std::getenv("MORVANE_OCI_LOST_PROBE");
-    if (!mode)
-        GTEST_SKIP() << "run by OciLostSession in a child process";
+    ASSERT_NE(mode, nullptr) << "started by OciLostSession, which sets MORVANE_OCI_LOST_PROBE";
     testsupport::OracleTarget sim;
     auto conn = connect(sim); // executes 1-3: session settings, 4: what the server allows
     conn->execute("create table \"L\" (\"ID\" number, \"NOTE\" clob)"); // 5
@@ -214,10 +218,10 @@ TEST(OciLostSession, ALostSessionFailsTheWholeApplyAndClosesTheConnection)
           Case{"array", "7:" + malformed, malformed + ")] code=3137"}}) {
         SCOPED_TRACE(c.mode + (" " + c.dropAt));
         std::string out;
-        int status = testsupport::runCommand({"env", std::string("MORVANE_OCI_LOST_PROBE=") + c.mode,
-                                              "ORACLE_SIM_DROP_AFTER=" + c.dropAt, selfPath(),
-                                              "--gtest_filter=LostSessionProbe.*"},
-                                             &out);
+        int status = testsupport::runCommand(
+            withChildTest({"env", std::string("MORVANE_OCI_LOST_PROBE=") + c.mode, "ORACLE_SIM_DROP_AFTER=" + c.dropAt},
+                          "LostSessionProbe.*"),
+            &out);
         EXPECT_EQ(status, 0) << out;
         EXPECT_NE(out.find("PROBE lost[The connection to Oracle was lost (" + c.expected), std::string::npos) << out;
         EXPECT_NE(out.find("PROBE pending=3 open=0"), std::string::npos) << out;

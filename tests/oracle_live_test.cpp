@@ -1,7 +1,7 @@
 // Against a real Oracle only (MORVANE_TEST_ORACLE=USER/PASSWORD@CONNECT, the client library that the
 // test configuration puts on the library path): the rules the stand-in enforces, checked at their
-// source with the same raw OCI calls as the stand-in's own tests. Without the variable the whole
-// program reports itself skipped (exit 77), never passed.
+// source with the same raw OCI calls as the stand-in's own tests. Without the variable every case
+// skips, and the program reports itself skipped (exit 77), never passed.
 
 #include "db/Drivers.h"
 #include "db/OciLibrary.h"
@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -54,7 +53,10 @@ TEST_F(OracleLive, DeclarationsOracleRefusesAsTheStandInDoes)
 {
     EXPECT_EQ(code(m_db->exec("create table morvane_live_t (t timestamp(10))")), "ORA-30088:");
     EXPECT_EQ(code(m_db->exec("create table morvane_live_r (b raw(2001))")), "ORA-00910:");
-    EXPECT_EQ(code(m_db->exec("create table morvane_live_c (c varchar2(4001 char))")), "ORA-00910:");
+    // Taken where MAX_STRING_SIZE is EXTENDED, as the stand-in's STANDARD refuses it.
+    const std::string wide = m_db->exec("create table morvane_live_c (c varchar2(4001 char))");
+    RecordProperty("varchar2_4001_char", wide.empty() ? std::string("taken (EXTENDED)") : wide);
+    EXPECT_EQ(code(wide), m_target->differences().extendedStrings ? "" : "ORA-00910:");
     EXPECT_EQ(code(m_db->exec("create table morvane_live_i (\"ROWID\" number)")), "ORA-00904:");
 }
 
@@ -158,13 +160,3 @@ TEST_F(OracleLive, KeysAndLengthsOracleRefusesAsTheStandInDoes)
 }
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    testing::InitGoogleTest(&argc, argv);
-    if (!testsupport::testOracleIsReal()) {
-        std::puts("skipped: set MORVANE_TEST_ORACLE=USER/PASSWORD@CONNECT to run against a real Oracle");
-        return 77; // CTest's SKIP_RETURN_CODE for this program
-    }
-    return RUN_ALL_TESTS();
-}
