@@ -1,6 +1,7 @@
 // MORVANE_TRACE=FILE: what a user can send when something goes wrong, from a whole run of
 // morvane-bench convert (the trace is set up once per process): the client library and both servers'
-// versions, every statement, every error with its number and call, and never a password.
+// versions and what the Oracle server allows, every statement, every error with its number and call
+// and the statement it refused, and never a password.
 #include "support/EngineRig.h"
 
 #include "db/Drivers.h"
@@ -20,7 +21,14 @@ TEST(Trace, ARunWritesStatementsVersionsAndErrorsButNoPassword)
 {
     MORVANE_REQUIRE_SANDBOX();
     MORVANE_REQUIRE_STAND_IN("an Oracle user made for the test");
-    EngineRig rig({"create table wide (id int primary key, n int)", "insert into wide values (1, 5), (2, 50)"});
+    // A table whose comment of 2048 three-byte characters is more than an Oracle literal holds.
+    EngineRig rig({"create table wide (id int primary key, n int)",
+                   "insert into wide values (1, 5), (2, 50)", "create table noted (id int) comment = '" + [] {
+                       std::string text;
+                       for (int i = 0; i < 2048; ++i)
+                           text += "東";
+                       return text;
+                   }() + "'"});
     // Passwords that can only have come from the profiles.
     rig.mysql().execute("create user if not exists 'tracer'@'localhost' identified by 'Mysql-Secret-7'");
     rig.mysql().execute("grant all on `" + rig.mysql().name() + "`.* to 'tracer'@'localhost'");
@@ -36,7 +44,7 @@ TEST(Trace, ARunWritesStatementsVersionsAndErrorsButNoPassword)
     const int status = runCommand(
         {"env", "MORVANE_TRACE=" + trace.string(), std::string(MORVANE_BINARY_DIR) + "/bench/morvane-bench", "convert",
          "--mysql-database", rig.mysql().name(), "--mysql-user", "tracer", "--mysql-password", "Mysql-Secret-7",
-         "--oracle", "TRACER/Oracle-Secret-9@" + rig.oracle().service(), "--merge", "wide"},
+         "--oracle", "TRACER/Oracle-Secret-9@" + rig.oracle().service(), "--merge", "--keep-schema", "wide", "noted"},
         &out);
     // The run goes through with one row refused.
     EXPECT_EQ(status, 3) << out;
@@ -50,6 +58,9 @@ TEST(Trace, ARunWritesStatementsVersionsAndErrorsButNoPassword)
     for (const std::string &expected : std::vector<std::string>{
              "oci: loaded ", "/oracle-sim/libclntsh.so, client version 19.3.0.0.0",
              "oci: logon TRACER@TESTSVC, server ",
+             "oci: server allows: Oracle 19.3, names up to 30 bytes, MAX_STRING_SIZE STANDARD, COMPATIBLE 12.1.0.2",
+             "oci: error in OCIStmtExecute (status -1, code 1704): ORA-01704: string literal too long",
+             "oci: the statement that failed: comment on table \"NOTED\" is '東東東",
              "mysql: connected as tracer@localhost to " + rig.mysql().name() + ", server ",
              "mysql: show FIELDS from `wide`", "mysql: select `id`, `n` from `wide`",
              "oci: execute x0: select * from \"WIDE\" where 1=0",
