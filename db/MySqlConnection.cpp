@@ -25,8 +25,10 @@ MySqlConnection::~MySqlConnection()
 
 void MySqlConnection::open()
 {
-    if (!m_session->isOpen())
-        m_session->open(profile(), callTimeoutChosen() ? std::optional<unsigned>(callTimeout()) : std::nullopt);
+    if (m_session->isOpen())
+        return;
+    m_session->open(profile(), callTimeoutChosen() ? std::optional<unsigned>(callTimeout()) : std::nullopt);
+    m_openedWith = profile();
 }
 
 void MySqlConnection::close()
@@ -44,7 +46,7 @@ const std::shared_ptr<MySqlSession> &MySqlConnection::current()
     // Only for an open connection, and with the profile it was opened with.
     m_session->handle();
     if (!m_untimed->isOpen())
-        m_untimed->open(profile(), 0);
+        m_untimed->open(m_openedWith, 0);
     return m_untimed;
 }
 

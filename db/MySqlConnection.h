@@ -38,6 +38,7 @@ private:
 
     std::shared_ptr<MySqlSession> m_session;
     std::shared_ptr<MySqlSession> m_untimed;
+    ConnectionProfile m_openedWith; // the profile of the open session, which the second one shares
 };
 
 } // namespace db
