@@ -13,6 +13,7 @@
 #include "db/TargetTable.h"
 #include "db/UntimedCalls.h"
 #include "support/ChildTest.h"
+#include "support/Env.h"
 #include "support/OracleTarget.h"
 
 #include <gtest/gtest.h>
@@ -229,23 +230,11 @@ TEST(OciLostSession, ALostSessionFailsTheWholeApplyAndClosesTheConnection)
     }
 }
 
-// The environment the stand-in reads at logon, set for one test.
-class ScopedEnv {
-public:
-    ScopedEnv(const char *name, const char *value) : m_name(name) { setenv(name, value, 1); }
-    ~ScopedEnv() { unsetenv(m_name); }
-    ScopedEnv(const ScopedEnv &) = delete;
-    ScopedEnv &operator=(const ScopedEnv &) = delete;
-
-private:
-    const char *m_name;
-};
-
 TEST(OciCallTimeout, DdlTakesAsLongAsItNeedsAndAnInsertPastTheLimitEndsTheSession)
 {
     MORVANE_REQUIRE_STAND_IN("DDL and inserts made slow");
-    ScopedEnv ddl("ORACLE_SIM_DDL_DELAY_MS", "1500");
-    ScopedEnv dml("ORACLE_SIM_DML_DELAY_MS", "1500");
+    testsupport::ScopedEnv ddl("ORACLE_SIM_DDL_DELAY_MS", "1500");
+    testsupport::ScopedEnv dml("ORACLE_SIM_DML_DELAY_MS", "1500");
     testsupport::OracleTarget sim;
     auto conn = db::createOracleConnection();
     conn->replaceProfile(sim.profile());
@@ -305,7 +294,7 @@ TEST_F(OciDriver, WhatTheServerAllowsIsReadAtLogon)
 TEST(OciServerInfo, LongNamesFromTheClientAndParametersOnlyWhereReadable)
 {
     MORVANE_REQUIRE_STAND_IN("a server playing 12.2 and later, and a user without dictionary rights");
-    ScopedEnv longNames("ORACLE_SIM_MAX_IDENTIFIER", "128");
+    testsupport::ScopedEnv longNames("ORACLE_SIM_MAX_IDENTIFIER", "128");
     testsupport::OracleSim sim;
     sim.createUser("plain", "pw", "CREATE SESSION");
     auto open = [&](const std::string &user, const std::string &password) {

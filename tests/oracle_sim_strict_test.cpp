@@ -3,6 +3,7 @@
 // may be over 4000 bytes after a LOB, the size of DATE binds, ROWID as a column name. Also the temporary LOBs the
 // driver now writes large objects through, and the server status a client asks after an error.
 
+#include "support/Env.h"
 #include "support/OracleSim.h"
 #include "support/RawOci.h"
 
@@ -247,22 +248,10 @@ TEST_F(OracleSimStrict, TemporaryLobsWrittenInPiecesGoInAsArrayBinds)
     db.release(st);
 }
 
-// The environment the stand-in reads at logon, set for one test.
-class ScopedEnv {
-public:
-    ScopedEnv(const char *name, const char *value) : m_name(name) { setenv(name, value, 1); }
-    ~ScopedEnv() { unsetenv(m_name); }
-    ScopedEnv(const ScopedEnv &) = delete;
-    ScopedEnv &operator=(const ScopedEnv &) = delete;
-
-private:
-    const char *m_name;
-};
-
 TEST_F(OracleSimStrict, ACallLongerThanTheCallTimeoutIsCutAndChangesNothing)
 {
-    ScopedEnv ddl("ORACLE_SIM_DDL_DELAY_MS", "300");
-    ScopedEnv dml("ORACLE_SIM_DML_DELAY_MS", "300");
+    testsupport::ScopedEnv ddl("ORACLE_SIM_DDL_DELAY_MS", "300");
+    testsupport::ScopedEnv dml("ORACLE_SIM_DML_DELAY_MS", "300");
     RawConn slow("scott", "tiger", sim.service());
     auto setTimeout = [&](ub4 milliseconds) {
         return api().attrSet(slow.svc(), oci::HTYPE_SVCCTX, &milliseconds, 0, oci::ATTR_CALL_TIMEOUT, slow.err());
