@@ -31,6 +31,12 @@ const char *kArguments =
     "  --keep-schema           carry NOT NULL, defaults, unique keys, identity, foreign keys, CHECK\n"
     "                          constraints and comments as well\n"
     "  --report FILE           write what happened to each table as JSON (docs/run-report.schema.json)\n"
+    "  --oracle-timeout SECONDS  how long Oracle may take to answer a call that does not grow with the\n"
+    "                          data (logon checks, lookups, inserts) before the command gives up on it;\n"
+    "                          0 for no limit (default 30). DDL, counts and verification reads wait as\n"
+    "                          long as they need\n"
+    "  --mysql-timeout SECONDS  the same for MySQL (default 30, or connect-timeout of an option file);\n"
+    "                          measurements over a whole table wait as long as they need\n"
     "  --from-settings         start from the entries and options the wizard saved; the other\n"
     "                          arguments change them (the tables are always named here)\n";
 
@@ -38,11 +44,19 @@ const char *kExitStatus = "Exit status: 0 %s, 1 an error ended the command, 2 ba
 
 bool takesValue(const std::string &a)
 {
-    for (const char *name :
-         {"--mysql-database", "--mysql-user", "--mysql-password", "--mysql-host", "--oracle", "--charset", "--report"})
+    for (const char *name : {"--mysql-database", "--mysql-user", "--mysql-password", "--mysql-host", "--oracle",
+                             "--charset", "--report", "--oracle-timeout", "--mysql-timeout"})
         if (a == name)
             return true;
     return false;
+}
+
+// Whole seconds, 0 included; nullopt for anything else.
+std::optional<unsigned> secondsOf(const std::string &text)
+{
+    if (text.empty() || text.size() > 7 || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    return static_cast<unsigned>(std::stoul(text));
 }
 
 std::string required(const CommandOptions &o)
@@ -131,6 +145,11 @@ std::string parseCommandOptions(Command command, int argc, char **argv, CommandO
             if (command == Command::Check)
                 return "check writes no report: it changes nothing and prints what it found";
             out.reportPath = value;
+        } else if (a == "--oracle-timeout" || a == "--mysql-timeout") {
+            const auto seconds = secondsOf(value);
+            if (!seconds)
+                return a + " takes a number of seconds (0 for no limit)";
+            (a == "--oracle-timeout" ? out.oracleTimeout : out.mysqlTimeout) = seconds;
         } else if (a == "--from-settings") {
             // taken above
         } else if (a.rfind("--", 0) == 0) {

@@ -20,6 +20,10 @@ struct CommandOptions {
     convert::ConversionOptions options;
     std::vector<std::string> tables;
     std::string reportPath;
+    // Seconds a call whose time does not grow with the data may wait for each server (0: no limit);
+    // left out: the drivers' default of 30 (and for MySQL an option file's connect-timeout, as for
+    // every MySQL client).
+    std::optional<unsigned> oracleTimeout, mysqlTimeout;
     bool fromSettings = false;
     bool help = false;
 };

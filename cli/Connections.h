@@ -3,6 +3,7 @@
 #include "db/Connection.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ struct Connections {
 
 private:
     std::vector<std::string> m_targetProfile;
+    std::optional<unsigned> m_oracleTimeout;
 };
 
 } // namespace cli

@@ -8,6 +8,7 @@
 #include "db/Connection.h"
 #include "db/ConnectionProfile.h"
 #include "db/DataSet.h"
+#include "db/UntimedCalls.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -54,6 +55,7 @@ void eachTargetRow(db::Connection &oracle, const std::string &target, const std:
                    const std::vector<std::size_t> &keyColumns, Visit visit)
 {
     TargetRowDigest digest(columns);
+    const db::UntimedCalls untimed(oracle); // reads the whole table: as long as it takes
     auto rows = oracle.createDataSet();
     rows->open(selectAll(target, columns), db::FetchMode::Streamed);
     for (; !rows->eof(); rows->next()) {

@@ -5,6 +5,7 @@
 #include "Value.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,16 @@ public:
     void replaceProfile(std::vector<std::string> lines) { m_profile.replace(std::move(lines)); }
     void setParameter(std::string_view key, std::string_view value) { m_profile.setParameter(key, value); }
 
+    // How long, in seconds, one call may wait for its server before the program gives up on it as not
+    // answering, for the calls whose time does not grow with the data: logon checks, pings, dictionary
+    // lookups, array inserts. 0: no limit. Work that grows with the table runs without it (see
+    // UntimedCalls). Set before open(): an open connection may take it only at its next open().
+    static constexpr unsigned kDefaultCallTimeout = 30;
+    void setCallTimeout(unsigned seconds) { m_callTimeout = seconds; }
+    unsigned callTimeout() const noexcept { return m_callTimeout.value_or(kDefaultCallTimeout); }
+    // Whether the caller chose it, rather than leaving the default.
+    bool callTimeoutChosen() const noexcept { return m_callTimeout.has_value(); }
+
     virtual void open() = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
@@ -38,7 +49,10 @@ public:
 
     // A new data set on this connection; it must not outlive the connection's session.
     virtual std::unique_ptr<DataSet> createDataSet() = 0;
-    // Runs a statement that returns no rows.
+    // Runs a statement that returns no rows. On Oracle its time may grow with the data (DDL builds
+    // indexes and validates constraints over every row, DML touches them), so it runs without the call
+    // timeout. MySQL runs it on the connection's own session, under its timeout: what the program sends
+    // there this way sets that session up (SET NAMES ...).
     virtual void execute(const std::string &sql) = 0;
     // Ends the open transaction, if any. Servers without one (or in autocommit) do nothing.
     virtual void commit() = 0;
@@ -49,8 +63,18 @@ public:
     // The append-and-apply target data set over this connection, for servers that are written to.
     virtual std::unique_ptr<TargetTable> createTargetTable(const std::string &name);
 
+protected:
+    // An UntimedCalls scope is open on this connection.
+    bool callsUntimed() const noexcept { return m_untimedScopes > 0; }
+    // The first UntimedCalls scope opened, or the last one closed.
+    virtual void untimedChanged() {}
+
 private:
+    friend class UntimedCalls;
+
     ConnectionProfile m_profile;
+    std::optional<unsigned> m_callTimeout;
+    int m_untimedScopes = 0;
 };
 
 } // namespace db

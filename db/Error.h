@@ -5,10 +5,11 @@
 
 namespace db {
 
-// Root of every failure the data-access layer reports. what() is the client's or server's own text,
-// unchanged, because that is what a user needs to see; code() is the server's number where it has one
-// (MySQL error number, ORA-nnnnn number), 0 otherwise; statement() is the statement the server
-// refused, when a statement was what failed, for diagnostics.
+// Root of every failure the data-access layer reports. what() carries the client's or server's own
+// text, because that is what a user needs to see (a lost session or a call not answered in time says
+// so in words first); code() is the server's number where it has one (MySQL error number, ORA-nnnnn
+// number), 0 otherwise; statement() is the statement the server refused, when a statement was what
+// failed, for diagnostics.
 class Error : public std::runtime_error {
 public:
     explicit Error(const std::string &message, int code = 0, std::string statement = {})
@@ -28,6 +29,26 @@ class ConnectionLostError : public Error {
 public:
     using Error::Error;
 };
+
+// The server did not answer one call within the time allowed for it; the client gave up and the
+// session is not used again. The message says which server and how long, with the client's own text.
+class CallTimeoutError : public ConnectionLostError {
+public:
+    CallTimeoutError(const std::string &message, int code, std::string statement, unsigned seconds)
+        : ConnectionLostError(message, code, std::move(statement)), m_seconds(seconds)
+    {
+    }
+    unsigned seconds() const noexcept { return m_seconds; }
+
+private:
+    unsigned m_seconds;
+};
+
+// "N seconds", or "1 second".
+inline std::string secondsText(unsigned seconds)
+{
+    return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
+}
 
 // The client library could not be loaded or lacks a function we need.
 class ClientLibraryError : public Error {

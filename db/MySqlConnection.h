@@ -23,6 +23,9 @@ public:
     bool isOpen() const override;
     std::string serverVersion() const override;
 
+    // Inside an UntimedCalls scope data sets, queries, commits and rollbacks go to the connection's
+    // second session, which waits on the server without end; execute() always stays on its own
+    // session, whose settings (SET NAMES ...) it is there to make.
     std::unique_ptr<DataSet> createDataSet() override;
     void execute(const std::string &sql) override;
     void commit() override;
@@ -30,7 +33,13 @@ public:
     std::vector<Row> query(const std::string &sql, const std::vector<Value> &binds = {}) override;
 
 private:
+    // The session calls go to now: the second one, opened when first needed, inside an UntimedCalls
+    // scope; the connection's own one otherwise.
+    const std::shared_ptr<MySqlSession> &current();
+
     std::shared_ptr<MySqlSession> m_session;
+    std::shared_ptr<MySqlSession> m_untimed;
+    ConnectionProfile m_openedWith; // the profile of the open session, which the second one shares
 };
 
 } // namespace db

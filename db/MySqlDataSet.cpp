@@ -33,12 +33,13 @@ void MySqlDataSet::openText(const std::string &sql, const std::string &shown, Fe
     close();
     MYSQL *mysql = m_session->handle();
     Trace::write("mysql", shown);
+    const auto began = MySqlClock::now();
     if (mysql_real_query(mysql, sql.data(), sql.size()) != 0)
-        throwMySqlError(mysql, shown);
+        throwMySqlError(mysql, shown, began);
     MySqlResult result(mode == FetchMode::Streamed ? mysql_use_result(mysql) : mysql_store_result(mysql));
     if (!result) {
         if (mysql_field_count(mysql) != 0)
-            throwMySqlError(mysql);
+            throwMySqlError(mysql, shown, began);
         m_session->discardMoreResults();
         throw Error("The statement returned no result set: " + shown);
     }
@@ -82,6 +83,7 @@ void MySqlDataSet::next()
 
 void MySqlDataSet::fetch()
 {
+    const auto began = MySqlClock::now();
     m_row = mysql_fetch_row(m_result.get());
     if (m_row) {
         m_lengths = mysql_fetch_lengths(m_result.get());
@@ -90,7 +92,7 @@ void MySqlDataSet::fetch()
     m_lengths = nullptr;
     // The end of a streamed result and a broken read look alike; only the error number tells.
     if (mysql_errno(m_mysql) != 0)
-        throwMySqlError(m_mysql);
+        throwMySqlError(m_mysql, {}, began);
 }
 
 void MySqlDataSet::checkIndex(int index) const

@@ -22,12 +22,53 @@ bool isConnectionLost(unsigned int code) noexcept
     }
 }
 
-void throwMySqlError(unsigned int code, const char *message, const std::string &statement)
+namespace {
+
+std::string textOf(unsigned int code, const char *message)
 {
     std::string text = message ? message : "";
-    if (text.empty())
-        text = "MySQL client error " + std::to_string(code);
+    return text.empty() ? "MySQL client error " + std::to_string(code) : text;
+}
+
+void trace(unsigned int code, const std::string &text, const std::string &statement)
+{
+    if (!Trace::enabled())
+        return;
     Trace::write("mysql", "error " + std::to_string(code) + ": " + text);
+    if (!statement.empty())
+        Trace::write("mysql", "the statement that failed: " + statement);
+}
+
+// The read timeout, when the client gave up on a call after it: the client reports that as a lost
+// connection, like any other.
+unsigned timedOutAfter(MYSQL *mysql, unsigned int code, MySqlClock::time_point began)
+{
+    if (code != CR_SERVER_LOST || !mysql)
+        return 0;
+    unsigned int seconds = 0;
+    mysql_get_optionv(mysql, MYSQL_OPT_READ_TIMEOUT, &seconds);
+    const auto waited = MySqlClock::now() - began;
+    return seconds > 0 && waited >= std::chrono::seconds(seconds) - std::chrono::milliseconds(250) ? seconds : 0;
+}
+
+[[noreturn]] void throwTimedOrNot(MYSQL *mysql, unsigned int code, const char *message, const std::string &statement,
+                                  MySqlClock::time_point began)
+{
+    const unsigned seconds = timedOutAfter(mysql, code, began);
+    if (seconds == 0)
+        throwMySqlError(code, message, statement);
+    const std::string text = textOf(code, message);
+    trace(code, text, statement);
+    throw CallTimeoutError("The MySQL server did not answer within " + secondsText(seconds) + ": " + text,
+                           static_cast<int>(code), statement, seconds);
+}
+
+} // namespace
+
+void throwMySqlError(unsigned int code, const char *message, const std::string &statement)
+{
+    const std::string text = textOf(code, message);
+    trace(code, text, statement);
     if (isConnectionLost(code))
         throw ConnectionLostError(text, static_cast<int>(code), statement);
     throw Error(text, static_cast<int>(code), statement);
@@ -41,6 +82,16 @@ void throwMySqlError(MYSQL *mysql, const std::string &statement)
 void throwMySqlError(MYSQL_STMT *statement)
 {
     throwMySqlError(mysql_stmt_errno(statement), mysql_stmt_error(statement));
+}
+
+void throwMySqlError(MYSQL *mysql, const std::string &statement, MySqlClock::time_point began)
+{
+    throwTimedOrNot(mysql, mysql_errno(mysql), mysql_error(mysql), statement, began);
+}
+
+void throwMySqlError(MYSQL_STMT *statement, MySqlClock::time_point began)
+{
+    throwTimedOrNot(statement->mysql, mysql_stmt_errno(statement), mysql_stmt_error(statement), {}, began);
 }
 
 } // namespace db

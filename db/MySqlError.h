@@ -2,6 +2,7 @@
 
 #include <mysql.h>
 
+#include <chrono>
 #include <string>
 
 namespace db {
@@ -14,5 +15,12 @@ bool isConnectionLost(unsigned int code) noexcept;
 // The statement, when one failed, goes with the error for diagnostics.
 [[noreturn]] void throwMySqlError(MYSQL *mysql, const std::string &statement = {});
 [[noreturn]] void throwMySqlError(MYSQL_STMT *statement);
+
+// The same for a call that began at that moment: a connection the client dropped because its read
+// timeout passed is reported as the wait it was, a db::CallTimeoutError "The MySQL server did not
+// answer within N seconds: <client's text>".
+using MySqlClock = std::chrono::steady_clock;
+[[noreturn]] void throwMySqlError(MYSQL *mysql, const std::string &statement, MySqlClock::time_point began);
+[[noreturn]] void throwMySqlError(MYSQL_STMT *statement, MySqlClock::time_point began);
 
 } // namespace db

@@ -37,8 +37,9 @@ const char *orNull(const std::string &text) { return text.empty() ? nullptr : te
                               static_cast<int>(code));
 }
 
-// A connection that waits this many seconds on the server: to connect, and for every read and write.
-std::unique_ptr<MYSQL, MySqlCloser> connectWaiting(const ConnectionProfile &profile, unsigned int seconds)
+// A connection that waits on the server this many seconds to connect, and for every read and write.
+std::unique_ptr<MYSQL, MySqlCloser> connectWaiting(const ConnectionProfile &profile, unsigned int connectSeconds,
+                                                   unsigned int seconds)
 {
     std::unique_ptr<MYSQL, MySqlCloser> mysql(mysql_init(nullptr));
     if (!mysql)
@@ -47,7 +48,7 @@ std::unique_ptr<MYSQL, MySqlCloser> connectWaiting(const ConnectionProfile &prof
     // A server that accepts the connection and never answers must not hold the program: connecting and
     // every read and write give up after a while. Set before the option files are read (the client
     // reads them while connecting), so a connect-timeout there wins.
-    mysql_optionsv(mysql.get(), MYSQL_OPT_CONNECT_TIMEOUT, &seconds);
+    mysql_optionsv(mysql.get(), MYSQL_OPT_CONNECT_TIMEOUT, &connectSeconds);
     mysql_optionsv(mysql.get(), MYSQL_OPT_READ_TIMEOUT, &seconds);
     mysql_optionsv(mysql.get(), MYSQL_OPT_WRITE_TIMEOUT, &seconds);
     // Read the [client] group of the standard option files, as every MySQL client does: that is where
@@ -79,16 +80,17 @@ std::unique_ptr<MYSQL, MySqlCloser> connectWaiting(const ConnectionProfile &prof
 
 MySqlSession::~MySqlSession() { close(); }
 
-void MySqlSession::open(const ConnectionProfile &profile)
+void MySqlSession::open(const ConnectionProfile &profile, std::optional<unsigned> waitSeconds)
 {
-    auto mysql = connectWaiting(profile, kTimeoutSeconds);
-    // The client library takes only connect-timeout from the option files. A user who set it there
-    // asked for that wait on the server, so reading and writing get it too; they are fixed when the
-    // connection is made, hence a second connection made with it.
-    unsigned int wait = kTimeoutSeconds;
+    const unsigned int seconds = waitSeconds.value_or(kTimeoutSeconds);
+    auto mysql = connectWaiting(profile, seconds, seconds);
+    // The client library takes only connect-timeout from the option files. A user who set it there,
+    // and chose no wait otherwise, asked for that wait on the server, so reading and writing get it
+    // too; they are fixed when the connection is made, hence a second connection made with it.
+    unsigned int wait = seconds;
     mysql_get_optionv(mysql.get(), MYSQL_OPT_CONNECT_TIMEOUT, &wait);
-    if (wait != kTimeoutSeconds)
-        mysql = connectWaiting(profile, wait);
+    if (!waitSeconds && wait != seconds)
+        mysql = connectWaiting(profile, wait, wait);
     close();
     m_mysql = mysql.release();
     if (Trace::enabled()) {
@@ -123,15 +125,16 @@ void MySqlSession::execute(const std::string &sql)
 {
     MYSQL *mysql = handle();
     Trace::write("mysql", sql);
+    const auto began = MySqlClock::now();
     if (mysql_real_query(mysql, sql.data(), sql.size()) != 0)
-        throwMySqlError(mysql, sql);
+        throwMySqlError(mysql, sql, began);
     for (;;) {
         MySqlResult result(mysql_store_result(mysql));
         if (!result && mysql_field_count(mysql) != 0)
-            throwMySqlError(mysql);
+            throwMySqlError(mysql, sql, began);
         const int more = mysql_next_result(mysql);
         if (more > 0)
-            throwMySqlError(mysql);
+            throwMySqlError(mysql, sql, began);
         if (more < 0)
             return;
     }
@@ -141,11 +144,12 @@ std::vector<Row> MySqlSession::queryText(const std::string &sql)
 {
     MYSQL *mysql = handle();
     Trace::write("mysql", sql);
+    const auto began = MySqlClock::now();
     if (mysql_real_query(mysql, sql.data(), sql.size()) != 0)
-        throwMySqlError(mysql, sql);
+        throwMySqlError(mysql, sql, began);
     MySqlResult result(mysql_store_result(mysql));
     if (!result && mysql_field_count(mysql) != 0)
-        throwMySqlError(mysql);
+        throwMySqlError(mysql, sql, began);
     std::vector<Row> rows;
     if (result) {
         const unsigned int count = mysql_num_fields(result.get());

@@ -4,6 +4,7 @@
 
 #include <mysql.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,11 @@ class MySqlDataSet;
 // result still points into the session it came from.
 class MySqlSession {
 public:
-    // Seconds to connect, and to wait on any one read or write, before giving up on a silent server.
-    // An option file's connect-timeout replaces it for all three (MariaDB Connector/C reads no read or
-    // write timeout from option files).
+    // Seconds to connect, and to wait on any one read or write, before giving up on a silent server,
+    // unless the caller chooses: then reads and writes wait what it chose (0: without end), and so
+    // does connecting unless an option file sets connect-timeout. Without a choice an option file's
+    // connect-timeout replaces this for all three (MariaDB Connector/C reads no read or write timeout
+    // from option files). The client fixes them when it connects: an open session keeps them.
     static constexpr unsigned int kTimeoutSeconds = 30;
 
     MySqlSession() = default;
@@ -27,7 +30,7 @@ public:
     MySqlSession(const MySqlSession &) = delete;
     MySqlSession &operator=(const MySqlSession &) = delete;
 
-    void open(const ConnectionProfile &profile);
+    void open(const ConnectionProfile &profile, std::optional<unsigned> waitSeconds = std::nullopt);
     void close() noexcept;
     bool isOpen() const noexcept { return m_mysql != nullptr; }
 

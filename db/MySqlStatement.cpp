@@ -111,8 +111,9 @@ std::vector<Row> MySqlStatement::run(const std::vector<Value> &binds)
     }
     if (!bind.empty() && mysql_stmt_bind_param(statement, bind.data()) != 0)
         throwMySqlError(statement);
+    const auto began = MySqlClock::now();
     if (mysql_stmt_execute(statement) != 0)
-        throwMySqlError(statement);
+        throwMySqlError(statement, began);
     // Further results (a procedure's status) go when the statement is closed.
     return readRows();
 }
@@ -123,8 +124,9 @@ std::vector<Row> MySqlStatement::readRows()
     MySqlResult metadata(mysql_stmt_result_metadata(statement));
     if (!metadata)
         return {};
+    const auto began = MySqlClock::now();
     if (mysql_stmt_store_result(statement) != 0)
-        throwMySqlError(statement);
+        throwMySqlError(statement, began);
 
     const unsigned int count = mysql_num_fields(metadata.get());
     const MYSQL_FIELD *fields = mysql_fetch_fields(metadata.get());

@@ -6,6 +6,7 @@
 #include "OciSession.h"
 #include "OciStatement.h"
 #include "OciTargetTable.h"
+#include "Trace.h"
 
 #include <charconv>
 
@@ -22,6 +23,18 @@ unsigned rowsetSizeOf(const ConnectionProfile &profile)
         return 20;
     return value;
 }
+
+// The call timeout lifted for as long as it lives.
+class LiftedCallTimeout {
+public:
+    explicit LiftedCallTimeout(OciSession &session) : m_session(session) { m_session.liftCallTimeout(); }
+    ~LiftedCallTimeout() { m_session.restoreCallTimeout(); }
+    LiftedCallTimeout(const LiftedCallTimeout &) = delete;
+    LiftedCallTimeout &operator=(const LiftedCallTimeout &) = delete;
+
+private:
+    OciSession &m_session;
+};
 
 } // namespace
 
@@ -41,7 +54,7 @@ void OciConnection::open()
     m_rowsetSize = rowsetSizeOf(p);
     m_trimChar = equalsIgnoreCase(p.parameterOr("Trim Char", "False"), "True");
     auto session = std::make_shared<OciSession>(p.parameterOr("Database", ""), p.parameterOr("User_Name", ""),
-                                                p.parameterOr("Password", ""));
+                                                p.parameterOr("Password", ""), callTimeout());
     // Numbers travel as text with a '.', dates and timestamps as ISO text whatever the territory of the
     // client, so these formats are pinned for the session. Timestamps are bound as text through this
     // format (FF reads up to nine digits) and read back through it.
@@ -52,6 +65,46 @@ void OciConnection::open()
     if (equalsIgnoreCase(isolation, "Serializable") || equalsIgnoreCase(isolation, "RepeatableRead"))
         OciStatement(session, "ALTER SESSION SET ISOLATION_LEVEL=SERIALIZABLE").execute(1);
     m_session = std::move(session);
+    if (callsUntimed())
+        m_session->liftCallTimeout();
+    readServerInfo();
+}
+
+void OciConnection::readServerInfo()
+{
+    OracleServerInfo info;
+    const std::string &banner = m_session->banner();
+    info.banner = banner.substr(0, banner.find('\n'));
+    parseOracleRelease(banner, info.major, info.minor);
+    // The instance's parameters are readable with a dictionary privilege only; without one, what they
+    // would say stays unknown.
+    try {
+        for (const auto &row :
+             query("select name, value from v$parameter where name in ('compatible', 'max_string_size')")) {
+            if (row.at(0).data == "compatible")
+                info.compatible = row.at(1).data;
+            else
+                info.extendedStrings = row.at(1).data == "EXTENDED";
+        }
+    } catch (const ConnectionLostError &) {
+        throw;
+    } catch (const Error &) {
+    }
+    int compatibleMajor = 0, compatibleMinor = 0;
+    const bool compatibleKnown = parseOracleRelease("Release " + info.compatible, compatibleMajor, compatibleMinor);
+    if (const std::size_t told = m_session->maxIdentifierBytes(); told > 0)
+        info.maxIdentifierBytes = told;
+    else if (compatibleKnown && (compatibleMajor > 12 || (compatibleMajor == 12 && compatibleMinor >= 2)))
+        info.maxIdentifierBytes = 128;
+    m_server = std::move(info);
+    if (Trace::enabled())
+        Trace::write("oci", "server allows: " + m_server.summary());
+}
+
+const OracleServerInfo *oracleServerInfo(const Connection &connection)
+{
+    const auto *oracle = dynamic_cast<const OciConnection *>(&connection);
+    return oracle && oracle->isOpen() ? &oracle->serverInfo() : nullptr;
 }
 
 void OciConnection::close()
@@ -89,7 +142,24 @@ std::unique_ptr<DataSet> OciConnection::createDataSet()
     return std::make_unique<OciDataSet>(requireSession(), m_rowsetSize, m_trimChar);
 }
 
-void OciConnection::execute(const std::string &sql) { OciStatement(requireSession(), sql).execute(1); }
+void OciConnection::execute(const std::string &sql)
+{
+    // Whatever it is, its time may grow with the table: an index built or a constraint validated over
+    // every row is not cut short because the table is large.
+    auto session = requireSession();
+    const LiftedCallTimeout lifted(*session);
+    OciStatement(session, sql).execute(1);
+}
+
+void OciConnection::untimedChanged()
+{
+    if (!m_session)
+        return;
+    if (callsUntimed())
+        m_session->liftCallTimeout();
+    else
+        m_session->restoreCallTimeout();
+}
 
 void OciConnection::commit() { requireSession()->commit(); }
 

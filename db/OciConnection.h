@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Connection.h"
+#include "OracleServerInfo.h"
 
 #include <memory>
 
@@ -35,10 +36,19 @@ public:
     // name: the data set name its "Field not found" messages carry.
     std::unique_ptr<TargetTable> createTargetTable(const std::string &name) override;
 
+    // What the server allows, read when the connection opened.
+    const OracleServerInfo &serverInfo() const noexcept { return m_server; }
+
+protected:
+    void untimedChanged() override;
+
 private:
     std::shared_ptr<OciSession> requireSession() const;
 
+    void readServerInfo();
+
     std::shared_ptr<OciSession> m_session;
+    OracleServerInfo m_server;
     unsigned m_rowsetSize = 20;
     bool m_trimChar = false;
 };

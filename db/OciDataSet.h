@@ -1,7 +1,7 @@
 #pragma once
 
 #include "DataSet.h"
-#include "OciDescriptor.h"
+#include "OciHandle.h"
 #include "OciStatement.h"
 
 #include <memory>

@@ -85,11 +85,30 @@ bool OciDiagnostics::isLostSession(int code) noexcept
     }
 }
 
+namespace {
+
+// The statement a failure concerns goes to the trace with it, so the trace alone says what was refused.
+void traceStatement(const std::string &statement)
+{
+    if (!statement.empty() && Trace::enabled())
+        Trace::write("oci", "the statement that failed: " + statement);
+}
+
+} // namespace
+
 void OciDiagnostics::raise(const std::string &statement, bool lost) const
 {
+    traceStatement(statement);
     if (lost || isLostSession(code))
-        throw ConnectionLostError(message, code, statement);
+        throw ConnectionLostError("The connection to Oracle was lost (" + message + ")", code, statement);
     throw Error(message, code, statement);
+}
+
+void OciDiagnostics::raiseTimeout(const std::string &statement, unsigned seconds) const
+{
+    traceStatement(statement);
+    throw CallTimeoutError("Oracle did not answer within " + secondsText(seconds) + " (" + message + ")", code,
+                           statement, seconds);
 }
 
 } // namespace db

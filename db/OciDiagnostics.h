@@ -19,9 +19,13 @@ struct OciDiagnostics {
 
     // Codes after which the session is gone and the connection must be opened anew (ODPI-C's list).
     static bool isLostSession(int code) noexcept;
-    // Throws db::ConnectionLostError (lost, or a code of the list) or db::Error carrying message, code
-    // and the statement that failed, if any.
+    // Codes of a round trip the client gave up when its call timeout passed (ODPI-C's list).
+    static bool isCallTimeout(int code) noexcept { return code == 3136 || code == 3156 || code == 12161; }
+    // Throws db::ConnectionLostError (lost, or a code of the list: "The connection to Oracle was lost
+    // (ORA-...)") or db::Error carrying message, code and the statement that failed, if any.
     [[noreturn]] void raise(const std::string &statement = {}, bool lost = false) const;
+    // Throws db::CallTimeoutError: "Oracle did not answer within N seconds (ORA-03156: ...)".
+    [[noreturn]] void raiseTimeout(const std::string &statement, unsigned seconds) const;
 };
 
 // Oracle's text without the line feed it ends in and without the "Help: <address>" line that newer

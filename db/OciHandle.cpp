@@ -3,38 +3,36 @@
 #include "Error.h"
 #include "OciLibrary.h"
 
+#include <string>
+
 namespace db {
 
-OciHandle::OciHandle(const OciLibrary &lib, const void *parent, ub4 type) : m_lib(&lib), m_type(type)
+sword OciHandleKind::allocate(const OciLibrary &lib, const void *parent, void **object, ub4 type)
 {
-    if (lib.handleAlloc(parent, &m_handle, type, 0, nullptr) != oci::SUCCESS || !m_handle)
-        throw Error("The Oracle client could not allocate a handle of type " + std::to_string(type));
+    return lib.handleAlloc(parent, object, type, 0, nullptr);
 }
 
-OciHandle &OciHandle::operator=(OciHandle &&other) noexcept
+void OciHandleKind::free(const OciLibrary &lib, void *object, ub4 type) noexcept { lib.handleFree(object, type); }
+
+sword OciDescriptorKind::allocate(const OciLibrary &lib, const void *env, void **object, ub4 type)
 {
-    if (this != &other) {
-        reset();
-        m_lib = std::exchange(other.m_lib, nullptr);
-        m_handle = std::exchange(other.m_handle, nullptr);
-        m_type = std::exchange(other.m_type, 0);
-    }
-    return *this;
+    return lib.descriptorAlloc(env, object, type, 0, nullptr);
 }
 
-void OciHandle::adopt(const OciLibrary &lib, void *handle, ub4 type)
+void OciDescriptorKind::free(const OciLibrary &lib, void *object, ub4 type) noexcept
 {
-    reset();
-    m_lib = &lib;
-    m_handle = handle;
-    m_type = type;
+    lib.descriptorFree(object, type);
 }
 
-void OciHandle::reset() noexcept
+template <class Kind>
+OciOwned<Kind>::OciOwned(const OciLibrary &lib, const void *parent, ub4 type) : m_lib(&lib), m_type(type)
 {
-    if (m_handle && m_lib)
-        m_lib->handleFree(m_handle, m_type);
-    m_handle = nullptr;
+    if (Kind::allocate(lib, parent, &m_object, type) != oci::SUCCESS || !m_object)
+        throw Error(std::string("The Oracle client could not allocate a ") + Kind::noun + " of type " +
+                    std::to_string(type));
 }
+
+template class OciOwned<OciHandleKind>;
+template class OciOwned<OciDescriptorKind>;
 
 } // namespace db

@@ -20,13 +20,29 @@ OciInsertPlan OciInsertPlan::build(const std::string &table, const std::vector<C
                                    const std::vector<OciLobForm> &lobForms)
 {
     OciInsertPlan plan;
-    std::vector<std::size_t> order;    // columns in the order they are listed
-    std::vector<std::size_t> lastOnes; // binds that may be over 4000 bytes
+    // Groups in the order they are listed; each keeps the table's order within it.
+    enum Group { Ordinary, Long, LobBytes, LobEmpty, LobLocator, Groups };
+    std::vector<std::size_t> groups[Groups];
     for (std::size_t i = 0; i < columns.size(); ++i) {
-        const OciLobForm form = columns[i].isLob() ? lobForms.at(i) : OciLobForm::Bound;
-        (isLongBind(columns[i], form) ? lastOnes : order).push_back(i);
+        if (!columns[i].isLob()) {
+            groups[isLongBind(columns[i], OciLobForm::Bound) ? Long : Ordinary].push_back(i);
+            continue;
+        }
+        switch (lobForms.at(i)) {
+        case OciLobForm::Bound:
+            groups[LobBytes].push_back(i);
+            break;
+        case OciLobForm::Empty:
+            groups[LobEmpty].push_back(i);
+            break;
+        case OciLobForm::Temporary:
+            groups[LobLocator].push_back(i);
+            break;
+        }
     }
-    order.insert(order.end(), lastOnes.begin(), lastOnes.end());
+    std::vector<std::size_t> order;
+    for (const auto &group : groups)
+        order.insert(order.end(), group.begin(), group.end());
 
     std::string names, markers;
     for (std::size_t i : order) {

@@ -20,10 +20,11 @@ struct OciInsertPlan {
     std::string text;               // lines ended by CR LF, the last included; "?" markers
     std::vector<std::size_t> bound; // columns of the "?" markers, in order
 
-    // lobForms holds one form per column; it is read only for CLOB and BLOB columns. Binds that may be
-    // over 4000 bytes (large objects bound as bytes, and character or raw columns declared longer than
-    // that) follow every other bind, because Oracle refuses an ordinary bind after one of them
-    // (ORA-24816); the other columns keep the table's order.
+    // lobForms holds one form per column; it is read only for CLOB and BLOB columns. Oracle wants LOB
+    // binds at the end of the bind list and refuses a bind that may be over 4000 bytes after one
+    // (ORA-24816), so the columns go in this order, each group in the table's: ordinary columns,
+    // character or raw columns declared longer than 4000 bytes, then the large objects: those bound
+    // as bytes (which may be long too), the empty ones, and last those bound as LOB locators.
     static OciInsertPlan build(const std::string &table, const std::vector<ColumnInfo> &columns,
                                const std::vector<OciLobForm> &lobForms);
     // Whether this column's bind may be over 4000 bytes in that form.

@@ -10,8 +10,9 @@
 
 namespace db {
 
-OciSession::OciSession(const std::string &connect, const std::string &user, const std::string &password)
-    : m_lib(&OciLibrary::instance())
+OciSession::OciSession(const std::string &connect, const std::string &user, const std::string &password,
+                       unsigned callTimeoutSeconds)
+    : m_lib(&OciLibrary::instance()), m_callTimeoutSeconds(callTimeoutSeconds)
 {
     // Language and territory (message wording, decimal character, date format) still follow NLS_LANG;
     // pin them for the client unless the user chose otherwise. Formats are pinned per session anyway.
@@ -44,32 +45,57 @@ OciSession::OciSession(const std::string &connect, const std::string &user, cons
         OciDiagnostics::read(*m_lib, err(), oci::HTYPE_ERROR, status, "OCILogon2").raise();
     }
     m_svc = svc;
-    limitCallTime();
-    if (Trace::enabled()) {
-        // Who logged on where, never with what password.
-        std::string server = "unknown";
-        if (m_lib->serverVersion) {
-            OraText text[512] = {};
-            if (m_lib->serverVersion(m_svc, err(), text, sizeof text, oci::HTYPE_SVCCTX) == oci::SUCCESS)
-                server = reinterpret_cast<const char *>(text);
-        }
-        Trace::write("oci", "logon " + user + "@" + connect + ", server " + server);
+    if (m_lib->clientVersion) {
+        int major = 0, minor = 0, update = 0, patch = 0, portUpdate = 0;
+        m_lib->clientVersion(&major, &minor, &update, &patch, &portUpdate);
+        m_canLimitCalls = major >= 18;
     }
+    applyCallTimeout();
+    if (m_lib->serverVersion) {
+        OraText text[512] = {};
+        if (m_lib->serverVersion(m_svc, err(), text, sizeof text, oci::HTYPE_SVCCTX) == oci::SUCCESS)
+            m_banner = reinterpret_cast<const char *>(text);
+    }
+    // Who logged on where, never with what password.
+    if (Trace::enabled())
+        Trace::write("oci", "logon " + user + "@" + connect + ", server " + (m_banner.empty() ? "unknown" : m_banner));
 }
 
-// A server that stops answering would otherwise hold the program without end: every later round trip
-// fails once the limit has passed. Clients before 18 have no such setting, and one that refuses it
-// still works, only without the limit.
-void OciSession::limitCallTime() noexcept
+std::size_t OciSession::maxIdentifierBytes() const noexcept
 {
-    if (!m_lib->clientVersion)
+    // Clients before 12.2 know no such attribute; they leave the value as it was.
+    ub4 bytes = 0;
+    if (m_lib->attrGet(m_svc, oci::HTYPE_SVCCTX, &bytes, nullptr, oci::ATTR_MAX_IDENTIFIER_LEN, err()) != oci::SUCCESS)
+        return 0;
+    return bytes;
+}
+
+// A server that stops answering would otherwise hold the program without end: a round trip gives up
+// once the limit has passed. Clients before 18 have no such setting, and one that refuses it still
+// works, only without the limit.
+void OciSession::applyCallTimeout() noexcept
+{
+    if (!m_canLimitCalls || !m_svc)
         return;
-    int major = 0, minor = 0, update = 0, patch = 0, portUpdate = 0;
-    m_lib->clientVersion(&major, &minor, &update, &patch, &portUpdate);
-    if (major < 18)
-        return;
-    ub4 milliseconds = kCallTimeoutMs;
+    ub4 milliseconds = m_lifted > 0 ? 0 : static_cast<ub4>(std::min(m_callTimeoutSeconds, 4294967u) * 1000u);
     m_lib->attrSet(m_svc, oci::HTYPE_SVCCTX, &milliseconds, 0, oci::ATTR_CALL_TIMEOUT, err());
+}
+
+void OciSession::liftCallTimeout() noexcept
+{
+    if (m_lifted++ == 0)
+        applyCallTimeout();
+}
+
+void OciSession::restoreCallTimeout() noexcept
+{
+    if (m_lifted > 0 && --m_lifted == 0)
+        applyCallTimeout();
+}
+
+unsigned OciSession::callTimeoutInForce() const noexcept
+{
+    return m_canLimitCalls && m_lifted == 0 ? m_callTimeoutSeconds : 0;
 }
 
 OciSession::~OciSession()
@@ -127,6 +153,12 @@ bool OciSession::serverGone() const noexcept
 
 void OciSession::fail(const OciDiagnostics &diagnostics, const std::string &statement) const
 {
+    // The client halted a round trip at its limit. Oracle tries to clean the session up for reuse, but
+    // whether that worked is not told: the session is not used again. (ODPI-C words the same codes.)
+    if (OciDiagnostics::isCallTimeout(diagnostics.code) && callTimeoutInForce() > 0) {
+        m_lost = true;
+        diagnostics.raiseTimeout(statement, callTimeoutInForce());
+    }
     if (OciDiagnostics::isLostSession(diagnostics.code) || (diagnostics.code != 0 && serverGone()))
         m_lost = true;
     diagnostics.raise(statement, m_lost);

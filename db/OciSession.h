@@ -17,10 +17,11 @@ struct OciDiagnostics;
 // those outliving a close() finds the session ended instead of touching freed handles.
 class OciSession {
 public:
-    // Logs on; throws db::Error with Oracle's "ORA-nnnnn: text" (ORA-12154, ORA-01017 ...).
-    OciSession(const std::string &connect, const std::string &user, const std::string &password);
-    // How long one round trip may wait for the server once logged on, where the client can limit it.
-    static constexpr ub4 kCallTimeoutMs = 30000;
+    // Logs on; throws db::Error with Oracle's "ORA-nnnnn: text" (ORA-12154, ORA-01017 ...). Once logged
+    // on, each round trip may wait callTimeoutSeconds for the server (0: no limit), where the client
+    // can limit it (Oracle 18 clients and later); logging on waits as long as Oracle Net lets it.
+    OciSession(const std::string &connect, const std::string &user, const std::string &password,
+               unsigned callTimeoutSeconds);
     ~OciSession();
     OciSession(const OciSession &) = delete;
     OciSession &operator=(const OciSession &) = delete;
@@ -48,6 +49,19 @@ public:
     [[noreturn]] void fail(const OciDiagnostics &diagnostics, const std::string &statement = {}) const;
     // The server handle's OCI_ATTR_SERVER_STATUS says the connection is gone (a client-side read).
     bool serverGone() const noexcept;
+    // The server's own description of itself (OCIServerVersion), read at logon; empty when the client
+    // cannot ask.
+    const std::string &banner() const noexcept { return m_banner; }
+    // The longest name the server takes, in bytes (OCI_ATTR_MAX_IDENTIFIER_LEN); 0 when the client
+    // cannot tell (before 12.2).
+    std::size_t maxIdentifierBytes() const noexcept;
+
+    // Lifts the call timeout until as many restoreCallTimeout() calls: for calls that may take as long
+    // as the data. A client-side setting, no round trip.
+    void liftCallTimeout() noexcept;
+    void restoreCallTimeout() noexcept;
+    // The limit the next round trip runs under, in seconds; 0 for none.
+    unsigned callTimeoutInForce() const noexcept;
 
     void commit();
     void rollback();
@@ -64,13 +78,17 @@ public:
     void freeTemporaryLob(OCILobLocator *locator) noexcept;
 
 private:
-    void limitCallTime() noexcept;
+    void applyCallTimeout() noexcept;
 
     const OciLibrary *m_lib;
     OciHandle m_env;
     OciHandle m_err;
     OCISvcCtx *m_svc = nullptr;
     mutable bool m_lost = false;
+    std::string m_banner;
+    bool m_canLimitCalls = false; // the client has OCI_ATTR_CALL_TIMEOUT
+    unsigned m_callTimeoutSeconds = 0;
+    int m_lifted = 0;
 };
 
 } // namespace db

@@ -1,6 +1,6 @@
 #include "OciStatement.h"
 
-#include "OciDescriptor.h"
+#include "OciHandle.h"
 #include "OciLibrary.h"
 #include "OciSession.h"
 #include "Trace.h"

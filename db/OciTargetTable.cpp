@@ -196,7 +196,7 @@ void OciTargetTable::setLob(std::size_t index, std::string_view data)
     // Written now, from where the caller holds it: the pending row keeps the locator only.
     const std::size_t locator = acquireTemporary();
     try {
-        m_session->writeTemporaryLob(m_temporaries[locator].locator(), m_columns[index].isClob(), data);
+        m_session->writeTemporaryLob(m_temporaries[locator].as<OCILobLocator>(), m_columns[index].isClob(), data);
     } catch (...) {
         releaseTemporary(locator);
         throw;
@@ -230,7 +230,7 @@ void OciTargetTable::releaseTemporary(std::size_t locator) noexcept
 {
     if (locator >= m_temporaries.size() || !m_temporaryInUse[locator])
         return;
-    m_session->freeTemporaryLob(m_temporaries[locator].locator());
+    m_session->freeTemporaryLob(m_temporaries[locator].as<OCILobLocator>());
     m_temporaryInUse[locator] = 0;
     m_freeTemporaries.push_back(locator);
 }

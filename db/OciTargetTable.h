@@ -1,7 +1,7 @@
 #pragma once
 
 #include "OciBindColumn.h"
-#include "OciDescriptor.h"
+#include "OciHandle.h"
 #include "OciInsertPlan.h"
 #include "OciPendingRows.h"
 #include "OciStatement.h"

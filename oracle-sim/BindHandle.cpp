@@ -42,7 +42,7 @@ void BindHandle::setCallbacks(void *inContext, oci::CallbackInBind in, void *out
     m_out = out;
 }
 
-bool BindHandle::isLong() const noexcept
+bool BindHandle::mayExceed4000Bytes() const noexcept
 {
     switch (m_dty) {
     case oci::SQLT_CHR:
@@ -55,6 +55,21 @@ bool BindHandle::isLong() const noexcept
     case oci::SQLT_LVB:
     case oci::SQLT_AFC:
         return m_valueSize > 4000;
+    default:
+        return false;
+    }
+}
+
+bool BindHandle::isLobOrLong() const noexcept
+{
+    switch (m_dty) {
+    case oci::SQLT_CLOB:
+    case oci::SQLT_BLOB:
+    case oci::SQLT_LNG:
+    case oci::SQLT_LBI:
+    case oci::SQLT_LVC:
+    case oci::SQLT_LVB:
+        return true;
     default:
         return false;
     }

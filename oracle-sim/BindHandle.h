@@ -23,9 +23,11 @@ public:
     sb8 valueSize() const noexcept { return m_valueSize; }
     // Bound in OCI_DATA_AT_EXEC mode with its callbacks registered, as a RETURNING ... INTO bind must be.
     bool isDynamic() const noexcept { return (m_mode & oci::DATA_AT_EXEC) != 0 && m_out != nullptr; }
-    // A character or binary bind whose elements may be longer than 4000 bytes: Oracle sends such data
-    // as LONG, and takes no ordinary bind after it.
-    bool isLong() const noexcept;
+    // A character or binary bind whose elements may be longer than 4000 bytes, judged by its maximum
+    // size whatever the values: Oracle takes none after a LOB or LONG bind (ORA-24816).
+    bool mayExceed4000Bytes() const noexcept;
+    // A LOB locator bind, or one of the LONG types: such binds go at the end of the bind list.
+    bool isLobOrLong() const noexcept;
     // Rows the current RETURNING iteration handed back, as OCI_ATTR_ROWS_RETURNED tells the callback.
     ub4 rowsReturned() const noexcept { return m_rowsReturned; }
     // The value of one iteration; NULL by indicator -1. Locator binds are read by the statement.

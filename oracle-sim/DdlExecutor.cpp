@@ -85,6 +85,7 @@ void DdlExecutor::run(Session &session, const SqlStatement &statement)
 
 void DdlExecutor::createTable(Session &session, const CreateTable &ct)
 {
+    session.requirePrivilege("CREATE TABLE");
     std::string owner = ownSchema(session, ct.table.schema);
     if (session.catalog().objectExists(owner, ct.table.name))
         throw OraError::of(955);
@@ -100,6 +101,10 @@ void DdlExecutor::createTable(Session &session, const CreateTable &ct)
     if (ct.columns.size() > maxColumns)
         throw OraError(1792, "ORA-01792: maximum number of columns in a table or view is 1000");
     const int identity = identityColumn(ct);
+    // An identity column's numbers come from a sequence made with the table, which takes the
+    // privilege to create one.
+    if (identity >= 0)
+        session.requirePrivilege("CREATE SEQUENCE");
     sqlite3 *db = session.db();
     SqliteStatement t(db, "INSERT INTO sim_tables(owner, name) VALUES (?, ?)");
     t.bind(1, owner).bind(2, ct.table.name);
@@ -223,6 +228,7 @@ void DdlExecutor::dropIndex(Session &session, const DropIndex &di)
 
 void DdlExecutor::createSequence(Session &session, const CreateSequence &cs)
 {
+    session.requirePrivilege("CREATE SEQUENCE");
     std::string owner = ownSchema(session, cs.schema);
     if (session.catalog().objectExists(owner, cs.name))
         throw OraError::of(955);

@@ -233,6 +233,47 @@ std::optional<RowSource> DictionaryViews::source(Session &session, const TableNa
             src.rows.push_back({str("X")});
         return src;
     }
+    if (view == "V$PARAMETER" || view == "V_$PARAMETER") {
+        // The instance's parameters are no user's to read without a dictionary privilege: to anybody else
+        // the view does not exist.
+        if (!session.grants().privileges.has("SELECT ANY DICTIONARY"))
+            return std::nullopt;
+        src.columns = {{"NAME", text(80), false}, {"VALUE", text(4000), true}};
+        if (withRows) {
+            // A 19c server; one whose names are held to 30 bytes runs with the compatibility of 12.1.
+            const bool longNames = session.config().maxIdentifier >= 128;
+            src.rows.push_back({str("compatible"), str(longNames ? "19.0.0" : "12.1.0.2")});
+            src.rows.push_back({str("max_string_size"), str("STANDARD")});
+        }
+        return src;
+    }
+    if (view == "SESSION_PRIVS") {
+        src.columns = {{"PRIVILEGE", text(40), false}};
+        if (withRows)
+            for (const auto &privilege : session.grants().privileges.names())
+                src.rows.push_back({str(privilege)});
+        return src;
+    }
+    if (view == "USER_USERS") {
+        src.columns = {{"USERNAME", text(), false},
+                       {"ACCOUNT_STATUS", text(32), false},
+                       {"DEFAULT_TABLESPACE", text(30), false},
+                       {"TEMPORARY_TABLESPACE", text(30), false}};
+        if (withRows)
+            src.rows.push_back({str(owner), str("OPEN"), str("USERS"), str("TEMP")});
+        return src;
+    }
+    if (view == "USER_TS_QUOTAS") {
+        // A row where a quota was given; MAX_BYTES -1 for an unlimited one. UNLIMITED TABLESPACE adds none.
+        src.columns = {{"TABLESPACE_NAME", text(30), false}, {"BYTES", number(), true},
+                       {"MAX_BYTES", number(), true},        {"BLOCKS", number(), true},
+                       {"MAX_BLOCKS", number(), true},       {"DROPPED", text(3), true}};
+        if (withRows && session.grants().quota) {
+            const std::int64_t max = *session.grants().quota;
+            src.rows.push_back({str("USERS"), num(0), num(max), num(0), num(max < 0 ? -1 : max / 8192), str("NO")});
+        }
+        return src;
+    }
     if (!all && !user)
         return std::nullopt;
     ViewBuilder v(src, all, owner);

@@ -84,6 +84,8 @@ DmlExecutor::InsertPlan DmlExecutor::planInsert(Session &session, const Insert &
     InsertPlan plan;
     session.catalog().refresh();
     plan.table = &QueryExecutor::findTable(session, insert.table);
+    // Rows take space: a table's segment is made with its first row, in the owner's tablespace.
+    session.requireSpace();
     const TableMeta &table = *plan.table;
     if (insert.columns.empty()) {
         for (std::size_t i = 0; i < table.columns.size(); ++i)

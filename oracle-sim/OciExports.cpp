@@ -292,6 +292,8 @@ OCI_EXPORT sword OCIAttrGet(const void *trgthndlp, ub4 trghndltyp, void *attribu
         }
         case oci::HTYPE_SVCCTX: {
             auto *svc = static_cast<ServiceContext *>(h);
+            if (attrtype == oci::ATTR_CALL_TIMEOUT)
+                return put(static_cast<ub4>(svc->sharedSession() ? svc->sharedSession()->callTimeout() : 0));
             if (attrtype == oci::ATTR_MAX_IDENTIFIER_LEN)
                 return put(static_cast<ub4>(svc->sharedSession() ? svc->sharedSession()->config().maxIdentifier : 30));
             if (attrtype == oci::ATTR_SERVER) {
@@ -327,6 +329,13 @@ OCI_EXPORT sword OCIAttrSet(void *trgthndlp, ub4 trghndltyp, void *attributep, u
         return oci::INVALID_HANDLE;
     if (trghndltyp == oci::HTYPE_STMT)
         static_cast<StatementHandle *>(h)->setAttribute(attrtype, attributep);
+    if (trghndltyp == oci::HTYPE_SVCCTX && attrtype == oci::ATTR_CALL_TIMEOUT && attributep) {
+        // A client-side setting: it holds for every later round trip of the service context.
+        ub4 milliseconds = 0;
+        std::memcpy(&milliseconds, attributep, sizeof milliseconds);
+        if (const auto &session = static_cast<ServiceContext *>(h)->sharedSession())
+            session->setCallTimeout(milliseconds);
+    }
     // Settings on other handles (bind charset forms, session attributes) change nothing here.
     return oci::SUCCESS;
 }

@@ -52,6 +52,10 @@ const std::regex &compiled(const std::string &pattern, std::regex::flag_type fla
 
 bool OraRegex::like(const std::string &text, const std::string &pattern, const std::string &flags)
 {
+    // Oracle compiles no pattern longer than this many bytes.
+    constexpr std::size_t maxPatternBytes = 512;
+    if (pattern.size() > maxPatternBytes)
+        throw OraError::of(12733);
     bool ignoreCase = false, multiline = false, extended = false;
     for (char f : flags) {
         switch (f) {

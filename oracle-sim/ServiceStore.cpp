@@ -71,6 +71,14 @@ UPDATE sim_constraints SET columns = (SELECT i.columns FROM sim_indexes i WHERE 
 INSERT OR REPLACE INTO sim_meta(key, value) VALUES ('schema_version', 2);
 )";
 
+// What each user holds: its system privileges (NULL: every one the stand-in knows) and its quota on
+// the USERS tablespace (NULL: none, -1: unlimited, else bytes).
+const char *const schemaVersion3 = R"(
+ALTER TABLE sim_users ADD COLUMN privileges TEXT;
+ALTER TABLE sim_users ADD COLUMN quota INTEGER;
+INSERT OR REPLACE INTO sim_meta(key, value) VALUES ('schema_version', 3);
+)";
+
 std::int64_t storedSchemaVersion(sqlite3 *db)
 {
     SqliteStatement st(db, "SELECT value FROM sim_meta WHERE key = 'schema_version'");
@@ -79,12 +87,14 @@ std::int64_t storedSchemaVersion(sqlite3 *db)
 
 void upgrade(sqlite3 *db)
 {
-    if (storedSchemaVersion(db) >= 2)
+    if (storedSchemaVersion(db) >= 3)
         return;
     sqliteExec(db, "BEGIN IMMEDIATE");
     try {
         if (storedSchemaVersion(db) < 2) // another connection may have upgraded meanwhile
             sqliteExec(db, schemaVersion2);
+        if (storedSchemaVersion(db) < 3)
+            sqliteExec(db, schemaVersion3);
         sqliteExec(db, "COMMIT");
     } catch (...) {
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -162,12 +172,36 @@ sqlite3 *ServiceStore::open(const std::string &path, int busyTimeoutMs)
     return db;
 }
 
-void ServiceStore::setUser(sqlite3 *db, const std::string &user, const std::string &password)
+void ServiceStore::setUser(sqlite3 *db, const std::string &user, const std::string &password,
+                           const std::optional<Privileges> &privileges, std::optional<std::int64_t> quota)
 {
-    SqliteStatement st(db, "INSERT INTO sim_users(name, password) VALUES (?, ?) "
-                           "ON CONFLICT(name) DO UPDATE SET password = excluded.password");
+    SqliteStatement st(db, "INSERT INTO sim_users(name, password, privileges, quota) VALUES (?, ?, ?, ?) "
+                           "ON CONFLICT(name) DO UPDATE SET password = excluded.password, "
+                           "privileges = excluded.privileges, quota = excluded.quota");
     st.bind(1, user).bind(2, password);
+    if (privileges)
+        st.bind(3, privileges->text());
+    else
+        st.bindNull(3);
+    if (quota)
+        st.bind(4, *quota);
+    else
+        st.bindNull(4);
     st.step();
+}
+
+UserGrants ServiceStore::grantsOf(sqlite3 *db, const std::string &user)
+{
+    SqliteStatement st(db, "SELECT privileges, quota FROM sim_users WHERE name = ?");
+    st.bind(1, user);
+    UserGrants grants{Privileges::every(), std::nullopt};
+    if (!st.step())
+        return grants;
+    if (!st.isNull(0))
+        grants.privileges = Privileges::parse(st.text(0)).value_or(Privileges());
+    if (!st.isNull(1))
+        grants.quota = st.integer(1);
+    return grants;
 }
 
 bool ServiceStore::checkUser(sqlite3 *db, const std::string &user, const std::string &password)

@@ -70,8 +70,11 @@ std::shared_ptr<Session> Session::logon(std::string_view user, std::string_view 
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
     bool ok = false;
+    UserGrants grants;
     try {
         ok = !upperUser.empty() && ServiceStore::checkUser(db, upperUser, std::string(password));
+        if (ok)
+            grants = ServiceStore::grantsOf(db, upperUser);
     } catch (const SqliteError &e) {
         sqlite3_close(db);
         throw oraErrorFrom(e);
@@ -80,14 +83,31 @@ std::shared_ptr<Session> Session::logon(std::string_view user, std::string_view 
         sqlite3_close(db);
         throw OraError::of(1017);
     }
-    std::shared_ptr<Session> session(new Session(db, upperUser, *path, config));
+    if (!grants.privileges.has("CREATE SESSION")) {
+        sqlite3_close(db);
+        throw OraError::of(1045, upperUser);
+    }
+    std::shared_ptr<Session> session(new Session(db, upperUser, *path, config, std::move(grants)));
     session->roundTrip();
     return session;
 }
 
-Session::Session(sqlite3 *db, std::string user, std::string path, SimConfig config)
-    : m_db(db), m_path(std::move(path)), m_user(std::move(user)), m_config(std::move(config)), m_catalog(db)
+Session::Session(sqlite3 *db, std::string user, std::string path, SimConfig config, UserGrants grants)
+    : m_db(db), m_path(std::move(path)), m_user(std::move(user)), m_config(std::move(config)),
+      m_grants(std::move(grants)), m_catalog(db)
 {
+}
+
+void Session::requirePrivilege(std::string_view privilege) const
+{
+    if (!m_grants.privileges.has(privilege))
+        throw OraError::of(1031);
+}
+
+void Session::requireSpace() const
+{
+    if (!m_grants.privileges.has("UNLIMITED TABLESPACE") && !m_grants.quota)
+        throw OraError::of(1950, "USERS");
 }
 
 Session::~Session()
@@ -184,10 +204,15 @@ void Session::checkConnected() const
         throw OraError::of(3114);
 }
 
-void Session::roundTrip() const
+void Session::roundTrip(double workMs) const
 {
-    if (m_config.delayMs > 0)
-        std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(m_config.delayMs));
+    const double cost = m_config.delayMs + workMs;
+    if (m_callTimeoutMs > 0 && cost > m_callTimeoutMs) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(m_callTimeoutMs));
+        throw OraError::of(3156);
+    }
+    if (cost > 0)
+        std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(cost));
 }
 
 } // namespace oraclesim

@@ -2,8 +2,10 @@
 
 #include "Catalog.h"
 #include "NlsSettings.h"
+#include "ServiceStore.h"
 #include "SimConfig.h"
 #include "SqliteStatement.h"
+#include "db/OciApi.h"
 
 #include <sqlite3.h>
 
@@ -21,7 +23,8 @@ namespace oraclesim {
 // uncommitted changes; reads never wait for writers (WAL).
 class Session {
 public:
-    // Throws ORA-12154 for an unknown service, ORA-01017 for a wrong user or password.
+    // Throws ORA-12154 for an unknown service, ORA-01017 for a wrong user or password, ORA-01045 for a
+    // user without CREATE SESSION.
     static std::shared_ptr<Session> logon(std::string_view user, std::string_view password,
                                           std::string_view connectString);
     ~Session();
@@ -29,6 +32,13 @@ public:
     Session &operator=(const Session &) = delete;
 
     const std::string &user() const noexcept { return m_user; }
+    // What the user holds, read at logon as Oracle reads it for the session.
+    const UserGrants &grants() const noexcept { return m_grants; }
+    // ORA-01031 unless the session holds this system privilege.
+    void requirePrivilege(std::string_view privilege) const;
+    // ORA-01950 unless the user may take space in its tablespace for rows: UNLIMITED TABLESPACE, or a
+    // quota there. (How much of a quota is used is not counted.)
+    void requireSpace() const;
     NlsSettings &nls() noexcept { return m_nls; }
     const SimConfig &config() const noexcept { return m_config; }
     sqlite3 *db() const noexcept { return m_db; }
@@ -76,23 +86,30 @@ public:
     void disconnect();
     void checkConnected() const;
     bool connected() const noexcept { return m_connected; }
-    // The cost of one message to the server and back.
-    void roundTrip() const;
+    // The cost of one message to the server and back, with the server's work on top. A round trip that
+    // would take longer than the call timeout is given up when it passes, as Oracle's client does:
+    // ORA-03156, and the call's work is not done.
+    void roundTrip(double workMs = 0) const;
+    // OCI_ATTR_CALL_TIMEOUT of the service context, in milliseconds; 0 for none.
+    void setCallTimeout(ub4 milliseconds) noexcept { m_callTimeoutMs = milliseconds; }
+    ub4 callTimeout() const noexcept { return m_callTimeoutMs; }
 
 private:
-    Session(sqlite3 *db, std::string user, std::string path, SimConfig config);
+    Session(sqlite3 *db, std::string user, std::string path, SimConfig config, UserGrants grants);
 
     sqlite3 *m_db;
     std::string m_path;
     std::string m_user;
     SimConfig m_config;
     long m_commits = 0; // commits of rows so far, for ORACLE_SIM_LOSE_COMMIT
+    UserGrants m_grants;
     NlsSettings m_nls;
     Catalog m_catalog;
     std::unordered_map<std::string, std::unique_ptr<SqliteStatement>> m_statements;
     bool m_inTransaction = false;
     bool m_dirty = false;
     bool m_connected = true;
+    ub4 m_callTimeoutMs = 0;
     std::map<std::string, std::int64_t> m_currentValues;
 };
 

@@ -36,6 +36,10 @@ SimConfig SimConfig::fromEnvironment()
         c.loseCommitAt = std::strtol(v, nullptr, 10);
     if (const char *v = env("ORACLE_SIM_DELAY_MS"))
         c.delayMs = std::strtod(v, nullptr);
+    if (const char *v = env("ORACLE_SIM_DDL_DELAY_MS"))
+        c.ddlDelayMs = std::strtod(v, nullptr);
+    if (const char *v = env("ORACLE_SIM_DML_DELAY_MS"))
+        c.dmlDelayMs = std::strtod(v, nullptr);
     if (const char *v = env("ORACLE_SIM_MAX_IDENTIFIER"))
         c.maxIdentifier = std::strtoul(v, nullptr, 10) >= 128 ? 128 : 30;
     if (const char *v = env("ORACLE_SIM_LOCK_TIMEOUT_MS"))

@@ -15,6 +15,8 @@ struct SimConfig {
     std::optional<OraError> dropError;
     long loseCommitAt = 0;             // ORACLE_SIM_LOSE_COMMIT=N (of the session)
     double delayMs = 0;                // ORACLE_SIM_DELAY_MS=d
+    double ddlDelayMs = 0;             // ORACLE_SIM_DDL_DELAY_MS=d, on top of the round trip
+    double dmlDelayMs = 0;             // ORACLE_SIM_DML_DELAY_MS=d, on top of the round trip
     std::size_t maxIdentifier = 30;    // ORACLE_SIM_MAX_IDENTIFIER=128
     int lockTimeoutMs = 5000;          // ORACLE_SIM_LOCK_TIMEOUT_MS
 

@@ -135,7 +135,7 @@ void StatementHandle::checkBinds(const std::vector<int> &outputs, bool dml) cons
     auto isOutput = [&](ub4 position) {
         return std::find(outputs.begin(), outputs.end(), static_cast<int>(position) - 1) != outputs.end();
     };
-    bool longSeen = false;
+    bool lobOrLongSeen = false;
     for (const auto &[position, bind] : m_binds) {
         if (isOutput(position)) {
             // RETURNING ... INTO takes its values through OCIBindDynamic callbacks only.
@@ -146,11 +146,12 @@ void StatementHandle::checkBinds(const std::vector<int> &outputs, bool dml) cons
         // UNVERIFIED: the error Oracle gives for an OCIDate bound with another size than its own.
         if (bind->dty() == oci::SQLT_ODT && bind->valueSize() != static_cast<sb8>(sizeof(oci::OCIDate)))
             throw OraError::of(1460);
-        // Oracle decides from the bind's maximum size, not from the values it holds this time.
-        if (dml && bind->isLong())
-            longSeen = true;
-        else if (dml && longSeen)
+        // Oracle wants LOB and LONG binds at the end of the list: no bind that may be over 4000 bytes
+        // (by its maximum size, not the values it holds this time) may follow one, unless it is one
+        // itself.
+        if (dml && lobOrLongSeen && bind->mayExceed4000Bytes() && !bind->isLobOrLong())
             throw OraError::of(24816);
+        lobOrLongSeen = lobOrLongSeen || bind->isLobOrLong();
     }
 }
 
@@ -233,13 +234,20 @@ sword StatementHandle::execute(ServiceContext &svc, ErrorHandle &err, ub4 iters,
     }
     if (session.config().failExecuteAt == number && session.config().failError)
         throw *session.config().failError;
-    session.roundTrip();
 
     m_rowCount = 0;
     m_rowsFetched = 0;
     m_dmlErrors = 0;
     m_executed = false;
-    const SqlStatement &st = parsed(session);
+    const SqlStatement *statement = nullptr;
+    try {
+        statement = &parsed(session);
+    } catch (...) {
+        session.roundTrip(); // the server parses: a statement it refuses costs the trip too
+        throw;
+    }
+    const SqlStatement &st = *statement;
+    session.roundTrip(st.isDdl() ? session.config().ddlDelayMs : st.isDml() ? session.config().dmlDelayMs : 0);
     if (mode & oci::PARSE_ONLY)
         return oci::SUCCESS;
 

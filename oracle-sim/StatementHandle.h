@@ -43,7 +43,7 @@ private:
     const SqlStatement &parsed(Session &session);
     std::vector<SqlValue> readBinds(ub4 iteration, const std::vector<int> &outputs) const;
     // What Oracle refuses of the binds as a whole, before any row: static RETURNING binds (ORA-24369),
-    // an ordinary bind after one that may be over 4000 bytes (ORA-24816), DATE binds of another size.
+    // a bind that may be over 4000 bytes after a LOB or LONG one (ORA-24816), DATE binds of another size.
     void checkBinds(const std::vector<int> &outputs, bool dml) const;
     void applySessionSettings(Session &session, const AlterSession &settings);
     sword executeDml(Session &session, ErrorHandle &err, ub4 iters, ub4 rowoff, ub4 mode);

@@ -228,6 +228,32 @@ TEST_F(CliTest, MissingPasswordsBadArgumentsAndAServerThatRefuses)
     EXPECT_FALSE(has(json, "wrong")) << json;
 }
 
+TEST_F(CliTest, SlowDdlRunsToItsEndAndAnInsertPastTheOracleTimeoutEndsTheRun)
+{
+    rig({"create table a (id int primary key, note varchar(20) not null)",
+         "insert into a select seq, concat('n', seq) from seq_1_to_20", "create table b (id int primary key)",
+         "insert into b values (1)"});
+    std::string out;
+    // Every create, primary key, NOT NULL and drop takes 1.5 s: longer than the limit, and no matter.
+    EXPECT_EQ(run(args("convert", {"--oracle-timeout", "1", "--keep-schema", "a", "b"}),
+                  withPasswords({"ORACLE_SIM_DDL_DELAY_MS=1500"}), out),
+              0)
+        << out;
+    EXPECT_TRUE(has(out, "Insert table A 20 Rows ...Done")) << out;
+
+    // An insert is no such work: at 1.5 s it ends the run, saying which server did not answer.
+    EXPECT_EQ(
+        run(args("convert", {"--oracle-timeout", "1", "a", "b"}), withPasswords({"ORACLE_SIM_DML_DELAY_MS=1500"}), out),
+        1)
+        << out;
+    EXPECT_TRUE(has(out, "Oracle did not answer within 1 second (ORA-03156: OCI call timed out)")) << out;
+    EXPECT_TRUE(has(out, "Tables not converted: a, b.")) << out;
+
+    EXPECT_EQ(run(args("convert", {"--oracle-timeout", "soon", "a"}), withPasswords(), out), 2) << out;
+    EXPECT_TRUE(has(out, "--oracle-timeout takes a number of seconds (0 for no limit)")) << out;
+    EXPECT_EQ(run(args("convert", {"--mysql-timeout", "-1", "a"}), withPasswords(), out), 2) << out;
+}
+
 TEST_F(CliTest, PasswordsAreAskedOnATerminalWithoutEcho)
 {
     rig(kTables);

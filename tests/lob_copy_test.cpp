@@ -1,6 +1,6 @@
 // Large objects and the binds Oracle judges by size, copied end to end from the sandbox MariaDB into
 // the stand-in and read back byte for byte: a 2 MiB CLOB beside a 100 MB BLOB, two CLOB columns of
-// 10 kB and 3 kB, and a chunk of rows whose dates are all NULL.
+// 10 kB and 3 kB, a 40 kB CLOB listed before a full varchar, and a chunk of rows whose dates are all NULL.
 #include "support/EngineRig.h"
 
 #include "convert/NameRules.h"
@@ -83,8 +83,7 @@ TEST_F(LobCopy, ATwoMegabyteClobAndAHundredMegabyteBlobArriveWhole)
 
 TEST_F(LobCopy, TwoClobColumnsOfTenAndThreeKilobytesArriveWhole)
 {
-    // Bound as bytes, the 10 kB value's bind is over 4000 bytes and the 3 kB one's is not: Oracle
-    // takes no ordinary bind after a long one.
+    // Bound as bytes, the 10 kB value's bind is over 4000 bytes and the 3 kB one's is not.
     EngineRig rig({"create table t (id int primary key, a longtext, b longtext)",
                    "insert into t select seq, repeat(concat('a', seq % 10), 5 * 1024), "
                    "repeat(concat('é', seq % 10), 1024) from seq_1_to_250"});
@@ -99,6 +98,30 @@ TEST_F(LobCopy, TwoClobColumnsOfTenAndThreeKilobytesArriveWhole)
         EXPECT_TRUE(sameBytes(source[row][0].data, target[row][0].data)) << "row " << row;
         EXPECT_TRUE(sameBytes(source[row][1].data, target[row][1].data)) << "row " << row;
     }
+}
+
+TEST_F(LobCopy, AFortyKilobyteClobBeforeAFullVarcharAndADatetimeArrivesWhole)
+{
+    // The 40 kB CLOB goes through a temporary LOB, whose locator Oracle takes only after every bind
+    // that may be over 4000 bytes: the 5 kB text bound as bytes, which the table lists after it. The
+    // varchar holds 2000 two-byte characters.
+    EngineRig rig({"create table t (id int primary key, body longtext, name varchar(2000), created datetime, "
+                   "note text)",
+                   "insert into t select seq, repeat(concat('Grüße', seq), 5000), repeat('ß', 2000), "
+                   "'2024-02-29 23:59:58' + interval seq second, repeat(concat('n', seq), 2500) from seq_1_to_3"});
+    const auto result = copy(rig);
+    ASSERT_TRUE(result.success) << result.message;
+    EXPECT_EQ(result.rows, 3u);
+    EXPECT_TRUE(result.rejected.empty()) << result.rejected.front().message;
+    const auto source = rig.mysqlRows("select body, name, created, note from t order by id");
+    const auto target = rig.oracleRows("select \"BODY\", \"NAME\", \"CREATED\", \"NOTE\" from \"T\" order by \"ID\"");
+    ASSERT_EQ(target.size(), 3u);
+    ASSERT_EQ(source[0][0].data.size(), 40000u);
+    ASSERT_EQ(source[0][1].data.size(), 4000u);
+    for (std::size_t row = 0; row < 3; ++row)
+        for (std::size_t column = 0; column < 4; ++column)
+            EXPECT_TRUE(sameBytes(source[row][column].data, target[row][column].data))
+                << "row " << row << ", column " << column;
 }
 
 TEST_F(LobCopy, AChunkWhoseDatesAreAllNullStillBindsWholeDates)

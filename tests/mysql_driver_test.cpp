@@ -5,6 +5,7 @@
 #include "db/Error.h"
 #include "db/MySqlLiterals.h"
 #include "db/Profiles.h"
+#include "db/UntimedCalls.h"
 #include "support/MySqlSandbox.h"
 
 #include <gtest/gtest.h>
@@ -146,6 +147,52 @@ TEST(MySqlOpen, AConnectTimeoutInTheOptionFilesIsTheWaitForReadsToo)
     setenv("HOME", realHome.c_str(), 1);
     std::filesystem::remove_all(home);
     EXPECT_THROW(single(*hasty, "select sleep(3)"), db::ConnectionLostError);
+}
+
+TEST(MySqlTimeout, AChosenWaitCutsAQuietCallAndAnUntimedScopeWaitsForIt)
+{
+    MORVANE_REQUIRE_SANDBOX();
+    auto connection = db::createMySqlConnection();
+    connection->replaceProfile(testsupport::sourceProfile());
+    connection->setCallTimeout(1);
+    connection->open();
+    connection->execute("set @mine = 'the connection''s own session'");
+    {
+        // A full-table measurement sends nothing until it ends; here it may take as long as it needs.
+        const db::UntimedCalls untimed(*connection);
+        EXPECT_EQ(single(*connection, "select sleep(2)"), "0");
+        EXPECT_EQ(single(*connection, "select @mine"), "") << "the scope has a session of its own";
+        auto dataSet = connection->createDataSet();
+        dataSet->open("select sleep(2) as s");
+        EXPECT_EQ(dataSet->value(0).data, "0");
+    }
+    EXPECT_EQ(single(*connection, "select @mine"), "the connection's own session");
+    try {
+        single(*connection, "select sleep(3)");
+        ADD_FAILURE() << "a call of 3 s went through under a limit of 1 s";
+    } catch (const db::CallTimeoutError &e) {
+        EXPECT_STREQ(e.what(), "The MySQL server did not answer within 1 second: Lost connection to server during "
+                               "query");
+        EXPECT_EQ(e.seconds(), 1u);
+        EXPECT_EQ(e.statement(), "select sleep(3)");
+    }
+
+    // 0: no limit at all. A lost connection that was no wait is not called one.
+    auto patient = db::createMySqlConnection();
+    patient->replaceProfile(testsupport::sourceProfile());
+    patient->setCallTimeout(0);
+    patient->open();
+    EXPECT_EQ(single(*patient, "select sleep(2)"), "0");
+    const std::string id = single(*patient, "select connection_id()");
+    auto killer = testsupport::connectSandbox();
+    try {
+        killer->execute("kill " + id);
+        single(*patient, "select 1");
+        ADD_FAILURE() << "a killed session answered";
+    } catch (const db::CallTimeoutError &e) {
+        ADD_FAILURE() << e.what();
+    } catch (const db::ConnectionLostError &) {
+    }
 }
 
 TEST(MySqlOpen, CharacterSetIsUtf8mb4UnlessTheProfileNamesOne)

@@ -7,8 +7,13 @@
 #include "db/OciDiagnostics.h"
 #include "db/OciInsertPlan.h"
 #include "db/OciMarkers.h"
+#include "db/OracleServerInfo.h"
+#include "db/OracleSessionRights.h"
 #include "db/Profiles.h"
 #include "db/TargetTable.h"
+#include "db/UntimedCalls.h"
+#include "support/ChildTest.h"
+#include "support/Env.h"
 #include "support/OracleTarget.h"
 
 #include <gtest/gtest.h>
@@ -34,7 +39,13 @@ std::unique_ptr<db::Connection> connect(const testsupport::OracleTarget &sim)
     return connection;
 }
 
-std::string selfPath() { return std::filesystem::read_symlink("/proc/self/exe").string(); }
+// A command that runs this program's helper cases of the filter with what comes first ("env ...").
+std::vector<std::string> withChildTest(std::vector<std::string> first, const std::string &filter)
+{
+    const auto child = testsupport::childTestCommand(filter);
+    first.insert(first.end(), child.begin(), child.end());
+    return first;
+}
 
 class OciDriver : public testing::Test {
 protected:
@@ -112,10 +123,8 @@ TEST(OciLogon, UnknownServiceAndBadPasswordCarryOraclesText)
 
 // Runs in a child process started by the tests below: the client library is loaded once per process,
 // and the library search path is read when a process starts.
-TEST(ClientLibraryProbe, ReportsWhatOpenSays)
+MORVANE_CHILD_TEST(ClientLibraryProbe, ReportsWhatOpenSays)
 {
-    if (!std::getenv("MORVANE_OCI_PROBE"))
-        GTEST_SKIP() << "run by ClientLibrary tests in a child process";
     auto connection = db::createOracleConnection();
     connection->replaceProfile(db::oracleTargetProfile("ANY", "scott", "tiger"));
     try {
@@ -131,9 +140,9 @@ TEST(ClientLibraryProbe, ReportsWhatOpenSays)
 TEST(ClientLibrary, MissingLibraryIsAClearErrorNotACrash)
 {
     std::string out;
-    int status = testsupport::runCommand({"env", "-u", "ORACLE_HOME", "LD_LIBRARY_PATH=/nonexistent-morvane-lib",
-                                          "MORVANE_OCI_PROBE=1", selfPath(), "--gtest_filter=ClientLibraryProbe.*"},
-                                         &out);
+    int status = testsupport::runCommand(
+        withChildTest({"env", "-u", "ORACLE_HOME", "LD_LIBRARY_PATH=/nonexistent-morvane-lib"}, "ClientLibraryProbe.*"),
+        &out);
     EXPECT_EQ(status, 0) << out;
     EXPECT_NE(out.find("PROBE ClientLibraryError[Cannot load the Oracle client library (64-bit). Tried: libclntsh.so, "
                        "libclntsh.so.19.1"),
@@ -156,9 +165,9 @@ TEST(ClientLibrary, LibraryWithoutTheFunctionsIsNamedWithTheMissingOne)
     std::filesystem::create_symlink(std::filesystem::canonical(info.dli_fname), folder / "libclntsh.so");
 
     std::string out;
-    int status = testsupport::runCommand({"env", "-u", "ORACLE_HOME", "LD_LIBRARY_PATH=" + folder.string(),
-                                          "MORVANE_OCI_PROBE=1", selfPath(), "--gtest_filter=ClientLibraryProbe.*"},
-                                         &out);
+    int status = testsupport::runCommand(
+        withChildTest({"env", "-u", "ORACLE_HOME", "LD_LIBRARY_PATH=" + folder.string()}, "ClientLibraryProbe.*"),
+        &out);
     std::filesystem::remove_all(folder);
     EXPECT_EQ(status, 0) << out;
     EXPECT_NE(out.find("PROBE ClientLibraryError[Oracle client library "), std::string::npos) << out;
@@ -167,17 +176,16 @@ TEST(ClientLibrary, LibraryWithoutTheFunctionsIsNamedWithTheMissingOne)
 
 // Run in a child process by OciLostSession below: the stand-in counts executes over the whole process,
 // so the session is dropped at a known step only in a process that starts fresh.
-TEST(LostSessionProbe, ApplyMeetsADroppedSession)
+MORVANE_CHILD_TEST(LostSessionProbe, ApplyMeetsADroppedSession)
 {
     const char *mode = std::getenv("MORVANE_OCI_LOST_PROBE");
-    if (!mode)
-        GTEST_SKIP() << "run by OciLostSession in a child process";
+    ASSERT_NE(mode, nullptr) << "started by OciLostSession, which sets MORVANE_OCI_LOST_PROBE";
     testsupport::OracleTarget sim;
-    auto conn = connect(sim);                                           // executes 1-3: session settings
-    conn->execute("create table \"L\" (\"ID\" number, \"NOTE\" clob)"); // 4
+    auto conn = connect(sim); // executes 1-3: session settings, 4: what the server allows
+    conn->execute("create table \"L\" (\"ID\" number, \"NOTE\" clob)"); // 5
     auto table = conn->createTargetTable("oracleinsertdata");
     table->setApplyMode(std::string(mode) == "array" ? db::ApplyMode::Array : db::ApplyMode::RowByRow);
-    table->open("L"); // 5
+    table->open("L"); // 6
     for (int i = 0; i < 3; ++i) {
         table->append();
         table->setValue("ID", Value::integer(i));
@@ -185,7 +193,7 @@ TEST(LostSessionProbe, ApplyMeetsADroppedSession)
         table->post();
     }
     try {
-        table->apply(); // array: execute 6; row by row: 6, 7 (dropped), 8
+        table->apply(); // array: execute 7; row by row: 7, 8 (dropped), 9
         std::cout << "PROBE applied\n";
     } catch (const db::ConnectionLostError &e) {
         std::cout << "PROBE lost[" << e.what() << "] code=" << e.code() << "\n";
@@ -207,19 +215,139 @@ TEST(OciLostSession, ALostSessionFailsTheWholeApplyAndClosesTheConnection)
         std::string dropAt, expected;
     };
     for (const Case &c :
-         {Case{"array", "6", endOfFile + "] code=3113"}, Case{"rowbyrow", "7", endOfFile + "] code=3113"},
-          Case{"array", "6:" + malformed, malformed + "] code=3137"}}) {
+         {Case{"array", "7", endOfFile + ")] code=3113"}, Case{"rowbyrow", "8", endOfFile + ")] code=3113"},
+          Case{"array", "7:" + malformed, malformed + ")] code=3137"}}) {
         SCOPED_TRACE(c.mode + (" " + c.dropAt));
         std::string out;
-        int status = testsupport::runCommand({"env", std::string("MORVANE_OCI_LOST_PROBE=") + c.mode,
-                                              "ORACLE_SIM_DROP_AFTER=" + c.dropAt, selfPath(),
-                                              "--gtest_filter=LostSessionProbe.*"},
-                                             &out);
+        int status = testsupport::runCommand(
+            withChildTest({"env", std::string("MORVANE_OCI_LOST_PROBE=") + c.mode, "ORACLE_SIM_DROP_AFTER=" + c.dropAt},
+                          "LostSessionProbe.*"),
+            &out);
         EXPECT_EQ(status, 0) << out;
-        EXPECT_NE(out.find("PROBE lost[" + c.expected), std::string::npos) << out;
+        EXPECT_NE(out.find("PROBE lost[The connection to Oracle was lost (" + c.expected), std::string::npos) << out;
         EXPECT_NE(out.find("PROBE pending=3 open=0"), std::string::npos) << out;
         EXPECT_NE(out.find("PROBE rows=0"), std::string::npos) << "nothing of the apply may stay\n" << out;
     }
+}
+
+TEST(OciCallTimeout, DdlTakesAsLongAsItNeedsAndAnInsertPastTheLimitEndsTheSession)
+{
+    MORVANE_REQUIRE_STAND_IN("DDL and inserts made slow");
+    testsupport::ScopedEnv ddl("ORACLE_SIM_DDL_DELAY_MS", "1500");
+    testsupport::ScopedEnv dml("ORACLE_SIM_DML_DELAY_MS", "1500");
+    testsupport::OracleTarget sim;
+    auto conn = db::createOracleConnection();
+    conn->replaceProfile(sim.profile());
+    conn->setCallTimeout(1);
+    conn->open();
+
+    conn->execute("create table \"T\" (\"ID\" number)"); // DDL: no limit
+    auto table = conn->createTargetTable("oracleinsertdata");
+    table->open("T");
+    auto addRow = [&](std::int64_t id) {
+        table->append();
+        table->setValue("ID", Value::integer(id));
+        table->post();
+    };
+    addRow(1);
+    {
+        const db::UntimedCalls untimed(*conn); // the caller says this one may take as long as the data
+        EXPECT_EQ(table->apply().written, 1u);
+    }
+    addRow(2);
+    try {
+        table->apply();
+        ADD_FAILURE() << "an insert of 1.5 s went through under a limit of 1 s";
+    } catch (const db::CallTimeoutError &e) {
+        EXPECT_STREQ(e.what(), "Oracle did not answer within 1 second (ORA-03156: OCI call timed out)");
+        EXPECT_EQ(e.code(), 3156);
+        EXPECT_EQ(e.seconds(), 1u);
+    }
+    EXPECT_FALSE(conn->isOpen()) << "a session whose call was cut is not used again";
+    EXPECT_EQ(table->pendingCount(), 1u);
+    auto other = connect(sim);
+    EXPECT_EQ(other->query("select count(*) from \"T\"").at(0).at(0).data, "1");
+}
+
+TEST_F(OciDriver, TheSessionsRightsAreReadFromTheViewsEveryUserCanRead)
+{
+    // Whatever the schema, a session that could log on holds CREATE SESSION.
+    const auto own = db::readOracleSessionRights(*m_conn);
+    EXPECT_TRUE(own.has("CREATE SESSION"));
+    EXPECT_FALSE(own.defaultTablespace.empty());
+    EXPECT_TRUE(own.unreadable.empty()) << own.unreadable.front();
+}
+
+TEST_F(OciDriver, WhatTheServerAllowsIsReadAtLogon)
+{
+    const db::OracleServerInfo *info = db::oracleServerInfo(*m_conn);
+    ASSERT_NE(info, nullptr);
+    EXPECT_GE(info->major, 11) << info->banner;
+    EXPECT_TRUE(info->maxIdentifierBytes == 30 || info->maxIdentifierBytes == 128) << info->maxIdentifierBytes;
+    if (differences().standIn) {
+        EXPECT_EQ(info->summary(), "Oracle 19.3, names up to 30 bytes, MAX_STRING_SIZE STANDARD, COMPATIBLE 12.1.0.2");
+        EXPECT_EQ(info->maxVarchar2Bytes(), 4000u);
+    }
+    EXPECT_EQ(db::oracleServerInfo(*db::createOracleConnection()), nullptr) << "not open";
+}
+
+TEST(OciServerInfo, LongNamesFromTheClientAndParametersOnlyWhereReadable)
+{
+    MORVANE_REQUIRE_STAND_IN("a server playing 12.2 and later, and a user without dictionary rights");
+    testsupport::ScopedEnv longNames("ORACLE_SIM_MAX_IDENTIFIER", "128");
+    testsupport::OracleSim sim;
+    sim.createUser("plain", "pw", "CREATE SESSION");
+    auto open = [&](const std::string &user, const std::string &password) {
+        auto c = db::createOracleConnection();
+        c->replaceProfile(sim.profile(user, password));
+        c->open();
+        return c;
+    };
+    auto scott = open("scott", "tiger");
+    EXPECT_EQ(db::oracleServerInfo(*scott)->summary(),
+              "Oracle 19.3, names up to 128 bytes, MAX_STRING_SIZE STANDARD, COMPATIBLE 19.0.0");
+    auto plain = open("plain", "pw");
+    EXPECT_EQ(db::oracleServerInfo(*plain)->summary(),
+              "Oracle 19.3, names up to 128 bytes, MAX_STRING_SIZE not readable");
+    EXPECT_EQ(db::oracleServerInfo(*plain)->maxVarchar2Bytes(), 4000u) << "unknown is the limit every server takes";
+
+    int major = 0, minor = 0;
+    EXPECT_TRUE(db::parseOracleRelease("Oracle Database 11g Enterprise Edition Release 11.2.0.4.0 - 64bit Production",
+                                       major, minor));
+    EXPECT_EQ(major * 100 + minor, 1102);
+    EXPECT_TRUE(db::parseOracleRelease("Oracle Database 23ai Free Release 23.0.0.0.0 - Develop, Learn, and Run for "
+                                       "Free\nVersion 23.4.0.24.05",
+                                       major, minor));
+    EXPECT_EQ(major * 100 + minor, 2304);
+    EXPECT_FALSE(db::parseOracleRelease("unknown", major, minor));
+}
+
+TEST(OciSessionRights, WhatALimitedUserLacksIsNamed)
+{
+    MORVANE_REQUIRE_STAND_IN("users made with chosen privileges");
+    testsupport::OracleSim sim;
+    sim.createUser("plain", "pw", "CREATE SESSION,CREATE TABLE");
+    sim.createUser("quota", "pw", "CONNECT,RESOURCE", "1000000");
+    auto open = [&](const std::string &user) {
+        auto c = db::createOracleConnection();
+        c->replaceProfile(sim.profile(user, "pw"));
+        c->open();
+        return c;
+    };
+    const auto plain = db::readOracleSessionRights(*open("plain"));
+    EXPECT_EQ(plain.privileges, (std::set<std::string>{"CREATE SESSION", "CREATE TABLE"}));
+    EXPECT_EQ(plain.defaultTablespace, "USERS");
+    EXPECT_TRUE(plain.quotas.empty());
+    EXPECT_EQ(plain.mayStoreRows(), std::optional<bool>(false));
+    EXPECT_TRUE(plain.missingToCreate(false).empty());
+    EXPECT_EQ(plain.missingToCreate(true), (std::vector<std::string>{"CREATE SEQUENCE"}));
+
+    const auto limited = db::readOracleSessionRights(*open("quota"));
+    ASSERT_EQ(limited.quotas.size(), 1u);
+    EXPECT_EQ(limited.quotas[0].tablespace, "USERS");
+    EXPECT_EQ(limited.quotas[0].maxBytes, std::optional<long long>(1000000));
+    EXPECT_EQ(limited.mayStoreRows(), std::optional<bool>(true));
+    EXPECT_TRUE(limited.missingToCreate(true).empty());
 }
 
 TEST_F(OciDriver, ExistenceTestComparesTheNameExactlyAndTheOwnerInUpperCase)
@@ -429,6 +557,42 @@ TEST_F(OciDriver, LargeObjectsOfSeveralMegabytesGoThroughTemporaryLobsAndSmallOn
     }
 }
 
+TEST_F(OciDriver, ALargeObjectBeforeLongValuesInTheTableStillGoesIn)
+{
+    // The order of the table puts a CLOB through a temporary LOB before a CLOB short enough to bind as
+    // bytes and before a character column of 4000 bytes: Oracle wants every LOB bind after those.
+    m_conn->execute("create table \"DOC\" (\"ID\" number, \"BODY\" clob, \"NAME\" varchar2(2000 char), "
+                    "\"NOTE\" clob, \"CREATED\" date)");
+    auto table = m_conn->createTargetTable("oracleinsertdata");
+    table->open("DOC");
+    const std::string body = textPattern(40000);
+    const std::string note = textPattern(5000);
+    std::string name;
+    for (int i = 0; i < 2000; ++i)
+        name += "ß";
+    for (std::int64_t id = 1; id <= 3; ++id) {
+        table->append();
+        table->setValue("ID", Value::integer(id));
+        table->setValue("BODY", Value::text(body));
+        table->setValue("NAME", Value::text(name));
+        table->setValue("NOTE", id == 2 ? Value::null() : Value::text(note));
+        table->setValue("CREATED", Value::of(ValueKind::DateTime, "2024-02-29 23:59:58"));
+        table->post();
+    }
+    const auto applied = table->apply();
+    EXPECT_TRUE(applied.rejected.empty()) << applied.rejected.front().message;
+    EXPECT_EQ(applied.written, 3u);
+    const auto read = rows("select \"ID\", \"BODY\", \"NAME\", \"NOTE\", \"CREATED\" from \"DOC\" order by 1");
+    ASSERT_EQ(read.size(), 3u);
+    for (const auto &row : read) {
+        SCOPED_TRACE(row[0].data);
+        EXPECT_TRUE(row[1].data == body) << row[1].data.size() << " bytes";
+        EXPECT_EQ(row[2].data, name);
+        EXPECT_TRUE(row[0].data == "2" ? row[3].isNull() : row[3].data == note);
+        EXPECT_EQ(row[4].data, "2024-02-29 23:59:58");
+    }
+}
+
 class OciApply : public OciDriver, public testing::WithParamInterface<db::ApplyMode> {};
 
 TEST_P(OciApply, RejectedRowsAreReportedWithOraclesTextAndTheOthersWritten)
@@ -591,10 +755,10 @@ TEST_F(OciDriver, InsertStatementTextWithAndWithoutLargeObjects)
                                         "  (\"ID\", \"Name\", \"D\")\r\n"
                                         "values\r\n"
                                         "  (?, ?, ?)\r\n");
-    // Large objects are bound as the locators of temporary LOBs, in the table's order.
+    // Large objects are bound as the locators of temporary LOBs, after every other column.
     table->open("ORDERS");
     EXPECT_EQ(table->insertStatement(), "insert into \"ORDERS\"\r\n"
-                                        "  (\"ID\", \"NOTE\", \"QTY\", \"pic\")\r\n"
+                                        "  (\"ID\", \"QTY\", \"NOTE\", \"pic\")\r\n"
                                         "values\r\n"
                                         "  (?, ?, ?, ?)\r\n");
     table->close();
@@ -610,7 +774,7 @@ TEST(OciMarkers, QuestionMarksBecomePositionalOutsideLiteralsIdentifiersAndComme
     EXPECT_EQ(db::positionalMarkers("?? -- ?"), ":1:2 -- ?");
 }
 
-TEST(OciInsertPlan, BindsThatMayBeLongFollowEveryOtherBind)
+TEST(OciInsertPlan, LobColumnsComeLastAndTheirLocatorsAfterEveryBindThatMayBeLong)
 {
     auto column = [](std::string name, int type, int size = 0) {
         db::ColumnInfo info;
@@ -619,18 +783,19 @@ TEST(OciInsertPlan, BindsThatMayBeLongFollowEveryOtherBind)
         info.size = size;
         return info;
     };
-    // A CLOB bound as bytes, a NUMBER, a BLOB through a temporary LOB, an empty CLOB, a DATE and a
-    // VARCHAR2 longer than 4000 bytes (MAX_STRING_SIZE=EXTENDED).
+    // A CLOB bound as bytes, a NUMBER, a BLOB through a temporary LOB, an empty CLOB, a DATE, a
+    // VARCHAR2 longer than 4000 bytes (MAX_STRING_SIZE=EXTENDED) and a CLOB through a temporary LOB.
     const std::vector<db::ColumnInfo> columns = {column("A", 112), column("B", 2, 22), column("c", 113),
-                                                 column("D", 112), column("E", 12, 7), column("F", 1, 32767)};
+                                                 column("D", 112), column("E", 12, 7), column("F", 1, 32767),
+                                                 column("G", 112)};
     using F = db::OciLobForm;
-    const auto plan =
-        db::OciInsertPlan::build("T", columns, {F::Bound, F::Bound, F::Temporary, F::Empty, F::Bound, F::Bound});
+    const auto plan = db::OciInsertPlan::build(
+        "T", columns, {F::Bound, F::Bound, F::Temporary, F::Empty, F::Bound, F::Bound, F::Temporary});
     EXPECT_EQ(plan.text, "insert into \"T\"\r\n"
-                         "  (\"B\", \"c\", \"D\", \"E\", \"A\", \"F\")\r\n"
+                         "  (\"B\", \"E\", \"F\", \"A\", \"D\", \"c\", \"G\")\r\n"
                          "values\r\n"
-                         "  (?, ?, EMPTY_CLOB(), ?, ?, ?)\r\n");
-    EXPECT_EQ(plan.bound, (std::vector<std::size_t>{1, 2, 4, 0, 5}));
+                         "  (?, ?, ?, ?, EMPTY_CLOB(), ?, ?)\r\n");
+    EXPECT_EQ(plan.bound, (std::vector<std::size_t>{1, 4, 5, 0, 2, 6}));
 }
 
 TEST(OciDiagnostics, OraclesTextLosesOnlyItsLineEndAndHelpLine)

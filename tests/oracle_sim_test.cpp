@@ -3,6 +3,7 @@
 // LOBs, transactions between sessions, and fault injection.
 
 #include "db/OciApi.h"
+#include "support/ChildTest.h"
 #include "support/OracleSim.h"
 #include "support/RawOci.h"
 
@@ -1000,20 +1001,15 @@ int runChild(const std::string &test, const std::string &variable, const std::st
 {
     setenv("ORACLE_SIM_TEST_CHILD", "1", 1);
     setenv(variable.c_str(), value.c_str(), 1);
-    char self[4096] = {};
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    int rc = testsupport::runCommand({std::string(self, n > 0 ? static_cast<std::size_t>(n) : 0),
-                                      "--gtest_filter=OracleSimFaultChild." + test},
-                                     out);
+    int rc = testsupport::runCommand(testsupport::childTestCommand("OracleSimFaultChild." + test), out);
     unsetenv(variable.c_str());
     unsetenv("ORACLE_SIM_TEST_CHILD");
     return rc;
 }
 
-TEST(OracleSimFaultChild, FailExecute)
+MORVANE_CHILD_TEST(OracleSimFaultChild, FailExecute)
 {
-    if (!inFaultChild())
-        GTEST_SKIP() << "runs only when started by OracleSimFaults";
+    ASSERT_TRUE(inFaultChild()) << "started by OracleSimFaults";
     testsupport::OracleSim sim;
     Conn db("scott", "tiger", sim.service());
     EXPECT_EQ(db.exec("create table t (id number)"), "");                                 // execute 1
@@ -1021,10 +1017,9 @@ TEST(OracleSimFaultChild, FailExecute)
     EXPECT_EQ(db.single("select count(*) from t"), "0");                                 // 3: the failure changed nothing
 }
 
-TEST(OracleSimFaultChild, DropAfter)
+MORVANE_CHILD_TEST(OracleSimFaultChild, DropAfter)
 {
-    if (!inFaultChild())
-        GTEST_SKIP() << "runs only when started by OracleSimFaults";
+    ASSERT_TRUE(inFaultChild()) << "started by OracleSimFaults";
     testsupport::OracleSim sim;
     Conn db("scott", "tiger", sim.service());
     Conn other("scott", "tiger", sim.service());

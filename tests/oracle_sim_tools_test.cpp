@@ -33,6 +33,15 @@ TEST_F(OracleSimToolsTest, AdminCreatesServicesAndUsers)
     EXPECT_NE(out.find("Usage"), std::string::npos);
     EXPECT_NE(testsupport::runCommand({toolDir + "oracle-sim-admin", "create-user", "../escape", "u", "p"}, &out), 0);
     EXPECT_NE(out.find("not a service name"), std::string::npos) << out;
+    EXPECT_EQ(testsupport::runCommand({toolDir + "oracle-sim-admin", "create-user", sim.service(), "u", "p",
+                                       "--privileges", "CREATE SESSION,DROP DATABASE"},
+                                      &out),
+              2);
+    EXPECT_NE(out.find("'DROP DATABASE' is no privilege or role the stand-in knows"), std::string::npos) << out;
+    EXPECT_EQ(testsupport::runCommand(
+                  {toolDir + "oracle-sim-admin", "create-user", sim.service(), "u", "p", "--quota", "plenty"}, &out),
+              2);
+    EXPECT_NE(out.find("--quota takes a number of bytes or UNLIMITED"), std::string::npos) << out;
 
     // An existing user gets the new password; the old one stops working.
     sim.createUser("scott", "lion");

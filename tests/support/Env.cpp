@@ -10,4 +10,8 @@ std::string env(const char *name, const std::string &fallback)
     return v ? std::string(v) : fallback;
 }
 
+ScopedEnv::ScopedEnv(const char *name, const char *value) : m_name(name) { setenv(name, value, 1); }
+
+ScopedEnv::~ScopedEnv() { unsetenv(m_name); }
+
 } // namespace testsupport

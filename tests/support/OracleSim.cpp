@@ -62,14 +62,30 @@ OracleSim::~OracleSim()
     std::filesystem::remove_all(m_home, ec);
 }
 
+namespace {
+
+void runAdmin(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), std::string(MORVANE_BINARY_DIR) + "/oracle-sim/oracle-sim-admin");
+    std::string out;
+    if (runCommand(arguments, &out) != 0)
+        throw std::runtime_error("oracle-sim-admin create-user failed: " + out);
+}
+
+} // namespace
+
 void OracleSim::createUser(const std::string &user, const std::string &password) const
 {
-    std::string out;
-    int rc = runCommand({std::string(MORVANE_BINARY_DIR) + "/oracle-sim/oracle-sim-admin", "create-user", m_service,
-                         user, password},
-                        &out);
-    if (rc != 0)
-        throw std::runtime_error("oracle-sim-admin create-user failed: " + out);
+    runAdmin({"create-user", m_service, user, password});
+}
+
+void OracleSim::createUser(const std::string &user, const std::string &password, const std::string &privileges,
+                           const std::string &quota) const
+{
+    std::vector<std::string> arguments = {"create-user", m_service, user, password, "--privileges", privileges};
+    if (!quota.empty())
+        arguments.insert(arguments.end(), {"--quota", quota});
+    runAdmin(arguments);
 }
 
 std::vector<std::string> OracleSim::profile() const { return profile(m_user, m_password); }

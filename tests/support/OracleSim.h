@@ -20,8 +20,11 @@ public:
     // The twelve target profile lines for this service's user (or another user/password).
     std::vector<std::string> profile() const;
     std::vector<std::string> profile(const std::string &user, const std::string &password) const;
-    // Adds another user to the service.
+    // Adds another user to the service: with every privilege, or with the privileges and roles of the
+    // list ("CREATE SESSION,CREATE TABLE") and the quota on USERS given ("UNLIMITED", bytes, or none).
     void createUser(const std::string &user, const std::string &password) const;
+    void createUser(const std::string &user, const std::string &password, const std::string &privileges,
+                    const std::string &quota = {}) const;
 
 private:
     std::string m_service = "TESTSVC";

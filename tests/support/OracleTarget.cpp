@@ -2,6 +2,7 @@
 
 #include "db/ConnectionProfile.h"
 #include "db/Drivers.h"
+#include "db/Error.h"
 #include "db/Profiles.h"
 
 #include <gtest/gtest.h>
@@ -41,8 +42,25 @@ OracleTarget::OracleTarget()
     m_user = login.substr(0, slash);
     m_password = login.substr(slash + 1, at - slash - 1);
     m_service = login.substr(at + 1);
-    m_differences = {false, false, false, false, false};
+    m_differences = {false, false, false, false, false, false};
     m_tablesBefore = tableNames();
+    m_differences.extendedStrings = takesLongVarchar2();
+}
+
+// Whether the server takes a VARCHAR2 of 4001 bytes: a table made to find out, and dropped. The
+// instance's MAX_STRING_SIZE itself is readable only with a dictionary privilege.
+bool OracleTarget::takesLongVarchar2() const
+{
+    auto connection = db::createOracleConnection();
+    connection->replaceProfile(profile());
+    connection->open();
+    try {
+        connection->execute("create table \"MORVANE_STRING_PROBE\" (\"C\" varchar2(4001))");
+    } catch (const db::Error &) {
+        return false;
+    }
+    connection->execute("drop table \"MORVANE_STRING_PROBE\" purge");
+    return true;
 }
 
 OracleTarget::~OracleTarget()

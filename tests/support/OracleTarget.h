@@ -23,8 +23,11 @@ struct OracleDifferences {
     // ORACLE_SIM_FAIL_EXECUTE, ORACLE_SIM_DROP_AFTER, ORACLE_SIM_DELAY_MS: the stand-in's alone.
     bool faultInjection = true;
     // A fresh stand-in service holds nothing; a real schema may hold tables of its own, which tests
-    // leave alone: they drop only the tables they made.
+    // leave alone: they drop only the tables they made, and count only those.
     bool freshSchema = true;
+    // MAX_STRING_SIZE=EXTENDED: VARCHAR2 up to 32767 bytes, so VARCHAR2(4001 CHAR) is taken and a
+    // VARCHAR2(n CHAR) holds up to 4n bytes. The stand-in plays STANDARD; a real server is asked.
+    bool extendedStrings = false;
     // Not yet known: what Oracle answers an OCIDate bound with another size (the stand-in: ORA-01460),
     // and the figures of ORA-12899 when only the 4000-byte cap of a CHAR-semantics column is passed.
 };
@@ -58,6 +61,7 @@ public:
 
 private:
     std::vector<std::string> tableNames() const;
+    bool takesLongVarchar2() const;
 
     std::unique_ptr<OracleSim> m_sim;
     OracleDifferences m_differences;
