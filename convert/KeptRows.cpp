@@ -4,6 +4,7 @@
 #include "ValueCanon.h"
 
 #include "db/Connection.h"
+#include "db/UntimedCalls.h"
 
 #include <algorithm>
 #include <set>
@@ -91,6 +92,9 @@ std::vector<char> KeptRows::held(const std::vector<std::vector<db::Value>> &keys
     if (where.empty())
         return found;
     std::set<std::string> there;
+    // Indexed by the table's key, this is quick; a table whose key an earlier run did not make yet is
+    // read whole.
+    const db::UntimedCalls untimed(m_oracle);
     for (const auto &row :
          m_oracle.query("select " + columns + " from " + quoteOracleName(m_target) + " where " + where, binds))
         there.insert(canonicalKey(row));

@@ -12,6 +12,7 @@
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/Error.h"
+#include "db/UntimedCalls.h"
 
 #include <memory>
 #include <optional>
@@ -75,6 +76,7 @@ public:
         if (!m_ctx.counter || !m_target)
             return;
         try {
+            const db::UntimedCalls untimed(*m_ctx.counter);
             const long long now =
                 m_ctx.counter->query("select count(*) from " + quoteOracleName(m_names.target)).at(0).at(0).toInteger();
             const long long mine = now - m_heldBefore - static_cast<long long>(m_result.alreadyThere);
@@ -175,7 +177,7 @@ private:
     void copyIntoKeptTable(SourceReader &reader)
     {
         const std::string table = quoteOracleName(m_names.target);
-        m_heldBefore = m_ctx.oracleInsert.query("select count(*) from " + table).at(0).at(0).toInteger();
+        m_heldBefore = untimedCount(m_ctx.oracleInsert, "select count(*) from " + table);
         if (m_heldBefore == 0)
             return copyAll(reader);
         m_continued = true;
@@ -183,10 +185,7 @@ private:
         if (m_keyColumns.empty() || !keyInTarget(reader)) {
             if (m_ctx.kept == KeptTable::Resume) {
                 const long long inMySql =
-                    m_ctx.rowSource.query("select count(*) from " + quoteMySqlName(m_names.source))
-                        .at(0)
-                        .at(0)
-                        .toInteger();
+                    untimedCount(m_ctx.rowSource, "select count(*) from " + quoteMySqlName(m_names.source));
                 if (inMySql == m_heldBefore) {
                     m_result.notes.push_back("Table " + m_names.target + " already holds " + held +
                                              " rows, as many as MySQL: nothing is added");
@@ -211,7 +210,11 @@ private:
         }
         std::string keyText;
         std::vector<db::Value> largest = largestKeyInOracle(keyText);
-        const long long upTo = reader.countUpTo(largest);
+        long long upTo = 0;
+        {
+            const db::UntimedCalls untimed(m_ctx.rowSource);
+            upTo = reader.countUpTo(largest);
+        }
         if (upTo == m_heldBefore) {
             // Oracle holds MySQL's rows up to its largest key whole: the copy goes on after it.
             m_kept.reset();
@@ -245,9 +248,17 @@ private:
         return true;
     }
 
+    // A count over a whole table, which takes as long as it takes.
+    static long long untimedCount(db::Connection &connection, const std::string &sql)
+    {
+        const db::UntimedCalls untimed(connection);
+        return connection.query(sql).at(0).at(0).toInteger();
+    }
+
     // The largest key Oracle holds, in the form the MySQL reader compares, and as text for the log.
     std::vector<db::Value> largestKeyInOracle(std::string &text)
     {
+        const db::UntimedCalls untimed(m_ctx.oracleInsert); // sorts the whole table
         const std::vector<std::size_t> key = keyPositions(m_keyNames);
         std::string sql = "select ";
         std::string order;

@@ -7,6 +7,7 @@
 
 #include "db/Connection.h"
 #include "db/Error.h"
+#include "db/UntimedCalls.h"
 
 namespace convert {
 
@@ -19,6 +20,8 @@ std::map<std::string, NullingValues> countNulling(db::Connection &catalog, const
     std::map<std::string, NullingValues> counts;
     if (columns.empty())
         return counts;
+    // One read of the whole table: as long as it takes.
+    const db::UntimedCalls untimed(catalog);
     std::string sql = "select ";
     for (std::size_t i = 0; i < columns.size(); ++i) {
         const std::string c = quoteMySqlName(columns[i].name);

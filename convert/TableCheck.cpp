@@ -11,6 +11,7 @@
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/Error.h"
+#include "db/UntimedCalls.h"
 
 #include <cstdlib>
 #include <map>
@@ -109,6 +110,7 @@ std::string meaningNote(const SourceColumn &column, const ConversionOptions &opt
 
 std::string oracleCount(db::Connection &oracle, const std::string &target)
 {
+    const db::UntimedCalls untimed(oracle);
     return oracle.query("select count(*) from " + quoteOracleName(target)).at(0).at(0).data;
 }
 
@@ -214,6 +216,7 @@ private:
     void checkStatements()
     {
         guarded("the create statement", [&] {
+            const db::UntimedCalls untimed(m_c.catalog); // measures the widest values of the table
             auto listing = m_c.catalog.createDataSet();
             std::vector<std::string> notes;
             const std::string statement = BuildTableDefinition(*listing, m_report.names, m_options, &notes);
@@ -293,6 +296,7 @@ private:
                 ++emptyColumns;
             }
         guarded("the rows", [&] {
+            const db::UntimedCalls untimed(m_c.catalog); // one read of the whole table
             const auto counts = m_c.catalog.query(sql + " from " + quoteMySqlName(m_report.names.source)).at(0);
             line(counts[0].data + " rows in MySQL");
             for (std::size_t i = 0; i < rules.size(); ++i)
@@ -318,6 +322,7 @@ private:
             list += (i ? ", " : "") + quoteMySqlName(key[i]);
             order = list;
         }
+        const db::UntimedCalls untimed(m_c.catalog); // may scan the whole table for its first matches
         const auto rows =
             m_c.catalog.query("select " + list + " from " + quoteMySqlName(m_report.names.source) + " where " +
                               condition + " order by " + order + " limit " + std::to_string(kRowsNamed));

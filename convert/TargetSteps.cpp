@@ -10,6 +10,7 @@
 #include "db/Connection.h"
 #include "db/ConnectionProfile.h"
 #include "db/Error.h"
+#include "db/UntimedCalls.h"
 
 #include <exception>
 #include <optional>
@@ -43,6 +44,8 @@ PreparedTable PrepareTargetTable(db::Connection &catalog, const TableNames &name
 {
     PreparedTable result;
     try {
+        // The widest values are measured over the whole table: as long as that takes.
+        const db::UntimedCalls untimed(catalog);
         std::optional<TableDetails> details;
         if (options.keepSchema)
             details = ReadTableDetails(catalog, names.source);
