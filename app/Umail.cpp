@@ -304,6 +304,10 @@ void Taaform1::buildPages()
                               QRect(232, 236, 245, 20));
     chkverify =
         makeCheck(QStringLiteral("chkverify"), QStringLiteral("Verify after copying"), page, QRect(232, 260, 245, 20));
+    // Below both columns: its caption is wider than the right one.
+    chklongnames =
+        makeCheck(QStringLiteral("chklongnames"), QStringLiteral("Keep names up to 128 bytes (Oracle 12.2 and later)"),
+                  page, QRect(16, 296, 460, 20));
     label = makeLabel(QStringLiteral("Label33"), QStringLiteral("Character Set"), page, QRect(16, 240, 200, 20));
     cbcharset = new QComboBox(page);
     cbcharset->setObjectName(QStringLiteral("cbcharset"));
@@ -691,6 +695,7 @@ convert::ConversionOptions Taaform1::pageFourOptions() const
     options.blobToText = chkblobtotext->isChecked();
     options.keepSchema = chkkeepschema->isChecked();
     options.verify = chkverify->isChecked();
+    options.longNames = chklongnames->isChecked();
     options.charsetIndex = cbcharset->currentIndex();
     options.charset = cbcharset->currentText().toStdString();
     return options;
@@ -746,7 +751,9 @@ void Taaform1::step5Click()
                    text(edtoracleusername),
                    text(edtservice),
                    options,
-                   tables};
+                   tables,
+                   {},
+                   {}};
     report->started = std::chrono::system_clock::now();
     auto keepReport = [&](int exitCode, const std::string &error) {
         report->tables = run.record().tables();
@@ -896,6 +903,7 @@ void Taaform1::LoadSettings()
     chkblobtotext->setChecked(s.blobToText);
     chkkeepschema->setChecked(s.keepSchema);
     chkverify->setChecked(s.verify);
+    chklongnames->setChecked(s.longNames);
 }
 
 void Taaform1::SaveSettings()
@@ -918,6 +926,7 @@ void Taaform1::SaveSettings()
     s.blobToText = chkblobtotext->isChecked();
     s.keepSchema = chkkeepschema->isChecked();
     s.verify = chkverify->isChecked();
+    s.longNames = chklongnames->isChecked();
     m_settings->save(s);
     // The window is going away: a keyring that answered at start and not now is said where it can be.
     if (!m_settings->keyringProblem().isEmpty() && keyringnote->isHidden())

@@ -161,6 +161,7 @@ private:
     RadioGroup *processtable = nullptr;
     QCheckBox *chktabledefi = nullptr, *chkskipindex = nullptr, *chkuppercase = nullptr, *chkblobtotext = nullptr;
     QCheckBox *chkkeepschema = nullptr;
+    QCheckBox *chklongnames = nullptr;
     QCheckBox *chkverify = nullptr;
     QComboBox *cbcharset = nullptr;
     QListWidget *mysqltablelist = nullptr, *mysqltableselect = nullptr;

@@ -30,6 +30,8 @@ const char *kArguments =
     "  --resume                keep the Oracle tables and continue each copy after the largest key there\n"
     "  --keep-schema           carry NOT NULL, defaults, unique keys, identity, foreign keys, CHECK\n"
     "                          constraints and comments as well\n"
+    "  --long-names            keep table, column, key and constraint names up to 128 bytes where the\n"
+    "                          Oracle server takes them (12.2 and later); else they are held to 30\n"
     "  --report FILE           write what happened to each table as JSON (docs/run-report.schema.json)\n"
     "  --oracle-timeout SECONDS  how long Oracle may take to answer a call that does not grow with the\n"
     "                          data (logon checks, lookups, inserts) before the command gives up on it;\n"
@@ -141,6 +143,8 @@ std::string parseCommandOptions(Command command, int argc, char **argv, CommandO
             out.options.resume = true;
         } else if (a == "--keep-schema") {
             out.options.keepSchema = true;
+        } else if (a == "--long-names") {
+            out.options.longNames = true;
         } else if (a == "--report") {
             if (command == Command::Check)
                 return "check writes no report: it changes nothing and prints what it found";

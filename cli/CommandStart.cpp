@@ -56,6 +56,8 @@ convert::RunDescription describeRun(const CommandOptions &o, const std::string &
     run.oracleService = o.oracleService;
     run.options = o.options;
     run.tables = o.tables;
+    run.oracleTimeout = o.oracleTimeout;
+    run.mysqlTimeout = o.mysqlTimeout;
     return run;
 }
 

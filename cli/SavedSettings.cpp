@@ -53,6 +53,7 @@ std::string applySavedSettings(SettingsStore &store, CommandOptions &o)
     c.uppercaseNames = s.nameUpperCase;
     c.blobToText = s.blobToText;
     c.keepSchema = s.keepSchema;
+    c.longNames = s.longNames;
     c.verify = s.verify;
     const bool listed =
         s.charsetIndex >= 0 && static_cast<std::size_t>(s.charsetIndex) < convert::kSourceCharsets.size();

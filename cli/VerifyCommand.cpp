@@ -3,6 +3,7 @@
 #include "Connections.h"
 
 #include "convert/NameRules.h"
+#include "convert/OracleAllowance.h"
 #include "convert/RunPlan.h"
 #include "convert/SourceCharsets.h"
 #include "convert/SourceListing.h"
@@ -35,7 +36,7 @@ convert::TableRecord verifyOne(Connections &c, const convert::TableNames &names,
         const std::string charset = convert::checkedCharsetName(args.options);
         const std::vector<std::string> key =
             convert::PrimaryKeyColumns(convert::ListSourceIndexRows(*c.catalog, names.source));
-        const convert::VerifySource source{*c.rowSource, names, charset, key, nullptr};
+        const convert::VerifySource source{*c.rowSource, names, charset, key, nullptr, args.options.allows.nameBytes};
         const convert::VerifyResult result =
             convert::VerifyTable(*c.oracleConn, names.target, target->columns(), source);
         record.verification = result;
@@ -69,10 +70,12 @@ int runVerify(int argc, char **argv, const std::string &program)
             return convert::kExitBadArguments;
         report.run.options = args->options;
         c.openOracle();
+        // Names as long as the run could give them.
+        args->options.allows = convert::SettleOracleAllowance(*c.oracleConn, args->oracleUser, args->options).allows;
         // The Oracle table a run made from each MySQL table: by its marker, its name, or an older run's counter.
         const convert::OracleSchema oracle = convert::OracleSchema::read(*c.oracleConn, args->oracleUser);
         const convert::TargetNamePlanner planner(oracle, convert::ListSourceTables(*c.catalog),
-                                                 args->options.uppercaseNames);
+                                                 args->options.uppercaseNames, args->options.allows.nameBytes);
         std::size_t differ = 0;
         for (const auto &table : args->tables) {
             convert::TableNames names = planner.existingNamesFor(table);

@@ -1,5 +1,6 @@
 #include "CheckRun.h"
 
+#include "OracleAllowance.h"
 #include "RunPlan.h"
 
 namespace convert {
@@ -7,12 +8,23 @@ namespace convert {
 std::size_t CheckTables(CheckConnections &connections, const std::vector<std::string> &tables,
                         const ConversionOptions &options, LogSink &out, const std::function<void()> &afterTable)
 {
-    RunPlan plan = RunPlan::make(connections.catalog, connections.oracleConn, connections.oracleUser, tables, options);
+    ConversionOptions settled = options;
+    const OracleAllowance allowance = SettleOracleAllowance(connections.oracleConn, connections.oracleUser, options);
+    settled.allows = allowance.allows;
     std::size_t problems = 0;
+    if (!allowance.lines.empty()) {
+        out.append("Check Oracle user " + connections.oracleUser);
+        for (const auto &line : allowance.lines) {
+            out.append(std::string(line.problem ? "  problem: " : "  ") + line.text);
+            problems += line.problem;
+        }
+        out.append("");
+    }
+    RunPlan plan = RunPlan::make(connections.catalog, connections.oracleConn, connections.oracleUser, tables, settled);
     for (const auto &table : plan.tables) {
         out.append("Check table " + table.names.source);
         if (table.problem.empty()) {
-            const TableCheck check = CheckTable(connections, table.names, options, plan.objects);
+            const TableCheck check = CheckTable(connections, table.names, settled, plan.objects);
             for (const auto &line : check.lines)
                 out.append(line);
             problems += check.problems;

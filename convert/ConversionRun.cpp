@@ -3,6 +3,7 @@
 #include "ExistingObjects.h"
 #include "KeyConversion.h"
 #include "NameRules.h"
+#include "OracleAllowance.h"
 #include "RowCopy.h"
 #include "SchemaDetails.h"
 #include "SchemaSteps.h"
@@ -63,6 +64,15 @@ RunSummary ConversionRun::run(const std::vector<std::string> &tables)
     m_plan.reset();
     m_record.selected(tables);
     try {
+        // What the server and the user allow settles names and identities for the whole run; what they
+        // lack is said before anything is sent.
+        const OracleAllowance allowance =
+            SettleOracleAllowance(m_connections.oracleData, m_connections.oracleUser, m_options);
+        m_options.allows = allowance.allows;
+        for (const auto &line : allowance.lines)
+            m_hooks.log.append(line.text);
+        if (!allowance.lines.empty())
+            m_hooks.log.append("");
         // A long selection takes a while to plan; a stop asked meanwhile is acted on at the first table.
         m_plan = RunPlan::make(m_connections.catalog, m_connections.oracleConn, m_connections.oracleUser, tables,
                                m_options, [this] { goOn(); });
@@ -162,6 +172,7 @@ bool ConversionRun::convertTable(const TablePlan &table)
         if (prepare)
             prepared = PrepareTargetTable(m_connections.catalog, names, m_options);
         bool made = false;
+        failed |= prepared.identityLeftOut;
         failed |= !createTable(names, std::move(prepared), made);
         goOn();
         if (made)

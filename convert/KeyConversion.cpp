@@ -17,7 +17,7 @@ namespace {
 // cut to Oracle's limit, then cased, then double-quoted, so the statement names what was created.
 std::string oracleName(const std::string &raw, const ConversionOptions &options)
 {
-    return ApplyNameCase(cutToBytes(raw), options.uppercaseNames);
+    return ApplyNameCase(cutToBytes(raw, options.allows.nameBytes), options.uppercaseNames);
 }
 
 class KeyBuilder {
@@ -131,7 +131,7 @@ std::vector<KeyStatement> BuildKeyStatements(db::Connection &catalog, const Tabl
     if (!rows.empty())
         for (const auto &column : ListSourceColumns(catalog, names.source))
             listed.push_back(column.name);
-    KeyBuilder builder(names, options, objects, ColumnNames(listed));
+    KeyBuilder builder(names, options, objects, ColumnNames(listed, options.allows.nameBytes));
     std::map<std::string, std::string> expressions; // keys with a part that is an expression, and the first
     for (const auto &row : rows)
         if (!row.expression.empty())

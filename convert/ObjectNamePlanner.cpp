@@ -9,7 +9,6 @@
 namespace convert {
 
 namespace {
-inline constexpr std::size_t kCounterPrefix = 26;
 inline constexpr int kLastCounter = 9999;
 } // namespace
 
@@ -18,9 +17,9 @@ const std::string &ObjectNamePlanner::nameFor(const std::string &table, const st
     const auto key = std::make_pair(table, id);
     if (const auto settled = m_settled.find(key); settled != m_settled.end())
         return settled->second;
-    std::string name = cutToBytes(usual);
+    std::string name = cutToBytes(usual, m_nameBytes);
     if (!isFree(name, table)) {
-        const std::string prefix = cutToBytes(name, kCounterPrefix);
+        const std::string prefix = cutToBytes(name, m_nameBytes - 4);
         std::string candidate;
         for (int k = 0; k <= kLastCounter && candidate.empty(); ++k) {
             char digits[16];

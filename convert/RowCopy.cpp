@@ -43,7 +43,7 @@ public:
         std::vector<std::string> listed;
         for (const auto &column : reader.columns())
             listed.push_back(column.name);
-        m_columnNames = ColumnNames(listed);
+        m_columnNames = ColumnNames(listed, m_ctx.options.allows.nameBytes);
         if (m_ctx.options.verify)
             m_written.emplace(m_target->columns(), keyPositions(reader.primaryKey()));
         findSourceKey(reader);
@@ -56,8 +56,9 @@ public:
             m_result.notes.push_back(std::to_string(m_result.alreadyThere) +
                                      " rows were already in Oracle and stay as they are");
         if (m_written) {
-            const VerifySource source{m_ctx.rowSource, m_names, checkedCharset(), reader.primaryKey(),
-                                      &m_written->refusedKeys()};
+            const VerifySource source{m_ctx.rowSource,           m_names,
+                                      checkedCharset(),          reader.primaryKey(),
+                                      &m_written->refusedKeys(), m_ctx.options.allows.nameBytes};
             // A continued copy wrote only the rest of the table: the whole of it is compared.
             m_result.verification =
                 m_continued ? VerifyTable(m_ctx.oracleInsert, m_names.target, m_target->columns(), source)

@@ -68,9 +68,9 @@ RunPlan RunPlan::make(db::Connection &catalog, db::Connection &oracle, const std
 {
     RunPlan plan;
     plan.oracle = OracleSchema::read(oracle, user);
-    plan.objects = ObjectNamePlanner(plan.oracle.objectOwners);
+    plan.objects = ObjectNamePlanner(plan.oracle.objectOwners, options.allows.nameBytes);
     const std::vector<std::string> sourceTables = ListSourceTables(catalog);
-    TargetNamePlanner names(plan.oracle, sourceTables, options.uppercaseNames);
+    TargetNamePlanner names(plan.oracle, sourceTables, options.uppercaseNames, options.allows.nameBytes);
     for (const auto &source : tables) {
         TablePlan table;
         table.names.source = source;

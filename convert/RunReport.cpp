@@ -83,6 +83,14 @@ void writeOptions(JsonWriter &json, const RunDescription &run)
     json.key("verify").value(o.verify);
     json.key("resume").value(o.resume);
     json.key("keepSchema").value(o.keepSchema);
+    json.key("longNames").value(o.longNames);
+    for (const auto &[key, seconds] :
+         {std::pair{"oracleTimeout", run.oracleTimeout}, {"mysqlTimeout", run.mysqlTimeout}}) {
+        if (seconds)
+            json.key(key).value(static_cast<std::int64_t>(*seconds));
+        else
+            json.key(key).null();
+    }
     json.key("tables").beginArray();
     for (const auto &table : run.tables)
         json.value(table);

@@ -4,6 +4,7 @@
 #include "RunRecord.h"
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,8 @@ struct RunDescription {
     std::string oracleUser, oracleService;
     ConversionOptions options;
     std::vector<std::string> tables; // as selected, in order
+    // How long a call may wait for each server, in seconds (0: no limit); nothing for the default.
+    std::optional<unsigned> oracleTimeout, mysqlTimeout;
 };
 
 struct RunReport {

@@ -17,7 +17,9 @@ namespace convert {
 // What a column adds to its clause in the create statement when constraints and defaults are kept: the
 // identity of an auto-increment column, or its default where Oracle has one ("" when neither). A default
 // Oracle has no equivalent for adds nothing and a line to notes.
-std::string ColumnClauseExtras(const ColumnDetails &column, std::vector<std::string> &notes);
+// A user who may not create sequences gets no identity (allows.identities), and a line saying why.
+std::string ColumnClauseExtras(const ColumnDetails &column, const OracleAllows &allows,
+                               std::vector<std::string> &notes);
 
 // One statement of the schema that follows the rows, named for the log.
 struct SchemaStatement {
@@ -48,7 +50,7 @@ std::vector<SchemaStatement> StatementsAfterRows(const TableNames &names, const 
 std::vector<ColumnDetails> ColumnsToCountNulling(const TableDetails &details);
 
 // The Oracle names of a table's columns, as its create statement gave them.
-ColumnNames ColumnNamesOf(const TableDetails &details);
+ColumnNames ColumnNamesOf(const TableDetails &details, std::size_t nameBytes);
 
 // The Oracle column names of a MySQL table, by its name.
 using ColumnsOf = std::function<ColumnNames(const std::string &table)>;

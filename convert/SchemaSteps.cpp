@@ -83,7 +83,8 @@ void AddForeignKeys(db::Connection &oracleData, db::Connection &catalog, const T
 {
     const TableDetails details = ReadTableDetails(catalog, names.source);
     const ColumnsOf columnsOf = [&](const std::string &table) {
-        return ColumnNamesOf(table == names.source ? details : ReadTableDetails(catalog, table));
+        return ColumnNamesOf(table == names.source ? details : ReadTableDetails(catalog, table),
+                             options.allows.nameBytes);
     };
     SendSchemaStatements(oracleData,
                          ForeignKeyStatements(names, details, targets, options, objects, columnsOf, result.notes),

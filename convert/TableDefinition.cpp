@@ -55,7 +55,7 @@ std::string BuildTableDefinition(db::DataSet &catalog, const TableNames &names, 
     std::vector<std::string> listed;
     for (const auto &column : columns)
         listed.push_back(column.name);
-    const ColumnNames oracleNames(listed);
+    const ColumnNames oracleNames(listed, options.allows.nameBytes);
     std::string statement = "Create table " + quoteOracleName(names.target) + " (";
     for (std::size_t i = 0; i < columns.size(); ++i) {
         const std::string column = oracleNames.of(columns[i].name);
@@ -74,7 +74,8 @@ std::string BuildTableDefinition(db::DataSet &catalog, const TableNames &names, 
             clause = BuildColumnClause(column, columns[i].type, options.uppercaseNames, options.blobToText);
         }
         if (details && i < details->columns.size() && details->columns[i].name == columns[i].name) {
-            const std::string extras = ColumnClauseExtras(details->columns[i], notes ? *notes : ignored);
+            const std::string extras =
+                ColumnClauseExtras(details->columns[i], options.allows, notes ? *notes : ignored);
             if (!extras.empty())
                 clause += extras + " ";
         }

@@ -38,7 +38,7 @@ ColumnNames sourceColumnNames(const VerifySource &source)
     std::vector<std::string> listed;
     for (const auto &column : ListSourceColumns(source.rowSource, source.names.source))
         listed.push_back(column.name);
-    return ColumnNames(listed);
+    return ColumnNames(listed, source.nameBytes);
 }
 
 std::string selectAll(const std::string &target, const std::vector<db::ColumnInfo> &columns)
@@ -78,7 +78,7 @@ void eachSourceRow(const VerifySource &source, const std::vector<db::ColumnInfo>
     std::vector<std::string> names;
     for (const auto &column : reader.columns())
         names.push_back(column.name);
-    const std::vector<std::size_t> positions = targetPositions(names, ColumnNames(names), columns);
+    const std::vector<std::size_t> positions = targetPositions(names, ColumnNames(names, source.nameBytes), columns);
     TargetRowDigest digest(columns);
     db::Value value;
     while (reader.nextPage()) {

@@ -80,6 +80,7 @@ struct VerifySource {
     std::string checkCharset;                 // as the copy read it
     std::vector<std::string> keyColumns;      // the MySQL primary key in key order; empty when none
     const std::set<std::string> *refusedKeys; // key texts of the rows the copy refused, or nullptr
+    std::size_t nameBytes = 30;               // the longest Oracle name the copy gave a column
 };
 
 // Reads the Oracle table back and compares it with `expected`, the digest of the rows the copy wrote.

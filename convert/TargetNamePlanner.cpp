@@ -9,7 +9,6 @@
 namespace convert {
 
 namespace {
-inline constexpr std::size_t kCounterPrefix = 26; // bytes of W kept before the four-digit counter
 inline constexpr int kLastCounter = 100;
 
 std::string counterSuffix(int k)
@@ -28,19 +27,19 @@ bool isDigits(std::string_view text)
 }
 
 // Whether the name is W, or W's counter form: the Oracle names a run could have given W.
-bool couldBeNameOf(const std::string &table, const std::string &working)
+bool couldBeNameOf(const std::string &table, const std::string &working, std::size_t nameBytes)
 {
     if (table == working)
         return true;
-    const std::string prefix = cutToBytes(working, kCounterPrefix);
+    const std::string prefix = cutToBytes(working, nameBytes - 4);
     return table.size() == prefix.size() + 4 && table.compare(0, prefix.size(), prefix) == 0 &&
            isDigits(std::string_view(table).substr(prefix.size()));
 }
 } // namespace
 
 TargetNamePlanner::TargetNamePlanner(const OracleSchema &oracle, const std::vector<std::string> &sourceTables,
-                                     bool uppercase)
-    : m_oracle(oracle), m_uppercase(uppercase)
+                                     bool uppercase, std::size_t nameBytes)
+    : m_oracle(oracle), m_uppercase(uppercase), m_nameBytes(nameBytes)
 {
     for (const auto &table : sourceTables)
         m_workingNames.insert(ApplyNameCase(table, uppercase));
@@ -53,7 +52,7 @@ TableNames TargetNamePlanner::namesFor(const std::string &source)
     names.working = ApplyNameCase(source, m_uppercase);
     const std::string &W = names.working;
     names.target = foundByMarker(source, W);
-    if (names.target.empty() && W.size() <= kOracleNameLimit && !m_taken.count(W) && !givenToAnother(W, source))
+    if (names.target.empty() && W.size() <= m_nameBytes && !m_taken.count(W) && !givenToAnother(W, source))
         names.target = W;
     if (names.target.empty())
         names.target = counterName(source, W);
@@ -71,8 +70,8 @@ TableNames TargetNamePlanner::existingNamesFor(const std::string &source) const
     if (names.target.empty() && m_oracle.tables.count(names.working) && !givenToAnother(names.working, source))
         names.target = names.working;
     // A table an older run cut and counted without a marker: the first counter Oracle has.
-    const std::string prefix = cutToBytes(names.working, kCounterPrefix);
-    for (int k = 0; k <= kLastCounter && names.target.empty() && names.working.size() > kOracleNameLimit; ++k) {
+    const std::string prefix = cutToBytes(names.working, m_nameBytes - 4);
+    for (int k = 0; k <= kLastCounter && names.target.empty() && names.working.size() > m_nameBytes; ++k) {
         const std::string candidate = prefix + counterSuffix(k);
         if (m_oracle.tables.count(candidate) && !m_oracle.markedSources.count(candidate))
             names.target = candidate;
@@ -84,7 +83,7 @@ TableNames TargetNamePlanner::existingNamesFor(const std::string &source) const
 std::string TargetNamePlanner::foundByMarker(const std::string &source, const std::string &working) const
 {
     for (const auto &[table, marked] : m_oracle.markedSources)
-        if (marked == source && !m_taken.count(table) && couldBeNameOf(table, working))
+        if (marked == source && !m_taken.count(table) && couldBeNameOf(table, working, m_nameBytes))
             return table;
     return {};
 }
@@ -97,7 +96,7 @@ bool TargetNamePlanner::givenToAnother(const std::string &table, const std::stri
 
 std::string TargetNamePlanner::counterName(const std::string &source, const std::string &working) const
 {
-    const std::string prefix = cutToBytes(working, kCounterPrefix);
+    const std::string prefix = cutToBytes(working, m_nameBytes - 4);
     std::string last; // the last candidate no table of this run took
     for (int k = 0; k <= kLastCounter; ++k) {
         const std::string candidate = prefix + counterSuffix(k);

@@ -26,7 +26,10 @@ namespace convert {
 class TargetNamePlanner {
 public:
     // sourceTables: every table and view of the MySQL database, to tell which working names are shared.
-    TargetNamePlanner(const OracleSchema &oracle, const std::vector<std::string> &sourceTables, bool uppercase);
+    // nameBytes: the longest name Oracle takes (30, or 128 from Oracle 12.2 on); the counter then keeps the
+    // first nameBytes - 4 bytes.
+    TargetNamePlanner(const OracleSchema &oracle, const std::vector<std::string> &sourceTables, bool uppercase,
+                      std::size_t nameBytes = 30);
 
     // Throws db::Error when no name is left for the table.
     TableNames namesFor(const std::string &source);
@@ -42,6 +45,7 @@ private:
 
     const OracleSchema &m_oracle;
     bool m_uppercase;
+    std::size_t m_nameBytes;
     std::multiset<std::string> m_workingNames; // of every MySQL table of the database
     std::set<std::string> m_taken;             // Oracle names given in this run
 };

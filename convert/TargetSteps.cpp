@@ -47,8 +47,11 @@ PreparedTable PrepareTargetTable(db::Connection &catalog, const TableNames &name
         // The widest values are measured over the whole table: as long as that takes.
         const db::UntimedCalls untimed(catalog);
         std::optional<TableDetails> details;
-        if (options.keepSchema)
+        if (options.keepSchema) {
             details = ReadTableDetails(catalog, names.source);
+            for (const auto &column : details->columns)
+                result.identityLeftOut |= column.autoIncrement && !options.allows.identities;
+        }
         auto listing = catalog.createDataSet();
         result.statement = BuildTableDefinition(*listing, names, options, &result.notes, details ? &*details : nullptr);
         // The columns as the copy selects them, without a row: a table that lists but cannot be read

@@ -27,6 +27,9 @@ StepResult DropTargetTable(db::Connection &oracleData, const std::string &target
 // MySQL side cannot be listed, measured or read is found before its Oracle table is dropped.
 struct PreparedTable : StepResult {
     std::string statement;
+    // An auto-increment column arrives without its identity (the user may not create sequences): the
+    // table is made and filled, and counts as failed.
+    bool identityLeftOut = false;
     std::vector<std::string> notes; // what the definition chose that the user should know (a column made CLOB)
 };
 

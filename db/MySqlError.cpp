@@ -16,6 +16,9 @@ bool isConnectionLost(unsigned int code) noexcept
     case CR_SERVER_LOST_EXTENDED:
     case ER_CONNECTION_KILLED:
     case ER_SERVER_SHUTDOWN:
+    // MySQL 8.0.24 and later close a connection idle beyond wait_timeout with this error of their own
+    // (ER_CLIENT_INTERACTION_TIMEOUT), which MariaDB's headers do not name.
+    case 4031:
         return true;
     default:
         return false;

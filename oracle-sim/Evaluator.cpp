@@ -262,6 +262,24 @@ SqlValue Evaluator::call(const Expr &e) const
                                                 : std::tolower(static_cast<unsigned char>(c)));
         return args[0].type() == SqlType::Clob ? SqlValue::clob(s) : SqlValue::text(s);
     }
+    // REPLACE(char, search [, replacement]): every occurrence, left to right, none overlapping; no search
+    // gives char as it is, no replacement removes what is found. An empty result is NULL.
+    if (fn == "REPLACE") {
+        std::string s = args[0].toText(m_nls);
+        if (args[1].isNull())
+            return SqlValue::text(s);
+        const std::string search = args[1].toText(m_nls);
+        const std::string with = args.size() > 2 && !args[2].isNull() ? args[2].toText(m_nls) : std::string();
+        std::string out;
+        std::size_t from = 0;
+        for (std::size_t at = s.find(search); at != std::string::npos; at = s.find(search, from)) {
+            out.append(s, from, at - from);
+            out += with;
+            from = at + search.size();
+        }
+        out.append(s, from, std::string::npos);
+        return out.empty() ? SqlValue() : SqlValue::text(out);
+    }
     if (fn == "TRIM") {
         std::string s = args[0].toText(m_nls);
         auto b = s.find_first_not_of(' ');

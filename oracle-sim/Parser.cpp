@@ -1125,7 +1125,7 @@ Expr Parser::call(const Token &fn, std::size_t begin)
     } functions[] = {{"UPPER", 1, 1},      {"LOWER", 1, 1},      {"LENGTH", 1, 1},       {"TO_CHAR", 1, 2},
                      {"TO_DATE", 1, 2},    {"TO_NUMBER", 1, 1},  {"TO_TIMESTAMP", 1, 2}, {"NVL", 2, 2},
                      {"EMPTY_CLOB", 0, 0}, {"EMPTY_BLOB", 0, 0}, {"COUNT", 1, 1},        {"TRIM", 1, 1},
-                     {"SUBSTR", 2, 3},     {"ABS", 1, 1}};
+                     {"SUBSTR", 2, 3},     {"ABS", 1, 1},        {"REPLACE", 2, 3}};
     int minArgs = -1, maxArgs = -1;
     for (const auto &f : functions)
         if (fn.text == f.name) {

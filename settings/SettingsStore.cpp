@@ -123,6 +123,7 @@ std::optional<WizardSettings> SettingsStore::load(QSettings &store)
     s.blobToText = text(store, QStringLiteral("blobtotext")) == one;
     s.keepSchema = text(store, QStringLiteral("keepschema")) == one;
     s.verify = text(store, QStringLiteral("verify")) == one;
+    s.longNames = text(store, QStringLiteral("longnames")) == one;
     return s;
 }
 
@@ -177,6 +178,7 @@ void SettingsStore::save(QSettings &store, const WizardSettings &s)
     store.setValue(QStringLiteral("blobtotext"), flagText(s.blobToText));
     store.setValue(QStringLiteral("keepschema"), flagText(s.keepSchema));
     store.setValue(QStringLiteral("verify"), flagText(s.verify));
+    store.setValue(QStringLiteral("longnames"), flagText(s.longNames));
     store.sync();
     // An older file may predate this rule; tighten it whatever it was.
     if (isFile && QFileInfo::exists(store.fileName()))

@@ -22,6 +22,7 @@ struct WizardSettings {
     bool blobToText = false;
     bool keepSchema = false; // NOT NULL, defaults, unique and foreign keys, identities, checks, comments
     bool verify = false;     // read each copied table back and compare it with MySQL
+    bool longNames = false;  // names up to 128 bytes where the Oracle server takes them
 
     friend bool operator==(const WizardSettings &, const WizardSettings &) = default;
 };

@@ -16,7 +16,7 @@ namespace {
 const QStringList kValueNames = {"accessmode",   "mysqldatabase", "mysqlu",        "mysqlp",    "host",
                                  "port",         "Character Set", "oracleh",       "oraclep",   "oracleu",
                                  "processtable", "tabledefonly",  "nameuppercase", "skipindex", "blobtotext",
-                                 "keepschema",   "verify"};
+                                 "keepschema",   "verify",        "longnames"};
 
 } // namespace
 
@@ -53,7 +53,7 @@ protected:
     }
 };
 
-TEST_F(SettingsTest, AFirstStartShowsTheDefaultsAndTheFirstCloseWritesAllSeventeenValues)
+TEST_F(SettingsTest, AFirstStartShowsTheDefaultsAndTheFirstCloseWritesAllEighteenValues)
 {
     makeWindow();
     EXPECT_FALSE(QFileInfo::exists(settingsFile()));
@@ -66,7 +66,8 @@ TEST_F(SettingsTest, AFirstStartShowsTheDefaultsAndTheFirstCloseWritesAllSevente
     EXPECT_EQ(charsetIndex(), 0);
     EXPECT_TRUE(check("chkuppercase").isChecked());
     EXPECT_FALSE(check("chktabledefi").isChecked() || check("chkskipindex").isChecked() ||
-                 check("chkblobtotext").isChecked() || check("chkverify").isChecked());
+                 check("chkblobtotext").isChecked() || check("chkverify").isChecked() ||
+                 check("chklongnames").isChecked());
 
     window->close();
     QSettings s = store();
@@ -105,6 +106,7 @@ TEST_F(SettingsTest, EveryValueSurvivesARestart)
     check("chkblobtotext").setChecked(true);
     check("chkkeepschema").setChecked(true);
     check("chkverify").setChecked(true);
+    check("chklongnames").setChecked(true);
 
     restart();
     EXPECT_EQ(window->currentPage(), 1);
@@ -126,6 +128,7 @@ TEST_F(SettingsTest, EveryValueSurvivesARestart)
     EXPECT_TRUE(check("chkblobtotext").isChecked());
     EXPECT_TRUE(check("chkkeepschema").isChecked());
     EXPECT_TRUE(check("chkverify").isChecked());
+    EXPECT_TRUE(check("chklongnames").isChecked());
 
     // The stored texts are the ones other versions read: indexes in decimal, flags "1" and "0".
     QSettings s = store();
@@ -136,6 +139,7 @@ TEST_F(SettingsTest, EveryValueSurvivesARestart)
     EXPECT_EQ(s.value("blobtotext").toString(), "1");
     EXPECT_EQ(s.value("keepschema").toString(), "1");
     EXPECT_EQ(s.value("verify").toString(), "1");
+    EXPECT_EQ(s.value("longnames").toString(), "1");
     EXPECT_EQ(s.value("mysqlp").toString(), mysqlPassword);
 
     // And the next round trip changes nothing.

@@ -6,6 +6,7 @@
 #include "convert/SourceListing.h"
 #include "convert/SourceReader.h"
 #include "convert/SourceServer.h"
+#include "db/MySqlError.h"
 
 #include <gtest/gtest.h>
 
@@ -69,7 +70,7 @@ TEST(MySql8Answers, DefaultsAreReadInTheFormMariaDbWritesThem)
     label.type = "varchar(20)";
     label.hasDefault = true;
     label.defaultText = *defaultOf(kMySql8, "varchar(20)", "new product");
-    EXPECT_EQ(convert::ColumnClauseExtras(label, notes), "default 'new product'");
+    EXPECT_EQ(convert::ColumnClauseExtras(label, {}, notes), "default 'new product'");
     EXPECT_TRUE(notes.empty());
 }
 
@@ -116,4 +117,13 @@ TEST(MySql8Answers, TheSelectListAsEachServerReadsIt)
               "(`f` + 0e0) as `f`, st_aswkb(`g`, 'axis-order=long-lat') as `g`");
     EXPECT_EQ(convert::SourceSelectList(columns, kMySql57), "(`f` + 0e0) as `f`, st_aswkb(`g`) as `g`");
     EXPECT_EQ(convert::SourceSelectList(columns, kMariaDb), "cast(`f` as double) as `f`, st_aswkb(`g`) as `g`");
+}
+
+TEST(MySql8Answers, AConnectionTheServerClosedForIdlingIsALostOne)
+{
+    // ER_CLIENT_INTERACTION_TIMEOUT, MySQL 8.0.24 and later: "The client was disconnected by the server
+    // because of inactivity."
+    EXPECT_TRUE(db::isConnectionLost(4031));
+    EXPECT_TRUE(db::isConnectionLost(2013));
+    EXPECT_FALSE(db::isConnectionLost(1146)); // a missing table is no lost session
 }

@@ -54,6 +54,7 @@ QStringList englishTable()
         QStringLiteral("Label36=Tables not converted: %1."),
         QStringLiteral("chkkeepschema=Keep constraints and defaults"),
         QStringLiteral("chkverify=Verify after copying"),
+        QStringLiteral("chklongnames=Keep names up to 128 bytes (Oracle 12.2 and later)"),
         QStringLiteral("btcheck=Check"),
         QStringLiteral("btsavereport=Save report"),
         QStringLiteral("keyringnote=No keyring answered: the passwords are saved in the settings file, readable by "
@@ -112,6 +113,7 @@ QStringList chineseTable()
         QStringLiteral("Label36=未转换的表：%1。"),
         QStringLiteral("chkkeepschema=保留约束和默认值"),
         QStringLiteral("chkverify=复制后校验"),
+        QStringLiteral("chklongnames=保留最长 128 字节的名称（Oracle 12.2 及更高版本）"),
         QStringLiteral("btcheck=检查"),
         QStringLiteral("btsavereport=保存报告"),
         QStringLiteral("keyringnote=没有密钥环响应：密码保存在设置文件中，只有您本人可以读取。"),
