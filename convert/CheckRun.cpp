@@ -3,6 +3,8 @@
 #include "OracleAllowance.h"
 #include "RunPlan.h"
 
+#include "db/OracleServerInfo.h"
+
 namespace convert {
 
 std::size_t CheckTables(CheckConnections &connections, const std::vector<std::string> &tables,
@@ -12,14 +14,14 @@ std::size_t CheckTables(CheckConnections &connections, const std::vector<std::st
     const OracleAllowance allowance = SettleOracleAllowance(connections.oracleConn, connections.oracleUser, options);
     settled.allows = allowance.allows;
     std::size_t problems = 0;
-    if (!allowance.lines.empty()) {
-        out.append("Check Oracle user " + connections.oracleUser);
-        for (const auto &line : allowance.lines) {
-            out.append(std::string(line.problem ? "  problem: " : "  ") + line.text);
-            problems += line.problem;
-        }
-        out.append("");
+    out.append("Check Oracle user " + connections.oracleUser);
+    if (const db::OracleServerInfo *server = db::oracleServerInfo(connections.oracleConn))
+        out.append("  " + server->summary());
+    for (const auto &line : allowance.lines) {
+        out.append(std::string(line.problem ? "  problem: " : "  ") + line.text);
+        problems += line.problem;
     }
+    out.append("");
     RunPlan plan = RunPlan::make(connections.catalog, connections.oracleConn, connections.oracleUser, tables, settled);
     for (const auto &table : plan.tables) {
         out.append("Check table " + table.names.source);

@@ -50,7 +50,9 @@ TEST_F(CheckAndReportTest, CheckShowsWhatARunWouldDoInTheTextViewerAndSendsNothi
     Tfrmcs &viewer = window->textViewer();
     EXPECT_TRUE(viewer.isVisible());
     const QString text = viewer.Memo1->toPlainText();
-    EXPECT_TRUE(text.startsWith("Check table ledger\n  Oracle name LEDGER: the MySQL name in capitals\n"))
+    // First what the Oracle server and user allow, then each table.
+    EXPECT_TRUE(text.startsWith("Check Oracle user SCOTT\n  Oracle 19.3, names up to 30 bytes")) << text.toStdString();
+    EXPECT_TRUE(has(text, "\n\nCheck table ledger\n  Oracle name LEDGER: the MySQL name in capitals\n"))
         << text.toStdString();
     EXPECT_TRUE(has(text, "  problem: 1 rows refused: column \"amount\" holds a number of more than 38 significant "
                           "digits, which a NUMBER would round (first: id=7)\n"))
