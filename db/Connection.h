@@ -39,6 +39,14 @@ public:
     virtual void open() = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
+    // A new connection of the same kind, profile and call timeout, not yet open: a session of its own
+    // for another thread of the same work.
+    virtual std::unique_ptr<Connection> another() const = 0;
+    // Breaks the call under way on this connection's session, from another thread, so that a Stop is
+    // acted on within a second whatever the session waits for; the broken call fails with
+    // db::CancelledError. Does nothing when no call is under way or the driver cannot break one. Safe to
+    // call from any thread, at any time, while the connection object lives.
+    virtual void cancel() noexcept {}
     // Whether the session still answers, asked of the server where the client offers a round trip for
     // it; false once it is gone. Never throws. For a caller about to do what it could not undo.
     virtual bool ping() { return isOpen(); }

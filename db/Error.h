@@ -50,6 +50,13 @@ inline std::string secondsText(unsigned seconds)
     return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
 }
 
+// The call was broken off from another thread (a Stop): neither server is at fault, and the session
+// stays usable where the server allows it.
+class CancelledError : public Error {
+public:
+    using Error::Error;
+};
+
 // The client library could not be loaded or lacks a function we need.
 class ClientLibraryError : public Error {
 public:

@@ -39,6 +39,15 @@ void MySqlConnection::close()
 
 bool MySqlConnection::isOpen() const { return m_session->isOpen(); }
 
+std::unique_ptr<Connection> MySqlConnection::another() const
+{
+    auto other = std::make_unique<MySqlConnection>();
+    other->replaceProfile(profile().lines());
+    if (callTimeoutChosen())
+        other->setCallTimeout(callTimeout());
+    return other;
+}
+
 std::string MySqlConnection::serverVersion() const
 {
     // Kept by the client library from the handshake: no round trip.

@@ -21,6 +21,7 @@ public:
     void open() override;
     void close() override;
     bool isOpen() const override;
+    std::unique_ptr<Connection> another() const override;
     std::string serverVersion() const override;
 
     // Inside an UntimedCalls scope data sets, queries, commits and rollbacks go to the connection's

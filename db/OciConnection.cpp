@@ -117,6 +117,15 @@ void OciConnection::close()
 
 bool OciConnection::isOpen() const { return m_session && m_session->isOpen(); }
 
+std::unique_ptr<Connection> OciConnection::another() const
+{
+    auto other = createOracleConnection();
+    other->replaceProfile(profile().lines());
+    if (callTimeoutChosen())
+        other->setCallTimeout(callTimeout());
+    return other;
+}
+
 bool OciConnection::ping()
 {
     if (!isOpen())

@@ -26,6 +26,7 @@ public:
     void open() override;
     void close() override;
     bool isOpen() const override;
+    std::unique_ptr<Connection> another() const override;
     bool ping() override;
 
     std::unique_ptr<DataSet> createDataSet() override;
