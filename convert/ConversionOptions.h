@@ -32,6 +32,9 @@ struct ConversionOptions {
     bool keepSchema = false;
     // Names up to 128 bytes where the Oracle server takes them (12.2 and later), instead of 30.
     bool longNames = false;
+    // Tables copied at once, each by a worker with its own sessions of both servers: 1 to kMaxJobs.
+    int jobs = 1;
+    static constexpr int kMaxJobs = 16;
     // Item index of the character-set box (0 "Default", -1 free text) and its text. Only an index
     // above 0 sends a character-set statement.
     int charsetIndex = 0;

@@ -1,28 +1,24 @@
 #include "ConversionRun.h"
 
 #include "ExistingObjects.h"
-#include "KeyConversion.h"
-#include "NameRules.h"
 #include "OracleAllowance.h"
-#include "RowCopy.h"
 #include "SchemaDetails.h"
-#include "SchemaSteps.h"
+#include "TableConversion.h"
 #include "TargetSteps.h"
 
 #include "db/Connection.h"
 #include "db/Error.h"
 
+#include <algorithm>
+#include <cmath>
 #include <exception>
+#include <map>
+#include <memory>
+#include <thread>
 
 namespace convert {
 
 namespace {
-
-// A lost session that a step has already reported in the log.
-class LoggedSessionLoss : public db::ConnectionLostError {
-public:
-    using db::ConnectionLostError::ConnectionLostError;
-};
 
 // The text with %1, %2 ... replaced by the values, in one pass, so a value holding "%2" stays as it is.
 std::string fillIn(const std::string &text, const std::vector<std::string> &values)
@@ -48,21 +44,46 @@ std::vector<std::string> counts(const RunSummary &s)
 
 } // namespace
 
-ConversionRun::ConversionRun(RunConnections connections, ConversionOptions options, RunHooks hooks)
-    : m_connections(std::move(connections)), m_options(std::move(options)), m_hooks(std::move(hooks))
+// One worker: its sessions (the run's own for the first, sessions made like them for the others).
+struct ConversionRun::Worker {
+    std::size_t id = 0;
+    std::vector<std::unique_ptr<db::Connection>> owned;
+    std::optional<RunConnections> connections;
+};
+
+ConversionRun::ConversionRun(RunConnections connections, ConversionOptions options, RunHooks hooks, RunScope scope)
+    : m_connections(std::move(connections)), m_options(std::move(options)), m_hooks(std::move(hooks)), m_scope(scope)
 {
+}
+
+void ConversionRun::requestStop() noexcept
+{
+    m_stopAsked = true;
+    breakCalls();
+}
+
+void ConversionRun::breakCalls() noexcept
+{
+    const std::lock_guard lock(m_mutex);
+    for (db::Connection *session : m_sessions)
+        session->cancel();
 }
 
 RunSummary ConversionRun::run(const std::vector<std::string> &tables)
 {
     m_summary = RunSummary{};
-    m_summary.tables = tables.size();
-    m_current = m_finished = 0;
-    m_stopAsked = false;
     m_keyed.clear();
+    m_referencing.clear();
+    m_finishedTables.assign(tables.size(), 0);
     m_failedTables.assign(tables.size(), 0);
     m_plan.reset();
+    m_ended = nullptr;
     m_record.selected(tables);
+    {
+        const std::lock_guard lock(m_mutex);
+        m_sessions = {&m_connections.catalog, &m_connections.rowSource, &m_connections.oracleConn,
+                      &m_connections.oracleData, &m_connections.oracleInsert};
+    }
     try {
         // What the server and the user allow settles names and identities for the whole run; what they
         // lack is said before anything is sent.
@@ -75,354 +96,306 @@ RunSummary ConversionRun::run(const std::vector<std::string> &tables)
             m_hooks.log.append("");
         // A long selection takes a while to plan; a stop asked meanwhile is acted on at the first table.
         m_plan = RunPlan::make(m_connections.catalog, m_connections.oracleConn, m_connections.oracleUser, tables,
-                               m_options, [this] { goOn(); });
+                               m_options, [this] {
+                                   const std::lock_guard lock(m_mutex);
+                                   goOnLocked(0, 0, "planning", 0);
+                               });
         std::vector<TableNames> names;
         for (const auto &table : m_plan->tables)
             names.push_back(table.names);
         m_record.named(names);
-        for (; m_current < tables.size() && goOn(); ++m_current) {
-            if (!convertTable(m_plan->tables[m_current])) {
-                m_record.finishTable("stopped");
-                break;
-            }
-        }
     } catch (const std::exception &e) {
-        m_record.endedByError(e.what());
-        LogSink &log = m_hooks.log;
-        if (!dynamic_cast<const LoggedSessionLoss *>(&e))
-            log.append(e.what());
-        log.append(fillIn(m_hooks.closing.endedAt, {m_current < tables.size() ? tables[m_current] : ""}));
+        m_hooks.log.append(e.what());
+        m_hooks.log.append(fillIn(m_hooks.closing.endedAt, {tables.empty() ? "" : tables[0]}));
+        m_part = tablesOfThisPart();
         writeNotConverted(tables);
         throw;
     }
+    m_part = tablesOfThisPart();
+    m_summary.tables = m_part.size();
+    m_next = 0;
+
+    if (!m_scope.foreignKeysOnly) {
+        // Each worker takes the next table of the part until none is left; the first is this thread.
+        const std::size_t jobs = static_cast<std::size_t>(std::clamp(m_options.jobs, 1, ConversionOptions::kMaxJobs));
+        std::vector<Worker> workers(std::min(jobs, std::max<std::size_t>(m_part.size(), 1)));
+        for (std::size_t i = 0; i < workers.size(); ++i)
+            workers[i].id = i;
+        std::vector<std::thread> threads;
+        for (std::size_t i = 1; i < workers.size(); ++i)
+            threads.emplace_back([this, &workers, i] { work(workers[i]); });
+        work(workers[0]);
+        for (auto &thread : threads)
+            thread.join();
+        // Sessions of the other workers are gone with them.
+        const std::lock_guard lock(m_mutex);
+        m_sessions.resize(5);
+    }
+    if (m_ended) {
+        m_hooks.log.append(fillIn(m_hooks.closing.endedAt, {tables[m_endedAt]}));
+        writeNotConverted(tables);
+        std::rethrow_exception(m_ended);
+    }
     // A stop asked after the last table's last progress point found nothing left to stop.
-    const bool stopped = m_stopAsked && m_finished < tables.size();
-    if (!stopped && m_options.keepSchema && !m_keyed.empty())
-        addForeignKeys();
-    if (!stopped)
+    const bool stopped = m_stopAsked && std::count(m_finishedTables.begin(), m_finishedTables.end(), 1) <
+                                            static_cast<std::ptrdiff_t>(m_part.size());
+    if (!stopped) {
+        remakeReferencingKeys();
+        if (m_options.keepSchema && m_scope.parts > 1 && !m_scope.foreignKeysOnly)
+            m_hooks.log.append("Foreign keys: left to the last pass, with --foreign-keys-only");
+        else if (m_options.keepSchema || m_scope.foreignKeysOnly)
+            addForeignKeys();
         nameObjectsNotConverted();
-    if (stopped) {
+        writeClosingLines();
+    } else {
         m_summary.outcome = RunOutcome::Stopped;
         m_hooks.log.append(fillIn(m_hooks.closing.stopped, counts(m_summary)));
         writeNotConverted(tables);
-    } else {
-        writeClosingLines();
     }
     return m_summary;
 }
 
-bool ConversionRun::goOn(std::size_t rows)
+// The tables of this process's part, in selection order. Tables are dealt out largest first, each to the
+// part with the least so far, by sizes rounded to powers of two (a size that grows a little between two
+// hosts' readings keeps its part); ties by MySQL name. Every process reads the same listing and deals
+// alike.
+std::vector<std::size_t> ConversionRun::tablesOfThisPart() const
 {
-    if (m_hooks.progress && !m_hooks.progress(Progress{m_current, m_summary.tables, rows}))
-        m_stopAsked = true;
-    return !m_stopAsked;
+    const std::size_t count = m_record.tables().size();
+    std::vector<std::size_t> all(count);
+    for (std::size_t i = 0; i < count; ++i)
+        all[i] = i;
+    if (m_scope.parts <= 1 || !m_plan)
+        return all;
+    auto weight = [&](std::size_t i) {
+        const std::size_t bytes = m_plan->tables[i].bytes;
+        return bytes == 0 ? 0.0 : std::exp2(std::floor(std::log2(static_cast<double>(bytes))));
+    };
+    std::vector<std::size_t> order = all;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        if (weight(a) != weight(b))
+            return weight(a) > weight(b);
+        return m_plan->tables[a].names.source < m_plan->tables[b].names.source;
+    });
+    std::vector<double> load(m_scope.parts, 0);
+    std::vector<std::size_t> mine;
+    for (std::size_t i : order) {
+        const auto lightest = std::min_element(load.begin(), load.end()) - load.begin();
+        load[static_cast<std::size_t>(lightest)] += std::max(weight(i), 1.0);
+        if (static_cast<std::size_t>(lightest) + 1 == m_scope.part)
+            mine.push_back(i);
+    }
+    std::sort(mine.begin(), mine.end());
+    return mine;
 }
 
-bool ConversionRun::convertTable(const TablePlan &table)
+void ConversionRun::work(Worker &worker)
 {
-    LogSink &log = m_hooks.log;
-    const TableNames &names = table.names;
-    const std::string &T = names.target;
-    m_record.startTable(m_current);
-    const bool exists = !T.empty() && TargetTableExists(m_connections.oracleConn, T, m_connections.oracleUser);
-    // Resuming keeps what an earlier run wrote, whatever the policy says.
-    const auto policy = exists && m_options.resume ? ExistingTablePolicy::Merge : m_options.policy;
-    if (!goOn())
-        return false; // nothing of this table touched yet
-    if (exists && policy == ExistingTablePolicy::Skip) {
-        m_record.skipped();
-        log.append("Skip table " + T + "... ");
-        log.append("");
-        if (!m_options.definitionsOnly) {
-            log.append("Skip table " + T);
-            log.append("");
+    try {
+        if (worker.id == 0) {
+            worker.connections.emplace(m_connections);
+        } else {
+            // Sessions of its own, made like the run's.
+            for (db::Connection *like : {&m_connections.catalog, &m_connections.rowSource, &m_connections.oracleConn,
+                                         &m_connections.oracleData, &m_connections.oracleInsert}) {
+                worker.owned.push_back(like->another());
+                {
+                    const std::lock_guard lock(m_mutex);
+                    m_sessions.push_back(worker.owned.back().get());
+                }
+                if (like != &m_connections.rowSource) // the copy opens it for each table
+                    worker.owned.back()->open();
+            }
+            worker.connections.emplace(RunConnections{*worker.owned[0], *worker.owned[1], m_connections.rowProfile,
+                                                      *worker.owned[2], *worker.owned[3], *worker.owned[4],
+                                                      m_connections.oracleUser});
         }
-        finishTable(false);
-        return true;
+        for (std::size_t next = m_next++; next < m_part.size() && !m_stopAsked && !m_ended; next = m_next++)
+            convertNext(worker, m_part[next]);
+    } catch (const std::exception &) {
+        // Opening a worker's sessions failed: the run cannot take on this worker's tables.
+        const std::lock_guard lock(m_mutex);
+        if (!m_ended) {
+            m_ended = std::current_exception();
+            m_endedAt = m_part.empty() ? 0 : m_part[std::min(m_next.load(), m_part.size() - 1)];
+        }
     }
-    if (!table.problem.empty()) {
-        // The MySQL table cannot be read (or has no Oracle name): nothing of it is touched in Oracle.
-        const std::string step = exists && policy == ExistingTablePolicy::Overwrite ? "Drop"
-                                 : exists                                           ? "Insert"
-                                                                                    : "Create";
-        log.append(step + " table " + (T.empty() ? names.working : T) + "... ");
-        log.append(exists ? "Table " + T + " is left as it is: " + table.problem : table.problem);
-        log.append("");
-        StepResult failure;
-        failure.fail(table.problem);
-        m_record.step("read", failure);
-        finishTable(true);
-        return true;
+    if (worker.id != 0) {
+        const std::lock_guard lock(m_mutex);
+        for (const auto &owned : worker.owned)
+            m_sessions.erase(std::remove(m_sessions.begin(), m_sessions.end(), owned.get()), m_sessions.end());
     }
-    bool failed = false;
-    if (TableIsView(m_connections.catalog, names.source))
-        log.append("View " + names.source + ": its table " + T + " holds a snapshot of the rows the view shows now");
-
-    PreparedTable prepared;
-    std::vector<ReferencingKey> referencing;
-    bool prepare = true;
-    if (exists && policy == ExistingTablePolicy::Overwrite) {
-        if (!replaceTable(names, prepared, referencing, failed))
-            return true;
-        prepare = false;
-        goOn(); // a stop waits for the table to be made again
-    }
-    const bool created = !exists || policy == ExistingTablePolicy::Overwrite;
-    if (created) {
-        if (prepare)
-            prepared = PrepareTargetTable(m_connections.catalog, names, m_options);
-        bool made = false;
-        failed |= prepared.identityLeftOut;
-        failed |= !createTable(names, std::move(prepared), made);
-        goOn();
-        if (made)
-            m_keyed.push_back({m_current, names, false});
-    }
-    const bool continued = exists && policy == ExistingTablePolicy::Merge;
-    if (m_options.definitionsOnly) {
-        if (created && m_options.keepSchema)
-            failed |= !addSchemaAfterRows(names, false);
-        if (continued && m_options.resume)
-            failed |= !finishResumedTable(names);
-        failed |= !remakeReferencingKeys(names, referencing);
-        finishTable(failed);
-        return true;
-    }
-    if (!goOn())
-        return false; // the table stands as defined, without rows
-    if (!copyRows(names, continued, failed))
-        return false;
-    if (created && m_options.keepSchema)
-        failed |= !addSchemaAfterRows(names, false);
-    if (continued && m_options.resume)
-        failed |= !finishResumedTable(names);
-    failed |= !remakeReferencingKeys(names, referencing);
-    finishTable(failed);
-    return true;
 }
 
-bool ConversionRun::replaceTable(const TableNames &names, PreparedTable &prepared,
-                                 std::vector<ReferencingKey> &referencing, bool &failed)
+void ConversionRun::convertNext(Worker &worker, std::size_t index)
 {
-    LogSink &log = m_hooks.log;
-    const std::string &T = names.target;
-    // Everything the new table needs from MySQL is read before the old one goes: a table that cannot
-    // be read there keeps its Oracle rows.
-    prepared = PrepareTargetTable(m_connections.catalog, names, m_options);
-    if (!prepared.success) {
-        log.append("Drop table " + T + "... ");
-        log.append("Table " + T + " is left as it is: " + prepared.message);
-        log.append("");
-        m_record.step("read", prepared);
-        endIfSessionLost(prepared);
-        finishTable(true);
-        return false;
+    {
+        const std::lock_guard lock(m_mutex);
+        if (!goOnLocked(index, 0, "definition", worker.id))
+            return;
     }
-    referencing = ReadReferencingKeys(m_connections.oracleData, m_connections.oracleUser, T);
-    requireLiveSessions();
-    log.append("Drop table " + T + "... ");
-    const StepResult dropped = DropTargetTable(m_connections.oracleData, T);
-    m_record.step("drop", dropped);
-    if (dropped.success) {
-        log.replaceLast("Drop table " + T + "...Done");
-        log.append("");
-        return true;
+    // With one worker the log is written as the table goes; with several, each table's lines are kept
+    // and written together when it is done, so a table's lines stay together.
+    const bool alone = std::clamp(m_options.jobs, 1, ConversionOptions::kMaxJobs) == 1;
+    MemoryLog block;
+    TableContext context{
+        index,
+        *worker.connections,
+        m_options,
+        *m_plan,
+        alone ? static_cast<LogSink &>(m_hooks.log) : block,
+        m_record.table(index),
+        [this, &worker, index](std::size_t rows, const char *step) { return goOn(worker, index, rows, step); }};
+    try {
+        const TableOutcome outcome = ConvertTable(context, m_plan->tables[index]);
+        if (!outcome.finished)
+            context.record.finish("stopped");
+        finishTable(index, outcome, alone ? nullptr : &block);
+    } catch (const std::exception &e) {
+        context.record.endedByError(e.what());
+        const std::lock_guard lock(m_mutex);
+        if (!alone)
+            for (const auto &line : block.lines())
+                m_hooks.log.append(line);
+        if (!dynamic_cast<const LoggedSessionLoss *>(&e))
+            m_hooks.log.append(e.what());
+        if (!m_ended) {
+            m_ended = std::current_exception();
+            m_endedAt = index;
+        }
     }
-    // A table that is still there is not made again, and its rows are not added to: the old rows would
-    // meet the new ones.
-    log.append(dropped.message);
-    log.append("");
-    failed = true;
-    endIfSessionLost(dropped);
-    finishTable(true);
-    return false;
 }
 
-bool ConversionRun::createTable(const TableNames &names, PreparedTable prepared, bool &made)
+bool ConversionRun::goOn(const Worker &worker, std::size_t index, std::size_t rows, const char *step)
 {
-    LogSink &log = m_hooks.log;
-    const std::string &T = names.target;
-    log.append("Create table " + T + "... ");
-    const CreateResult created = CreateTargetTable(m_connections.oracleData, prepared, names);
-    m_record.step("create", created);
-    made = created.success;
-    if (created.success) {
-        log.replaceLast("Create table " + T + "...Done");
-        for (const auto &note : created.notes)
-            log.append(note);
-    } else {
-        log.append(created.message);
-    }
-    log.append("");
-    endIfSessionLost(created);
-    goOn();
-    if (m_options.skipIndexes)
-        return created.success;
-    KeyResult keys = ConvertKeys(m_connections.oracleData, m_connections.catalog, names, m_options, m_plan->objects,
-                                 [this] { goOn(); });
-    m_record.keys(keys);
-    // A key Oracle refused is named with Oracle's reason; the table itself is usable.
-    for (const auto &failure : keys.failures)
-        log.append(failure.name + ": " + failure.message);
-    for (const auto &note : keys.notes)
-        log.append(note);
-    if (!keys.failures.empty() || !keys.notes.empty())
-        log.append("");
-    endIfSessionLost(keys);
-    return created.success && keys.success;
+    const std::lock_guard lock(m_mutex);
+    return goOnLocked(index, rows, step, worker.id);
 }
 
-// False when a stop ended the copy; failed is set when it did not bring every row.
-bool ConversionRun::copyRows(const TableNames &names, bool kept, bool &failed)
+bool ConversionRun::goOnLocked(std::size_t index, std::size_t rows, const char *step, std::size_t worker)
 {
-    LogSink &log = m_hooks.log;
-    const std::string &T = names.target;
-    log.append("Insert table " + T + "... ");
-    ProgressHook copyProgress = [this](const Progress &p) { return goOn(p.rows); };
-    CopyContext context{
-        m_connections.rowSource, m_connections.rowProfile, m_connections.oracleInsert, m_options, log, copyProgress};
-    context.kept = !kept ? KeptTable::None : m_options.resume ? KeptTable::Resume : KeptTable::Merge;
-    context.counter = &m_connections.oracleConn;
-    CopyResult copied = CopyTableRows(context, names);
-    m_record.rows(copied);
-    if (copied.success) {
-        log.replaceLast(log.lastLine() + "...Done");
-    } else {
-        for (const auto &row : copied.rejected)
-            log.append("Row " + std::to_string(row.row) + ": " + row.message);
-        if (copied.rejectedCount > copied.rejected.size())
-            log.append("... and " + std::to_string(copied.rejectedCount - copied.rejected.size()) + " more");
-        log.append(copied.message);
+    if (m_hooks.progress) {
+        Progress progress;
+        progress.table = index;
+        progress.tables = m_plan ? m_part.size() : m_record.tables().size();
+        progress.rows = rows;
+        progress.step = step;
+        progress.worker = worker;
+        progress.tablesFinished =
+            static_cast<std::size_t>(std::count(m_finishedTables.begin(), m_finishedTables.end(), 1));
+        if (m_plan && index < m_plan->tables.size()) {
+            progress.name = m_plan->tables[index].names.target;
+            progress.rowsExpected = m_plan->tables[index].rowsExpected;
+            std::size_t all = 0;
+            bool known = true;
+            for (std::size_t i : m_part) {
+                known = known && m_plan->tables[i].rowsExpected.has_value();
+                all += m_plan->tables[i].rowsExpected.value_or(0);
+            }
+            if (known)
+                progress.runRowsExpected = all;
+        }
+        if (!m_hooks.progress(progress))
+            m_stopAsked = true;
     }
-    for (const auto &note : copied.notes)
-        log.append(note);
-    if (copied.verification)
-        log.append(copied.verification->logLine(T));
-    log.append("");
-    m_summary.rejectedRows += copied.rejectedCount;
-    if (copied.stopped)
-        return false;
-    endIfSessionLost(copied);
-    // A table whose Oracle rows do not read back as the MySQL rows was not converted, whatever the steps
-    // said; nor was one that got none of the rows it was given.
-    const bool differs = copied.verification && !copied.verification->match;
-    const bool allRefused = copied.rejectedCount > 0 && copied.rejectedCount == copied.rows;
-    // A resumed table is finished only when no row it should hold is missing, whichever run refused it.
-    const bool resumedShort = kept && m_options.resume && copied.rejectedCount > 0;
-    failed |= !copied.complete || differs || allRefused || resumedShort;
-    return true;
+    // Another worker's lost session stops this one too.
+    return !m_stopAsked && !m_ended;
 }
 
-// What an earlier run of a resumed table left undone: its keys and, when constraints are kept, the rest
-// of its schema, each only where the table lacks it. Its foreign keys come with the others at the end.
-bool ConversionRun::finishResumedTable(const TableNames &names)
+void ConversionRun::finishTable(std::size_t index, const TableOutcome &outcome, const MemoryLog *block)
 {
-    LogSink &log = m_hooks.log;
-    const ExistingObjects there =
-        ExistingObjects::read(m_connections.oracleData, m_connections.oracleUser, names.target);
-    bool finished = true;
-    if (!m_options.skipIndexes) {
-        std::vector<std::string> notes;
-        std::vector<KeyStatement> missing;
-        for (auto &statement : BuildKeyStatements(m_connections.catalog, names, m_options, m_plan->objects, &notes))
-            if (!there.has(statement))
-                missing.push_back(std::move(statement));
-        const KeyResult keys = RunKeyStatements(m_connections.oracleData, missing, [this] { goOn(); });
-        m_record.keys(keys);
-        for (const auto &failure : keys.failures)
-            log.append(failure.name + ": " + failure.message);
-        if (!missing.empty())
-            log.append("Keys of table " + names.target + " an earlier run did not make: " +
-                       std::to_string(missing.size() - keys.failures.size()) + " made");
-        log.append("");
-        endIfSessionLost(keys);
-        finished = keys.success;
-    }
-    if (m_options.keepSchema) {
-        finished &= addSchemaAfterRows(names, true);
-        m_keyed.push_back({m_current, names, true});
-    }
-    return finished;
+    const std::lock_guard lock(m_mutex);
+    if (block)
+        for (const auto &line : block->lines())
+            m_hooks.log.append(line);
+    m_summary.rejectedRows += outcome.rejectedRows;
+    const TableNames &names = m_plan->tables[index].names;
+    if (outcome.made || outcome.continued)
+        m_keyed.push_back({index, names, outcome.continued});
+    for (const auto &key : outcome.referencing)
+        m_referencing.push_back({{index, names, false}, key});
+    if (!outcome.finished)
+        return;
+    ++(outcome.failed ? m_summary.failed : m_summary.converted);
+    m_failedTables[index] = outcome.failed;
+    m_finishedTables[index] = 1;
+    goOnLocked(index, 0, "finished", 0);
 }
 
-// The foreign keys of other tables that pointed at a table the run replaced. A key whose table gets its
-// foreign keys from MySQL at the end of this run is left to that.
-bool ConversionRun::remakeReferencingKeys(const TableNames &names, const std::vector<ReferencingKey> &keys)
+// The foreign keys of other tables that pointed at a table the run replaced, once every table is in. A
+// key whose table gets its foreign keys from MySQL at the end of this run is left to that; one Oracle
+// refuses fails the replaced table.
+void ConversionRun::remakeReferencingKeys()
 {
-    if (keys.empty())
-        return true;
-    SchemaResult result;
-    for (const auto &key : keys) {
+    std::map<std::size_t, SchemaResult> byTable;
+    for (const auto &[replaced, key] : m_referencing) {
         bool fromMySql = false;
         for (const auto &keyed : m_keyed)
             fromMySql = fromMySql || (m_options.keepSchema && keyed.names.target == key.table);
         if (fromMySql)
             continue;
-        const std::string statement = key.statement(names.target);
+        SchemaResult &result = byTable[replaced.index];
+        const std::string statement = key.statement(replaced.names.target);
         try {
             m_connections.oracleData.execute(statement);
             ++result.sent;
+        } catch (const db::ConnectionLostError &) {
+            throw;
         } catch (const db::Error &e) {
             result.failures.push_back({key.name, e.what(), statement});
         }
     }
-    if (result.sent > 0)
-        result.notes.push_back("Foreign keys of other tables that point at " + names.target + ": " +
-                               std::to_string(result.sent) + " made again");
-    m_record.schema(result.failures);
-    logSchema(result);
-    return result.failures.empty();
-}
-
-// The rest of a table's schema, after its rows; false when Oracle refused some of it. A continued table
-// gets only what it lacks.
-bool ConversionRun::addSchemaAfterRows(const TableNames &names, bool continued)
-{
-    SchemaResult schema;
-    try {
-        AlreadyThere filter;
-        std::optional<ExistingObjects> there;
-        if (continued) {
-            there = ExistingObjects::read(m_connections.oracleData, m_connections.oracleUser, names.target);
-            filter = [&](const SchemaStatement &statement) {
-                if (statement.kind == ObjectKind::Identity && !there->isIdentity(statement.column))
-                    schema.notes.push_back("Column \"" + statement.column + "\" of " + names.target +
-                                           " was made without an identity and cannot become one: its numbers are "
-                                           "not carried");
-                return there->has(statement);
-            };
+    for (auto &[index, result] : byTable) {
+        const std::string &target = m_plan->tables[index].names.target;
+        if (result.sent > 0)
+            result.notes.push_back("Foreign keys of other tables that point at " + target + ": " +
+                                   std::to_string(result.sent) + " made again");
+        logSchema(result);
+        if (!result.failures.empty() && !m_failedTables[index]) {
+            m_failedTables[index] = 1;
+            --m_summary.converted;
+            ++m_summary.failed;
+            m_record.failTable(index, "schema", result.failures);
         }
-        SendSchemaStatements(
-            m_connections.oracleData,
-            BuildSchemaAfterRows(m_connections.catalog, names, m_options, m_plan->objects, schema.notes), schema,
-            filter);
-    } catch (const db::ConnectionLostError &) {
-        throw;
-    } catch (const db::Error &e) {
-        schema.failures.push_back({names.target, e.what(), e.statement()});
     }
-    m_record.schema(schema.failures);
-    logSchema(schema);
-    return schema.failures.empty();
 }
 
-// Foreign keys of the tables this run made or continued, once all of them hold their rows. A key Oracle
-// refuses fails the table it belongs to; the step itself is no table.
+// Foreign keys of the tables this run made or continued (or, in the last pass, of every selected table
+// Oracle holds), once all of them hold their rows. What Oracle has already is not sent again: a table
+// another worker made, a pass run twice. A key Oracle refuses fails the table it belongs to; the step
+// itself is no table.
 void ConversionRun::addForeignKeys()
 {
+    if (m_scope.foreignKeysOnly) {
+        for (std::size_t index : m_part) {
+            const TableNames &names = m_plan->tables[index].names;
+            const bool there = !names.target.empty() &&
+                               TargetTableExists(m_connections.oracleConn, names.target, m_connections.oracleUser);
+            if (there)
+                m_keyed.push_back({index, names, true});
+            else
+                m_hooks.log.append("Table " + names.source + " has no Oracle table: no part converted it");
+            ++(there ? m_summary.converted : m_summary.failed);
+            m_failedTables[index] = !there;
+            m_finishedTables[index] = 1;
+        }
+    }
+    std::sort(m_keyed.begin(), m_keyed.end(),
+              [](const KeyedTable &a, const KeyedTable &b) { return a.index < b.index; });
+    {
+        const std::lock_guard lock(m_mutex);
+        goOnLocked(m_part.empty() ? 0 : m_part.back(), 0, "foreign keys", 0);
+    }
     m_hooks.log.append("Foreign keys... ");
     SchemaResult all;
     for (const auto &table : m_keyed) {
         SchemaResult keys;
         try {
-            AlreadyThere filter;
-            std::optional<ExistingObjects> there;
-            if (table.continued) {
-                there = ExistingObjects::read(m_connections.oracleData, m_connections.oracleUser, table.names.target);
-                filter = [&](const SchemaStatement &statement) { return there->has(statement); };
-            }
+            const ExistingObjects there =
+                ExistingObjects::read(m_connections.oracleData, m_connections.oracleUser, table.names.target);
             AddForeignKeys(m_connections.oracleData, m_connections.catalog, table.names, m_plan->targets, m_options,
-                           m_plan->objects, keys, filter);
+                           m_plan->objects, keys,
+                           [&](const SchemaStatement &statement) { return there.has(statement); });
         } catch (const db::ConnectionLostError &) {
             throw;
         } catch (const db::Error &e) {
@@ -467,33 +440,6 @@ void ConversionRun::nameObjectsNotConverted()
     }
 }
 
-// A drop is the one step the run cannot take back: it goes ahead only while both sessions that make and
-// fill the table again answer.
-void ConversionRun::requireLiveSessions()
-{
-    if (!m_connections.oracleData.ping())
-        throw db::ConnectionLostError("The Oracle connection for table definitions no longer answers");
-    if (!m_connections.oracleInsert.ping())
-        throw db::ConnectionLostError("The Oracle connection for rows no longer answers");
-}
-
-// A step that failed because a session is gone is the last one: every later table would be dropped or
-// created without being filled, or wait on a MySQL server that no longer answers.
-void ConversionRun::endIfSessionLost(const StepResult &step)
-{
-    if (!step.success &&
-        (step.sessionLost || !m_connections.oracleData.isOpen() || !m_connections.oracleInsert.isOpen()))
-        throw LoggedSessionLoss(step.message);
-}
-
-void ConversionRun::finishTable(bool failed)
-{
-    ++(failed ? m_summary.failed : m_summary.converted);
-    m_failedTables[m_current] = failed;
-    m_record.finishTable(failed ? "failed" : "converted");
-    m_finished = m_current + 1;
-}
-
 void ConversionRun::writeClosingLines()
 {
     const auto &lines = m_hooks.closing.completed;
@@ -505,14 +451,15 @@ void ConversionRun::writeClosingLines()
     }
 }
 
+// The tables of the part the run did not finish, in selection order.
 void ConversionRun::writeNotConverted(const std::vector<std::string> &tables)
 {
-    if (m_finished >= tables.size())
-        return;
     std::string names;
-    for (std::size_t i = m_finished; i < tables.size(); ++i)
-        names += (i > m_finished ? ", " : "") + tables[i];
-    m_hooks.log.append(fillIn(m_hooks.closing.notConverted, {names}));
+    for (std::size_t i : m_part)
+        if (!m_finishedTables[i])
+            names += (names.empty() ? "" : ", ") + tables[i];
+    if (!names.empty())
+        m_hooks.log.append(fillIn(m_hooks.closing.notConverted, {names}));
 }
 
 } // namespace convert

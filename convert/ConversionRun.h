@@ -6,10 +6,14 @@
 #include "ReferencingKeys.h"
 #include "RunPlan.h"
 #include "RunRecord.h"
+#include "SchemaSteps.h"
 #include "StepResult.h"
 #include "TableNames.h"
 
+#include <atomic>
 #include <cstddef>
+#include <exception>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,8 +24,7 @@ class Connection;
 
 namespace convert {
 
-struct PreparedTable;
-struct SchemaResult;
+struct TableOutcome;
 
 // The connections a run works on. The window owns them; the run only uses them.
 struct RunConnections {
@@ -51,6 +54,15 @@ struct ClosingTexts {
     std::string endedAt = "Conversion ended at table %1.";
     // After a stop or an error: the selected tables the run did not finish, as listed in MySQL.
     std::string notConverted = "Tables not converted: %1.";
+};
+
+// Which share of the selected tables this process converts, so that several processes, on one machine
+// or many, split one selection: each plans the names of every table (the same names whoever plans), and
+// converts the tables of its part, chosen by size the same way everywhere. Foreign keys wait for a last
+// pass that converts nothing and makes them once every part is in.
+struct RunScope {
+    std::size_t part = 1, parts = 1; // this is part `part` of `parts`, from 1
+    bool foreignKeysOnly = false;    // the last pass: the selected tables' foreign keys, nothing else
 };
 
 // How the run talks back to whoever drives it.
@@ -91,9 +103,16 @@ struct RunSummary {
 // the table it was at and the tables it did not finish.
 class ConversionRun {
 public:
-    ConversionRun(RunConnections connections, ConversionOptions options, RunHooks hooks);
+    ConversionRun(RunConnections connections, ConversionOptions options, RunHooks hooks, RunScope scope = {});
 
+    // Runs on the calling thread, and with options.jobs above 1 on as many workers, each with sessions of
+    // its own made like the connections given (Connection::another()). Returns once every worker is done.
     RunSummary run(const std::vector<std::string> &tables);
+
+    // Asks the run to stop, from any thread: the next progress point of every worker says stop, and the
+    // call each worker waits on is broken off (Connection::cancel()), so a Stop is acted on within a
+    // second whatever the servers are doing. Safe before, during and after run().
+    void requestStop() noexcept;
 
     const ConversionOptions &options() const noexcept { return m_options; }
     // What the last run() did to each table, also after it threw.
@@ -106,41 +125,43 @@ private:
         TableNames names;
         bool continued = false; // kept from an earlier run: only the keys it lacks are made
     };
+    struct Worker;
 
-    // True when the table was finished, false when a stop ended it part way.
-    bool convertTable(const TablePlan &table);
-    // Drops an existing table to make it again; false (the table failed, untouched) when its MySQL side
-    // cannot be read or the drop was refused.
-    bool replaceTable(const TableNames &names, PreparedTable &prepared, std::vector<ReferencingKey> &referencing,
-                      bool &failed);
-    // False when a step failed; made says whether the table now exists.
-    bool createTable(const TableNames &names, PreparedTable prepared, bool &made);
-    bool copyRows(const TableNames &names, bool kept, bool &failed);
-    bool finishResumedTable(const TableNames &names);
-    bool remakeReferencingKeys(const TableNames &names, const std::vector<ReferencingKey> &keys);
-    // Calls the progress hook; false once it has said stop.
-    bool goOn(std::size_t rows = 0);
-    void requireLiveSessions();
-    void endIfSessionLost(const StepResult &step);
-    void finishTable(bool failed);
-    bool addSchemaAfterRows(const TableNames &names, bool continued);
+    void work(Worker &worker);
+    void convertNext(Worker &worker, std::size_t index);
+    // A progress point of a table under way; false once the run is to stop.
+    bool goOn(const Worker &worker, std::size_t index, std::size_t rows, const char *step);
+    // A progress point between the tables or after them (under the lock).
+    bool goOnLocked(std::size_t index, std::size_t rows, const char *step, std::size_t worker);
+    std::vector<std::size_t> tablesOfThisPart() const;
+    void finishTable(std::size_t index, const TableOutcome &outcome, const MemoryLog *block);
+    void remakeReferencingKeys();
     void addForeignKeys();
     void logSchema(const SchemaResult &schema);
     void nameObjectsNotConverted();
     void writeClosingLines();
     void writeNotConverted(const std::vector<std::string> &tables);
+    void breakCalls() noexcept;
 
     RunConnections m_connections;
     ConversionOptions m_options;
     RunHooks m_hooks;
+    RunScope m_scope;
     RunSummary m_summary;
     RunRecord m_record;
     std::optional<RunPlan> m_plan;
-    std::size_t m_current = 0;  // the table under way
-    std::size_t m_finished = 0; // tables finished, from the first
-    bool m_stopAsked = false;
-    std::vector<KeyedTable> m_keyed;  // tables whose foreign keys the run makes at its end
-    std::vector<char> m_failedTables; // per selected table, whether it ended failed
+    std::mutex m_mutex; // the summary, the record's run steps, the log, the hook, the lists below
+    std::atomic<bool> m_stopAsked{false};
+    std::atomic<std::size_t> m_next{0}; // the next table of the part to take
+    std::vector<std::size_t> m_part;    // positions of the tables this process converts
+    std::vector<char> m_finishedTables; // per selected table
+    std::vector<char> m_failedTables;   // per selected table, whether it ended failed
+    std::vector<KeyedTable> m_keyed;    // tables whose foreign keys the run makes at its end
+    // Keys of other tables that pointed at a replaced table, with that table, to make again at the end.
+    std::vector<std::pair<KeyedTable, ReferencingKey>> m_referencing;
+    std::vector<db::Connection *> m_sessions; // every session of every worker, for breaking calls
+    std::exception_ptr m_ended;               // what ended the run, with the table it was at
+    std::size_t m_endedAt = 0;
 };
 
 } // namespace convert

@@ -353,7 +353,10 @@ private:
     void progressPoint()
     {
         apply();
-        const bool goOn = !m_ctx.progress || m_ctx.progress(Progress{0, 0, m_result.written});
+        Progress progress;
+        progress.rows = m_result.written;
+        progress.step = "rows";
+        const bool goOn = !m_ctx.progress || m_ctx.progress(progress);
         m_pacer.restart();
         if (!goOn)
             throw Stopped{};

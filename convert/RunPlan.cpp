@@ -62,6 +62,28 @@ std::vector<std::string> ListSourceTables(db::Connection &catalog)
     return tables;
 }
 
+namespace {
+
+// Rows and bytes of every table of the database, as the information schema keeps them: no table is read.
+void readSizes(db::Connection &catalog, std::vector<TablePlan> &tables)
+{
+    std::map<std::string, std::pair<db::Value, db::Value>> sizes;
+    for (const auto &row : catalog.query("select table_name, table_rows, coalesce(data_length, 0) + "
+                                         "coalesce(index_length, 0) from information_schema.tables"
+                                         " where table_schema = database()"))
+        sizes[row.at(0).data] = {row.at(1), row.at(2)};
+    for (auto &table : tables) {
+        const auto found = sizes.find(table.names.source);
+        if (found == sizes.end())
+            continue;
+        if (!found->second.first.isNull())
+            table.rowsExpected = static_cast<std::size_t>(found->second.first.toInteger());
+        table.bytes = static_cast<std::size_t>(found->second.second.toInteger());
+    }
+}
+
+} // namespace
+
 RunPlan RunPlan::make(db::Connection &catalog, db::Connection &oracle, const std::string &user,
                       const std::vector<std::string> &tables, const ConversionOptions &options,
                       const std::function<void()> &afterTable)
@@ -91,6 +113,7 @@ RunPlan RunPlan::make(db::Connection &catalog, db::Connection &oracle, const std
                 if (!known.target.empty())
                     plan.targets.emplace(source, known.target);
             }
+    readSizes(catalog, plan.tables);
     for (auto &table : plan.tables) {
         readingTable(table, [&] { planObjects(catalog, table, options, plan.objects); });
         if (afterTable)

@@ -5,8 +5,10 @@
 #include "OracleSchema.h"
 #include "TableNames.h"
 
+#include <cstddef>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,10 @@ struct TablePlan {
     // Why nothing can be done to the table: its MySQL table cannot be read, or no Oracle name is left for
     // it. Empty for a table the run converts.
     std::string problem;
+    // What MySQL's information schema says of its size: rows (an estimate for InnoDB, exact for MyISAM
+    // and Aria; nothing for a view) and bytes of data and indexes.
+    std::optional<std::size_t> rowsExpected;
+    std::size_t bytes = 0;
 };
 
 // What a run (or a check of one) settles before its first statement: the Oracle name of every selected

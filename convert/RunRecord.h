@@ -45,41 +45,50 @@ struct TableRecord {
     double seconds = 0;
 };
 
-// The record of a run, table by table, written as the run goes: whoever drives the run reads it after
-// run() returned or threw, for the report.
-class RunRecord {
+// What a run records of one table while it works on it: each method adds to the table's record and
+// keeps its time. One per table under way; tables under way at once have recorders of their own.
+class TableRecorder {
 public:
     using Clock = std::chrono::steady_clock;
 
-    void selected(const std::vector<std::string> &tables);
-    void named(const std::vector<TableNames> &names);
-    void startTable(std::size_t index);
+    explicit TableRecorder(TableRecord &record) : m_record(record), m_started(Clock::now()) {}
+
     void step(const std::string &name, const StepResult &result);
     void keys(const KeyResult &result);
     // The rest of the table's schema after its rows: what Oracle refused of it.
     void schema(const std::vector<KeyFailure> &failures);
+    void skipped();
+    void rows(const CopyResult &result);
+    void finish(const std::string &status);
+    // An error ended the run while the table was under way.
+    void endedByError(const std::string &message);
+
+private:
+    void touch();
+
+    TableRecord &m_record;
+    Clock::time_point m_started;
+};
+
+// The record of a run, table by table, written as the run goes: whoever drives the run reads it after
+// run() returned or threw, for the report. The tables are known before any starts, so the recorders of
+// tables under way at once never touch the same record.
+class RunRecord {
+public:
+    void selected(const std::vector<std::string> &tables);
+    void named(const std::vector<TableNames> &names);
+    TableRecorder table(std::size_t index) { return TableRecorder(m_tables.at(index)); }
     // The foreign keys between the run's tables, after all of them: a step of the run, not of a table.
     void foreignKeys(const std::vector<KeyFailure> &failures);
     // A table finished earlier that a later step of the run failed for (its foreign keys).
     void failTable(std::size_t index, const std::string &step, const std::vector<KeyFailure> &failures);
-    void skipped();
-    void rows(const CopyResult &result);
-    void finishTable(const std::string &status);
-    // An error ended the run: the table under way, if any, is marked with it.
-    void endedByError(const std::string &message);
 
     const std::vector<TableRecord> &tables() const noexcept { return m_tables; }
     const std::vector<StepRecord> &runSteps() const noexcept { return m_runSteps; }
 
 private:
-    TableRecord *current();
-    void touch();
-
     std::vector<TableRecord> m_tables;
     std::vector<StepRecord> m_runSteps;
-    std::size_t m_current = 0;
-    bool m_open = false; // a table has started and not finished
-    Clock::time_point m_started;
 };
 
 } // namespace convert
