@@ -32,6 +32,10 @@ const char *kArguments =
     "                          constraints and comments as well\n"
     "  --long-names            keep table, column, key and constraint names up to 128 bytes where the\n"
     "                          Oracle server takes them (12.2 and later); else they are held to 30\n"
+    "  --jobs N                convert N tables at once (1 to 16, default 1), each with sessions of its own\n"
+    "  --part K/N              convert part K of N of the tables, dealt by size the same way on every\n"
+    "                          host, so N processes split them; foreign keys wait for the last pass\n"
+    "  --foreign-keys-only     the last pass after every part: make the tables' foreign keys, copy nothing\n"
     "  --report FILE           write what happened to each table as JSON (docs/run-report.schema.json)\n"
     "  --oracle-timeout SECONDS  how long Oracle may take to answer a call that does not grow with the\n"
     "                          data (logon checks, lookups, inserts) before the command gives up on it;\n"
@@ -47,10 +51,29 @@ const char *kExitStatus = "Exit status: 0 %s, 1 an error ended the command, 2 ba
 bool takesValue(const std::string &a)
 {
     for (const char *name : {"--mysql-database", "--mysql-user", "--mysql-password", "--mysql-host", "--oracle",
-                             "--charset", "--report", "--oracle-timeout", "--mysql-timeout"})
+                             "--charset", "--report", "--oracle-timeout", "--mysql-timeout", "--jobs", "--part"})
         if (a == name)
             return true;
     return false;
+}
+
+// "K/N" with 1 <= K <= N; false for anything else.
+bool partOf(const std::string &text, convert::RunScope &scope)
+{
+    const auto slash = text.find('/');
+    auto number = [](const std::string &digits) -> std::size_t {
+        if (digits.empty() || digits.size() > 4 || digits.find_first_not_of("0123456789") != std::string::npos)
+            return 0;
+        return std::stoul(digits);
+    };
+    if (slash == std::string::npos)
+        return false;
+    const std::size_t k = number(text.substr(0, slash)), n = number(text.substr(slash + 1));
+    if (k < 1 || n < 1 || k > n)
+        return false;
+    scope.part = k;
+    scope.parts = n;
+    return true;
 }
 
 // Whole seconds, 0 included; nullopt for anything else.
@@ -145,6 +168,17 @@ std::string parseCommandOptions(Command command, int argc, char **argv, CommandO
             out.options.keepSchema = true;
         } else if (a == "--long-names") {
             out.options.longNames = true;
+        } else if (a == "--jobs") {
+            const auto n = secondsOf(value);
+            if (!n || *n < 1 || *n > static_cast<unsigned>(convert::ConversionOptions::kMaxJobs))
+                return "--jobs takes a number of tables from 1 to " +
+                       std::to_string(convert::ConversionOptions::kMaxJobs);
+            out.options.jobs = static_cast<int>(*n);
+        } else if (a == "--part") {
+            if (!partOf(value, out.scope))
+                return "--part takes K/N: this is part K of N (1 <= K <= N)";
+        } else if (a == "--foreign-keys-only") {
+            out.scope.foreignKeysOnly = true;
         } else if (a == "--report") {
             if (command == Command::Check)
                 return "check writes no report: it changes nothing and prints what it found";
@@ -196,9 +230,10 @@ std::string commandUsage(Command command, const std::string &program)
         text += "Compares each table in Oracle with the MySQL table it was converted from: the row counts and a\n"
                 "checksum of every value, naming the first key that differs. Changes nothing; the options that\n"
                 "steer a conversion only settle the Oracle names (--no-uppercase) and the rows a run refuses\n"
-                "(--charset).\n";
+                "(--charset). SIGINT or SIGTERM stops it within the next thousand rows; a second one ends the\n"
+                "program at once.\n";
         std::snprintf(status, sizeof status, kExitStatus, "every table matches", "a table differs or could not be read",
-                      "");
+                      ", 4 stopped by a signal");
         break;
     }
     return text + kArguments + status;

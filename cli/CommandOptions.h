@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/ConversionOptions.h"
+#include "convert/ConversionRun.h"
 
 #include <optional>
 #include <string>
@@ -24,6 +25,7 @@ struct CommandOptions {
     // left out: the drivers' default of 30 (and for MySQL an option file's connect-timeout, as for
     // every MySQL client).
     std::optional<unsigned> oracleTimeout, mysqlTimeout;
+    convert::RunScope scope; // --part K/N, --foreign-keys-only
     bool fromSettings = false;
     bool help = false;
 };

@@ -6,10 +6,15 @@
 
 #include "convert/ConversionRun.h"
 #include "convert/RunReport.h"
+#include "convert/RunStatus.h"
 
 #include <chrono>
 #include <cstdio>
+#include <mutex>
 #include <optional>
+#include <thread>
+
+#include <unistd.h>
 
 namespace cli {
 
@@ -45,7 +50,12 @@ int runConvert(int argc, char **argv, const std::string &program)
     convert::RunReport report;
     report.run = describeRun(*args, program);
     report.started = std::chrono::system_clock::now();
-    PrintingLog log(stdout);
+    // On a terminal a status line under the log says where the run is; a file or a pipe gets lines only.
+    PrintingLog log(stdout, {}, isatty(fileno(stdout)) != 0);
+    std::mutex statusMutex;
+    convert::RunStatus runStatus;
+    runStatus.start();
+    auto lastShown = convert::RunStatus::Clock::time_point{};
     std::optional<convert::ConversionRun> run;
     try {
         Connections c(*args);
@@ -55,11 +65,32 @@ int runConvert(int argc, char **argv, const std::string &program)
         c.openOracle();
         convert::RunConnections connections{*c.catalog,    *c.rowSource,    c.sourceProfile, *c.oracleConn,
                                             *c.oracleData, *c.oracleInsert, args->oracleUser};
-        convert::RunHooks hooks{log, [](const convert::Progress &) { return !interrupted(); }, {}};
+        convert::RunHooks hooks{log,
+                                [&](const convert::Progress &progress) {
+                                    const std::lock_guard lock(statusMutex);
+                                    const auto now = convert::RunStatus::Clock::now();
+                                    runStatus.update(progress, now);
+                                    // Ten a second at most: a terminal redrawn faster only flickers.
+                                    if (now - lastShown >= std::chrono::milliseconds(100)) {
+                                        log.setStatus(runStatus.line(now));
+                                        lastShown = now;
+                                    }
+                                    return !interrupted();
+                                },
+                                {}};
         hooks.closing.stopped =
             "Conversion interrupted: %1 of %2 tables converted; failed tables: %3, rejected rows: %4.";
-        run.emplace(std::move(connections), args->options, std::move(hooks));
+        run.emplace(std::move(connections), args->options, std::move(hooks), args->scope);
+        // A signal also breaks the calls under way, so a long statement does not hold the stop.
+        std::jthread breaker([&](std::stop_token stop) {
+            keepInterruptsOffThisThread();
+            while (!stop.stop_requested() && !interrupted())
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (interrupted())
+                run->requestStop();
+        });
         const convert::RunSummary summary = run->run(args->tables);
+        breaker.request_stop();
         log.flush();
         report.tables = run->record().tables();
         report.steps = run->record().runSteps();

@@ -24,9 +24,13 @@ struct PrintingPace {
 // statement, a long copy) is printed as it stands, so that someone following the output (tail -f)
 // sees where the run is; then again at the pace's interval while it keeps changing, and once more in
 // its final form. A run whose lines all settle quickly prints each line once, exactly as it ends.
+//
+// On a terminal a status line under the log says where the run is instead (setStatus): it is rewritten
+// in place, held lines wait for their final form, and every log line is printed above it. The log sink's
+// calls and setStatus may come from any thread, one at a time or not.
 class PrintingLog : public convert::LogSink {
 public:
-    explicit PrintingLog(std::FILE *out, PrintingPace pace = {});
+    explicit PrintingLog(std::FILE *out, PrintingPace pace = {}, bool statusLine = false);
     ~PrintingLog() override;
     PrintingLog(const PrintingLog &) = delete;
     PrintingLog &operator=(const PrintingLog &) = delete;
@@ -37,16 +41,23 @@ public:
 
     // Prints the held line in its final form, unless it already stands printed so.
     void flush();
+    // The status line under the log, on a terminal (cut to its width); ignored otherwise.
+    void setStatus(const std::string &text);
 
 private:
     using Clock = std::chrono::steady_clock;
 
     void finishHeld();
     void print(const std::string &line);
+    void drawStatus();
+    void clearStatus();
     void watch(std::stop_token stop);
 
     std::FILE *m_out;
     const PrintingPace m_pace;
+    const bool m_statusLine;
+    std::string m_status; // the status line as it stands on the terminal
+    bool m_statusShown = false;
     mutable std::mutex m_mutex;
     std::condition_variable_any m_wake;
     std::string m_held; // the last line, which may still change

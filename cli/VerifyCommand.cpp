@@ -1,6 +1,7 @@
 #include "CommandStart.h"
 #include "Commands.h"
 #include "Connections.h"
+#include "Interrupts.h"
 
 #include "convert/NameRules.h"
 #include "convert/OracleAllowance.h"
@@ -36,13 +37,21 @@ convert::TableRecord verifyOne(Connections &c, const convert::TableNames &names,
         const std::string charset = convert::checkedCharsetName(args.options);
         const std::vector<std::string> key =
             convert::PrimaryKeyColumns(convert::ListSourceIndexRows(*c.catalog, names.source));
-        const convert::VerifySource source{*c.rowSource, names, charset, key, nullptr, args.options.allows.nameBytes};
+        const convert::VerifySource source{*c.rowSource,
+                                           names,
+                                           charset,
+                                           key,
+                                           nullptr,
+                                           args.options.allows.nameBytes,
+                                           [](std::size_t) { return !interrupted(); }};
         const convert::VerifyResult result =
             convert::VerifyTable(*c.oracleConn, names.target, target->columns(), source);
         record.verification = result;
         record.status = result.match ? "verified" : "differs";
         record.steps.push_back({"verify", result.match ? "succeeded" : "failed", result.difference, {}});
         std::printf("%s\n", result.logLine(names.target).c_str());
+    } catch (const convert::VerificationStopped &) {
+        throw; // the command ends: what is verified so far goes to the report
     } catch (const std::exception &e) {
         record.status = "failed";
         record.steps.push_back({"verify", "failed", e.what(), {}});
@@ -61,6 +70,8 @@ int runVerify(int argc, char **argv, const std::string &program)
     std::optional<CommandOptions> args = startCommand(Command::Verify, argc, argv, program, status);
     if (!args)
         return status;
+    // As for convert: the first SIGINT or SIGTERM stops at the next thousand rows, a second ends at once.
+    catchInterrupts();
     convert::RunReport report;
     report.run = describeRun(*args, program);
     report.started = std::chrono::system_clock::now();
@@ -78,6 +89,8 @@ int runVerify(int argc, char **argv, const std::string &program)
                                                  args->options.uppercaseNames, args->options.allows.nameBytes);
         std::size_t differ = 0;
         for (const auto &table : args->tables) {
+            if (interrupted())
+                throw convert::VerificationStopped();
             convert::TableNames names = planner.existingNamesFor(table);
             if (names.target.empty())
                 names.target = names.working; // not there: verifying says so
@@ -86,6 +99,11 @@ int runVerify(int argc, char **argv, const std::string &program)
         }
         std::printf("%zu tables verified; tables that differ: %zu.\n", report.tables.size(), differ);
         status = differ == 0 ? convert::kExitClean : convert::kExitWithFailures;
+    } catch (const convert::VerificationStopped &) {
+        std::printf("Verification interrupted: %zu tables verified.\n", report.tables.size());
+        std::fflush(stdout);
+        report.error = "interrupted";
+        status = convert::kExitStopped;
     } catch (const std::exception &e) {
         std::fflush(stdout);
         std::fprintf(stderr, "%s\n", e.what());

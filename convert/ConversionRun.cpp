@@ -140,7 +140,10 @@ RunSummary ConversionRun::run(const std::vector<std::string> &tables)
     const bool stopped = m_stopAsked && std::count(m_finishedTables.begin(), m_finishedTables.end(), 1) <
                                             static_cast<std::ptrdiff_t>(m_part.size());
     if (!stopped) {
-        remakeReferencingKeys();
+        // With constraints kept, a part leaves every foreign key to the last pass, which makes them from
+        // MySQL once every part is in: another part may be replacing the tables they belong to.
+        if (!(m_options.keepSchema && m_scope.parts > 1))
+            remakeReferencingKeys();
         if (m_options.keepSchema && m_scope.parts > 1 && !m_scope.foreignKeysOnly)
             m_hooks.log.append("Foreign keys: left to the last pass, with --foreign-keys-only");
         else if (m_options.keepSchema || m_scope.foreignKeysOnly)

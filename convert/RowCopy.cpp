@@ -56,9 +56,19 @@ public:
             m_result.notes.push_back(std::to_string(m_result.alreadyThere) +
                                      " rows were already in Oracle and stay as they are");
         if (m_written) {
-            const VerifySource source{m_ctx.rowSource,           m_names,
-                                      checkedCharset(),          reader.primaryKey(),
-                                      &m_written->refusedKeys(), m_ctx.options.allows.nameBytes};
+            // The verification reads both sides whole: its progress points let a stop act within it.
+            const VerifySource source{m_ctx.rowSource,
+                                      m_names,
+                                      checkedCharset(),
+                                      reader.primaryKey(),
+                                      &m_written->refusedKeys(),
+                                      m_ctx.options.allows.nameBytes,
+                                      [this](std::size_t rows) {
+                                          Progress progress;
+                                          progress.rows = rows;
+                                          progress.step = "verification";
+                                          return !m_ctx.progress || m_ctx.progress(progress);
+                                      }};
             // A continued copy wrote only the rest of the table: the whole of it is compared.
             m_result.verification =
                 m_continued ? VerifyTable(m_ctx.oracleInsert, m_names.target, m_target->columns(), source)
@@ -433,6 +443,9 @@ CopyResult CopyTableRows(CopyContext &context, const TableNames &names)
     try {
         copy.run();
     } catch (const Stopped &) {
+        result.stopped = true;
+        result.fail("Operation aborted");
+    } catch (const VerificationStopped &) {
         result.stopped = true;
         result.fail("Operation aborted");
     } catch (const std::exception &e) {

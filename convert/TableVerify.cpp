@@ -49,16 +49,27 @@ std::string selectAll(const std::string &target, const std::vector<db::ColumnInf
     return sql + " from " + quoteOracleName(target);
 }
 
+// Every thousandth row, whoever drives the verification may stop it.
+constexpr std::size_t kAskEvery = 1000;
+
+void askToGoOn(const std::function<bool(std::size_t)> &goOn, std::size_t rows)
+{
+    if (goOn && rows % kAskEvery == 0 && !goOn(rows))
+        throw VerificationStopped();
+}
+
 // Walks the rows of one side, each as (key text, row hash).
 template <typename Visit>
 void eachTargetRow(db::Connection &oracle, const std::string &target, const std::vector<db::ColumnInfo> &columns,
-                   const std::vector<std::size_t> &keyColumns, Visit visit)
+                   const std::vector<std::size_t> &keyColumns, const std::function<bool(std::size_t)> &goOn,
+                   Visit visit)
 {
     TargetRowDigest digest(columns);
     const db::UntimedCalls untimed(oracle); // reads the whole table: as long as it takes
     auto rows = oracle.createDataSet();
     rows->open(selectAll(target, columns), db::FetchMode::Streamed);
-    for (; !rows->eof(); rows->next()) {
+    for (std::size_t read = 1; !rows->eof(); rows->next(), ++read) {
+        askToGoOn(goOn, read);
         digest.beginRow();
         for (std::size_t i = 0; i < columns.size(); ++i)
             digest.set(i, rows->value(static_cast<int>(i)));
@@ -81,8 +92,10 @@ void eachSourceRow(const VerifySource &source, const std::vector<db::ColumnInfo>
     const std::vector<std::size_t> positions = targetPositions(names, ColumnNames(names, source.nameBytes), columns);
     TargetRowDigest digest(columns);
     db::Value value;
+    std::size_t read = 0;
     while (reader.nextPage()) {
         for (; reader.pageHasRow(); reader.next()) {
+            askToGoOn(source.goOn, ++read);
             bool refused = false;
             digest.beginRow();
             for (std::size_t i = 0; i < positions.size(); ++i) {
@@ -106,7 +119,7 @@ std::string firstDifference(db::Connection &oracle, const std::string &target,
     if (keyColumns.empty() || std::count(keyColumns.begin(), keyColumns.end(), columns.size()) > 0)
         return "the table has no primary key to name the first differing row by";
     std::unordered_map<std::string, RowHasher::Hash> inOracle;
-    eachTargetRow(oracle, target, columns, keyColumns,
+    eachTargetRow(oracle, target, columns, keyColumns, source.goOn,
                   [&](const std::string &key, const RowHasher::Hash &hash) { inOracle.emplace(key, hash); });
     std::string found;
     eachSourceRow(source, columns, keyColumns, [&](const std::string &key, const RowHasher::Hash &hash, bool refused) {
@@ -211,10 +224,11 @@ std::string VerifyResult::logLine(const std::string &target) const
            std::to_string(targetRows) + " rows; " + difference;
 }
 
-TableDigest DigestTarget(db::Connection &oracle, const std::string &target, const std::vector<db::ColumnInfo> &columns)
+TableDigest DigestTarget(db::Connection &oracle, const std::string &target, const std::vector<db::ColumnInfo> &columns,
+                         const std::function<bool(std::size_t rows)> &goOn)
 {
     TableDigest digest;
-    eachTargetRow(oracle, target, columns, {},
+    eachTargetRow(oracle, target, columns, {}, goOn,
                   [&](const std::string &, const RowHasher::Hash &hash) { digest.add(hash); });
     return digest;
 }
@@ -247,7 +261,7 @@ VerifyResult VerifyAgainstDigest(db::Connection &oracle, const std::string &targ
                                  const VerifySource &source)
 {
     VerifyResult result;
-    const TableDigest actual = DigestTarget(oracle, target, columns);
+    const TableDigest actual = DigestTarget(oracle, target, columns, source.goOn);
     result.sourceRows = expected.rows;
     result.targetRows = actual.rows;
     result.match = actual == expected;

@@ -8,6 +8,8 @@
 #include "db/Value.h"
 
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -81,6 +83,14 @@ struct VerifySource {
     std::vector<std::string> keyColumns;      // the MySQL primary key in key order; empty when none
     const std::set<std::string> *refusedKeys; // key texts of the rows the copy refused, or nullptr
     std::size_t nameBytes = 30;               // the longest Oracle name the copy gave a column
+    // Asked every thousand rows read, on either side, with the rows read so far: false stops the
+    // verification (VerificationStopped). Empty: it always goes on.
+    std::function<bool(std::size_t rows)> goOn = {};
+};
+
+// A verification told to stop by its source's goOn.
+struct VerificationStopped : std::exception {
+    const char *what() const noexcept override { return "Operation aborted"; }
 };
 
 // Reads the Oracle table back and compares it with `expected`, the digest of the rows the copy wrote.
@@ -90,8 +100,9 @@ VerifyResult VerifyAgainstDigest(db::Connection &oracle, const std::string &targ
                                  const std::vector<db::ColumnInfo> &columns, const TableDigest &expected,
                                  const VerifySource &source);
 
-// The digest of an Oracle table's committed rows.
-TableDigest DigestTarget(db::Connection &oracle, const std::string &target, const std::vector<db::ColumnInfo> &columns);
+// The digest of an Oracle table's committed rows; goOn as VerifySource's.
+TableDigest DigestTarget(db::Connection &oracle, const std::string &target, const std::vector<db::ColumnInfo> &columns,
+                         const std::function<bool(std::size_t rows)> &goOn = {});
 
 // Reads MySQL through the copy's own reader and digests its rows as they would arrive in these columns,
 // leaving out those the copy refused (refusedKeys, and values outside the checked character set).

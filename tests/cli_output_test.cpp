@@ -68,6 +68,29 @@ TEST_F(PrintingLogTest, LinesThatSettleQuicklyArePrintedOnceAsTheyEnd)
     EXPECT_EQ(out.text(), "Create table T...Done\n\nInsert table T 100 Rows ...Done\n\n");
 }
 
+TEST_F(PrintingLogTest, OnATerminalAStatusLineIsRewrittenUnderTheLinesAndClearedAtTheEnd)
+{
+    PrintedFile out(path("terminal.log"));
+    {
+        cli::PrintingLog log(out.file(), {std::chrono::milliseconds(20), std::chrono::milliseconds(40)}, true);
+        log.append("Create table T... ");
+        log.setStatus("Table 1 of 2, T: 0 rows");
+        // A held line waits for its final form: the status line says where the run is.
+        std::this_thread::sleep_for(100ms);
+        log.replaceLast("Create table T...Done");
+        log.setStatus("Table 1 of 2, T: 5 rows");
+        log.append("");
+    }
+    // Each line once, in its final form, with the status line cleared before it and drawn again after.
+    EXPECT_EQ(out.text(), "\rTable 1 of 2, T: 0 rows\x1b[K"
+                          "\rTable 1 of 2, T: 5 rows\x1b[K"
+                          "\r\x1b[KCreate table T...Done\n"
+                          "\rTable 1 of 2, T: 5 rows\x1b[K"
+                          "\r\x1b[K\n"
+                          "\rTable 1 of 2, T: 5 rows\x1b[K"
+                          "\r\x1b[K");
+}
+
 TEST_F(PrintingLogTest, ALineHeldLongIsPrintedAsItStandsThenAgainWhileItChangesThenFinal)
 {
     PrintedFile out(path("slow.log"));
