@@ -1,6 +1,7 @@
 #include "PerfCommand.h"
 
 #include "Measure.h"
+#include "ParallelSpeedup.h"
 #include "PerfData.h"
 #include "PerfReport.h"
 #include "VerifyCheckCost.h"
@@ -422,9 +423,28 @@ int runPerfCommand(int argc, char **argv)
             measureVerifyAndCheck(db::mysqlSourceProfile(kDatabase, options.user, options.password, ""),
                                   db::oracleTargetProfile(kService, kOracleUser, kOraclePassword), kOracleUser, wide);
 
-        std::string text = report.render() + cost.render();
+        // Tables side by side: eight tables of the narrow kind, one at a time and four at once.
+        const std::size_t parallelRows = options.quick ? 5000 : 40000;
+        std::vector<std::string> parallelTables;
+        for (int t = 1; t <= 8; ++t) {
+            parallelTables.push_back("side_" + std::to_string(t));
+            perfdata::createNarrow(rig.mysql(), parallelTables.back(), parallelRows);
+        }
+        std::fprintf(stderr, "perf: 8 tables of %zu rows, one at a time and four at once\n", parallelRows);
+        const ParallelSpeedup parallel =
+            measureParallelSpeedup(db::mysqlSourceProfile(kDatabase, options.user, options.password, ""),
+                                   db::oracleTargetProfile(kService, kOracleUser, kOraclePassword), kOracleUser,
+                                   parallelTables, parallelRows, 2);
+
+        std::string text = report.render() + cost.render() + parallel.render();
         std::fputs(text.c_str(), stdout);
-        std::fputs(report.summary().c_str(), stdout);
+        std::string summary = report.summary();
+        if (!summary.empty() && summary.back() == '\n')
+            summary.pop_back();
+        char more[160];
+        std::snprintf(more, sizeof more, " verify_ratio=%.2f parallel_speedup=%.2f parallel_no_delay=%.2f\n",
+                      cost.verifyRatio(), parallel.speedup(), parallel.speedupNoDelay());
+        std::fputs((summary + more).c_str(), stdout);
         std::fflush(stdout);
         if (options.writeDoc) {
             std::string path = options.docPath.empty() ? std::string(MORVANE_SOURCE_DIR) + "/docs/performance.md"
@@ -432,6 +452,7 @@ int runPerfCommand(int argc, char **argv)
             report.writeDocument(path);
             if (std::FILE *doc = std::fopen(path.c_str(), "a")) {
                 std::fputs(cost.render().c_str(), doc);
+                std::fputs(parallel.render().c_str(), doc);
                 std::fclose(doc);
             }
             std::fprintf(stderr, "perf: wrote %s\n", path.c_str());
