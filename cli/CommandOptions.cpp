@@ -50,8 +50,9 @@ const char *kExitStatus = "Exit status: 0 %s, 1 an error ended the command, 2 ba
 
 bool takesValue(const std::string &a)
 {
-    for (const char *name : {"--mysql-database", "--mysql-user", "--mysql-password", "--mysql-host", "--oracle",
-                             "--charset", "--report", "--oracle-timeout", "--mysql-timeout", "--jobs", "--part"})
+    for (const char *name :
+         {"--mysql-database", "--mysql-user", "--mysql-password", "--mysql-host", "--oracle", "--charset", "--report",
+          "--oracle-timeout", "--mysql-timeout", "--jobs", "--part", "--sql"})
         if (a == name)
             return true;
     return false;
@@ -179,6 +180,10 @@ std::string parseCommandOptions(Command command, int argc, char **argv, CommandO
                 return "--part takes K/N: this is part K of N (1 <= K <= N)";
         } else if (a == "--foreign-keys-only") {
             out.scope.foreignKeysOnly = true;
+        } else if (a == "--sql") {
+            if (command != Command::Check)
+                return "--sql is an option of check: it writes the statements a run would send";
+            out.sqlPath = value;
         } else if (a == "--report") {
             if (command == Command::Check)
                 return "check writes no report: it changes nothing and prints what it found";
@@ -223,7 +228,8 @@ std::string commandUsage(Command command, const std::string &program)
         text += "Says what a conversion with these arguments would do to each table, sending nothing that\n"
                 "changes either server: the Oracle name, what the policy does to a table already there, the\n"
                 "statements, the columns whose meaning changes, the rows and keys Oracle would refuse.\n"
-                "--report is not taken; --verify changes nothing here.\n";
+                "--report is not taken; --verify changes nothing here. --sql FILE also writes the statements a\n"
+                "run would send, in its order, as a script SQL*Plus or SQLcl runs as it stands.\n";
         std::snprintf(status, sizeof status, kExitStatus, "nothing would fail", "something would fail", "");
         break;
     case Command::Verify:

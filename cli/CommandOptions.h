@@ -21,6 +21,7 @@ struct CommandOptions {
     convert::ConversionOptions options;
     std::vector<std::string> tables;
     std::string reportPath;
+    std::string sqlPath; // check --sql FILE: the statements a run would send, as a script
     // Seconds a call whose time does not grow with the data may wait for each server (0: no limit);
     // left out: the drivers' default of 30 (and for MySQL an option file's connect-timeout, as for
     // every MySQL client).

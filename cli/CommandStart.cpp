@@ -2,6 +2,8 @@
 
 #include "Passwords.h"
 
+#include "convert/WholeFile.h"
+
 #include "convert/SourceCharsets.h"
 #include "db/Error.h"
 
@@ -21,6 +23,10 @@ std::optional<CommandOptions> startCommand(Command command, int argc, char **arg
     }
     if (error.empty())
         error = checkReportPath(options.reportPath);
+    if (error.empty() && !options.sqlPath.empty()) {
+        if (const std::string problem = convert::WholeFileProblem(options.sqlPath); !problem.empty())
+            error = "--sql " + options.sqlPath + ": " + problem;
+    }
     if (error.empty())
         error = resolvePasswords(options);
     if (!error.empty()) {
