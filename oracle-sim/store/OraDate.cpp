@@ -144,7 +144,15 @@ OraDate OraDate::parse(std::string_view text, std::string_view format, bool time
             ++t;
     };
     auto readNumber = [&](int maxDigits, bool allowSign = false) {
-        skipSeparators();
+        // A signed year's minus is its sign, not a separator to pass over: '-0044' is 44 BC.
+        std::size_t next = t;
+        while (next < text.size() && text[next] == ' ')
+            ++next;
+        if (allowSign && next + 1 < text.size() && (text[next] == '-' || text[next] == '+') &&
+            std::isdigit(static_cast<unsigned char>(text[next + 1])))
+            t = next;
+        else
+            skipSeparators();
         bool negative = false;
         if (allowSign && t < text.size() && (text[t] == '-' || text[t] == '+'))
             negative = text[t++] == '-';
