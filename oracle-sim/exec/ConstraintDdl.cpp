@@ -5,6 +5,7 @@
 #include "QueryExecutor.h"
 #include "SequenceStore.h"
 #include "Session.h"
+#include "TableScan.h"
 
 #include <algorithm>
 #include <set>
@@ -268,9 +269,15 @@ void ConstraintDdl::addCheck(Session &session, const TableMeta &table, const Con
     Evaluator::resolve(condition, sourceColumns(table), table.name, {});
     if (!def.name.empty() && session.catalog().constraintExists(table.owner, def.name))
         throw OraError::of(2264);
-    RowSource rows = QueryExecutor::loadTable(session, table);
+    ScanRequest every;
+    for (std::size_t c = 0; c < table.columns.size(); ++c)
+        if (Evaluator::refersToColumn(condition, static_cast<int>(c)))
+            every.columns.push_back(static_cast<int>(c));
+    TableScan rows(session, table, every, true);
     Evaluator eval(session.nls(), session.user(), Evaluator::noBinds());
-    for (const auto &row : rows.rows) {
+    Row row;
+    std::int64_t rowId = 0;
+    while (rows.next(row, rowId)) {
         eval.setRow(&row);
         // Oracle shows no name for a constraint it has not named yet.
         if (eval.truth(condition) == false)

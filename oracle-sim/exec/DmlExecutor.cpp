@@ -2,12 +2,15 @@
 
 #include "Evaluator.h"
 #include "OraError.h"
+#include "Pushdown.h"
 #include "QueryExecutor.h"
 #include "ReferentialIntegrity.h"
 #include "RowChecks.h"
 #include "SequenceStore.h"
 #include "Session.h"
+#include "SessionSequences.h"
 #include "StoredValue.h"
+#include "TableScan.h"
 #include "ValueCoercion.h"
 
 namespace oraclesim {
@@ -49,6 +52,59 @@ void checkSequences(Session &session, const Expr &e)
     }
     for (const auto &a : e.args)
         checkSequences(session, a);
+}
+
+// The rows a statement's condition picks, by row id, all found before the first is changed (so that no
+// change of the statement moves a row into or out of its reach). SQLite decides what it can of the
+// condition; the rest is evaluated on the rows it returns, reading only the columns that needs.
+std::vector<std::int64_t> rowsPicked(Session &session, const TableMeta &table, const std::optional<Expr> &where,
+                                     const std::vector<SqlValue> &binds, std::optional<Expr> &rest,
+                                     ScanRequest &request)
+{
+    Evaluator eval(session.nls(), session.user(), binds);
+    rest = where;
+    if (where) {
+        Pushdown::Split split = Pushdown(table, eval, session.nls()).where(*where);
+        request.where = std::move(split.sql);
+        request.params = std::move(split.params);
+        rest = std::move(split.rest);
+    }
+    std::vector<std::int64_t> ids;
+    if (rest)
+        for (std::size_t c = 0; c < table.columns.size(); ++c)
+            if (Evaluator::refersToColumn(*rest, static_cast<int>(c)))
+                request.columns.push_back(static_cast<int>(c));
+    TableScan scan(session, table, request, true);
+    Row row;
+    std::int64_t id = 0;
+    while (scan.next(row, id)) {
+        if (rest) {
+            eval.setRow(&row);
+            if (eval.truth(*rest) != true)
+                continue;
+        }
+        ids.push_back(id);
+    }
+    return ids;
+}
+
+// The row as it is now, or nothing when the statement already removed it (a cascade within the table).
+std::optional<Row> rowById(Session &session, const TableMeta &table, std::int64_t id)
+{
+    std::string sql = "SELECT ";
+    for (std::size_t i = 0; i < table.columns.size(); ++i)
+        sql += (i ? ", " : "") + TableMeta::storageColumn(static_cast<int>(i));
+    SqliteStatement &st = session.cached(sql + " FROM " + table.storageName() + " WHERE rowid = ?");
+    st.bind(1, id);
+    if (!st.step())
+        return std::nullopt;
+    Row row;
+    row.reserve(table.columns.size());
+    for (std::size_t i = 0; i < table.columns.size(); ++i)
+        row.push_back(StoredValue::read(st.handle(), static_cast<int>(i), table.columns[i].type,
+                                        LobRef{table.id, id, static_cast<int>(i)}));
+    st.reset();
+    return row;
 }
 
 bool touches(const std::vector<int> &columns, const std::vector<int> &targets)
@@ -146,10 +202,11 @@ DmlExecutor::InsertResult DmlExecutor::insertRow(Session &session, const InsertP
     // NULL, except in a BY DEFAULT ON NULL identity column. Identity columns default to their sequence.
     for (std::size_t c = 0; c < table.columns.size(); ++c) {
         const ColumnMeta &col = table.columns[c];
-        if (col.defaultValue && (!given[c] || (col.identityOnNull && row[c].isNull())))
-            row[c] = ValueCoercion::toColumn(table, static_cast<int>(c), eval.value(*col.defaultValue), session.nls());
+        const auto &defaultValue = session.rules(table).defaults[c];
+        if (defaultValue && (!given[c] || (col.identityOnNull && row[c].isNull())))
+            row[c] = ValueCoercion::toColumn(table, static_cast<int>(c), eval.value(*defaultValue), session.nls());
     }
-    RowChecks::check(table, row, session.nls(), session.user(), false);
+    RowChecks::check(session, table, row, false);
     ReferentialIntegrity::checkParents(session, table, row);
 
     session.beginWrite();
@@ -219,27 +276,31 @@ std::uint32_t DmlExecutor::update(Session &session, const Update &statement, con
     for (const auto &c : table.constraints)
         foreignKeysChange = foreignKeysChange || (c.type == 'R' && touches(c.columns, targets));
     session.beginWrite();
-    RowSource src = QueryExecutor::loadTable(session, table);
+    std::optional<Expr> rest;
+    ScanRequest request;
+    const std::vector<std::int64_t> picked = rowsPicked(session, table, up.where, binds, rest, request);
     Evaluator eval(session.nls(), session.user(), binds);
     SessionSequences sequences(session);
     eval.setSequences(&sequences);
     Savepoint sp(session.db());
     ReferentialIntegrity references(session);
     std::uint32_t count = 0;
-    for (std::size_t r = 0; r < src.rows.size(); ++r) {
-        eval.setRow(&src.rows[r]);
-        if (up.where && eval.truth(*up.where) != true)
+    for (std::int64_t rowId : picked) {
+        session.checkBreak();
+        std::optional<Row> before = rowById(session, table, rowId);
+        if (!before)
             continue;
+        eval.setRow(&*before);
         std::string sql = "UPDATE " + table.storageName() + " SET ";
-        Row values, after = src.rows[r];
+        Row values, after = *before;
         for (std::size_t i = 0; i < targets.size(); ++i) {
             const auto &col = table.columns[static_cast<std::size_t>(targets[i])];
             const Expr &expr = up.assignments[i].second;
             SqlValue v;
             if (expr.kind != Expr::Kind::Default)
                 v = ValueCoercion::toColumn(table, targets[i], eval.value(expr), session.nls());
-            else if (col.defaultValue)
-                v = ValueCoercion::toColumn(table, targets[i], eval.value(*col.defaultValue), session.nls());
+            else if (const auto &defaultValue = session.rules(table).defaults[static_cast<std::size_t>(targets[i])])
+                v = ValueCoercion::toColumn(table, targets[i], eval.value(*defaultValue), session.nls());
             if (v.isStreamed()) // an UPDATE sets the whole value at once
                 v = v.type() == SqlType::Clob ? SqlValue::clob(v.bytes()) : SqlValue::blob(v.bytes());
             if (v.isNull() && !col.nullable)
@@ -248,12 +309,12 @@ std::uint32_t DmlExecutor::update(Session &session, const Update &statement, con
             after[static_cast<std::size_t>(targets[i])] = v;
             values.push_back(std::move(v));
         }
-        RowChecks::check(table, after, session.nls(), session.user(), true);
+        RowChecks::check(session, table, after, true);
         sql += " WHERE rowid = ?";
         SqliteStatement &st = session.cached(sql);
         for (std::size_t i = 0; i < values.size(); ++i)
             StoredValue::bind(st.handle(), static_cast<int>(i + 1), values[i]);
-        st.bind(static_cast<int>(values.size() + 1), src.rowIds[r]);
+        st.bind(static_cast<int>(values.size() + 1), rowId);
         try {
             st.step();
         } catch (const SqliteError &e) {
@@ -262,9 +323,9 @@ std::uint32_t DmlExecutor::update(Session &session, const Update &statement, con
             throw oraErrorFrom(e);
         }
         if (foreignKeysChange)
-            references.childChanged(table, src.rowIds[r]);
+            references.childChanged(table, rowId);
         if (!table.referencedBy.empty())
-            references.keyChanged(table, src.rows[r], after);
+            references.keyChanged(table, *before, after);
         ++count;
     }
     references.finish();
@@ -285,23 +346,51 @@ std::uint32_t DmlExecutor::remove(Session &session, const Delete &statement, con
             throw OraError::of(2287);
     }
     session.beginWrite();
-    RowSource src = QueryExecutor::loadTable(session, table);
-    Evaluator eval(session.nls(), session.user(), binds);
+    std::optional<Expr> rest;
+    ScanRequest request;
+    if (table.referencedBy.empty()) {
+        // Nothing refers to these rows: when SQLite decides the whole condition, it deletes them itself.
+        Evaluator constants(session.nls(), session.user(), binds);
+        Pushdown::Split split;
+        if (del.where)
+            split = Pushdown(table, constants, session.nls()).where(*del.where);
+        if (!split.rest) {
+            SqliteStatement st(session.db(), "DELETE FROM " + table.storageName() +
+                                                 (split.sql.empty() ? std::string() : " WHERE " + split.sql));
+            for (std::size_t i = 0; i < split.params.size(); ++i)
+                StoredValue::bind(st.handle(), static_cast<int>(i + 1), split.params[i]);
+            try {
+                st.step();
+            } catch (const SqliteError &e) {
+                session.checkBreak();
+                throw oraErrorFrom(e);
+            }
+            const auto count = static_cast<std::uint32_t>(sqlite3_changes(session.db()));
+            if (count)
+                session.markDirty();
+            return count;
+        }
+    }
+    const std::vector<std::int64_t> picked = rowsPicked(session, table, del.where, binds, rest, request);
     Savepoint sp(session.db());
     ReferentialIntegrity references(session);
     std::uint32_t count = 0;
     const std::string sql = "DELETE FROM " + table.storageName() + " WHERE rowid = ?";
-    for (std::size_t r = 0; r < src.rows.size(); ++r) {
-        eval.setRow(&src.rows[r]);
-        if (del.where && eval.truth(*del.where) != true)
-            continue;
+    for (std::int64_t rowId : picked) {
+        session.checkBreak();
+        std::optional<Row> before;
+        if (!table.referencedBy.empty()) {
+            before = rowById(session, table, rowId);
+            if (!before)
+                continue; // already deleted by a cascade from a row of this same table
+        }
         SqliteStatement &st = session.cached(sql);
-        st.bind(1, src.rowIds[r]);
+        st.bind(1, rowId);
         st.step();
         if (sqlite3_changes(session.db()) == 0)
-            continue; // already deleted by a cascade from a row of this same table
-        if (!table.referencedBy.empty())
-            references.rowRemoved(table, src.rows[r]);
+            continue;
+        if (before)
+            references.rowRemoved(table, *before);
         ++count;
     }
     references.finish();

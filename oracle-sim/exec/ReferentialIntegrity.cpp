@@ -174,7 +174,7 @@ void ReferentialIntegrity::removeChildren(const TableMeta &parent, const Row &be
                 set += (set.empty() ? "" : ", ") + TableMeta::storageColumn(c) + " = NULL";
             }
             // The row changes like an UPDATE of it: its NOT NULL and CHECK constraints hold.
-            RowChecks::check(child, after, m_session.nls(), m_session.user(), true);
+            RowChecks::check(m_session, child, after, true);
             SqliteStatement &up =
                 m_session.cached("UPDATE " + child.storageName() + " SET " + set + " WHERE rowid = ?");
             up.bind(1, rowId);

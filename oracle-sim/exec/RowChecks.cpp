@@ -2,22 +2,23 @@
 
 #include "Evaluator.h"
 #include "OraError.h"
+#include "Session.h"
 
 namespace oraclesim {
 
-void RowChecks::check(const TableMeta &table, const Row &row, const NlsSettings &nls, const std::string &user,
-                      bool update)
+void RowChecks::check(Session &session, const TableMeta &table, const Row &row, bool update)
 {
     for (std::size_t c = 0; c < table.columns.size(); ++c)
         if (!table.columns[c].nullable && row[c].isNull())
             throw OraError::of(update ? 1407 : 1400, table.columnLabel(static_cast<int>(c)));
-    if (table.constraints.empty())
+    const TableRules &rules = session.rules(table);
+    if (rules.checks.empty())
         return;
-    Evaluator eval(nls, user, Evaluator::noBinds());
+    Evaluator eval(session.nls(), session.user(), Evaluator::noBinds());
     eval.setRow(&row);
-    for (const auto &c : table.constraints)
-        if (c.check && eval.truth(*c.check) == false)
-            throw OraError::of(2290, table.owner, c.name);
+    for (const auto &[index, condition] : rules.checks)
+        if (eval.truth(condition) == false)
+            throw OraError::of(2290, table.owner, table.constraints[index].name);
 }
 
 } // namespace oraclesim

@@ -49,6 +49,8 @@ OraError oraErrorFrom(const SqliteError &e)
 {
     if ((e.code() & 0xff) == SQLITE_BUSY)
         return OraError::of(54);
+    if ((e.code() & 0xff) == SQLITE_INTERRUPT)
+        return OraError::of(1013);
     return OraError::of(600, "sqlite", e.what());
 }
 
@@ -96,6 +98,114 @@ Session::Session(sqlite3 *db, std::string user, std::string path, SimConfig conf
     : m_db(db), m_path(std::move(path)), m_user(std::move(user)), m_config(std::move(config)),
       m_grants(std::move(grants)), m_catalog(db)
 {
+    // Waits for another session's write lock in short steps, so that a break or the lock's release is
+    // seen at once, not after SQLite's own growing sleeps.
+    sqlite3_busy_handler(m_db, &Session::onBusy, this);
+    track(m_db);
+}
+
+int Session::onBusy(void *self, int count)
+{
+    auto *session = static_cast<Session *>(self);
+    const auto now = std::chrono::steady_clock::now();
+    if (count == 0)
+        session->m_busySince = now;
+    if (session->breakRequested())
+        return 0;
+    const auto waited = std::chrono::duration<double, std::milli>(now - session->m_busySince).count();
+    if (waited >= session->m_config.lockTimeoutMs)
+        return 0;
+    std::this_thread::sleep_for(std::chrono::microseconds(count < 20 ? 100 : 500));
+    return 1;
+}
+
+void Session::track(sqlite3 *db)
+{
+    std::lock_guard lock(m_breakMutex);
+    m_connections.push_back(db);
+}
+
+void Session::untrack(sqlite3 *db)
+{
+    std::lock_guard lock(m_breakMutex);
+    std::erase(m_connections, db);
+}
+
+Session::Call::Call(Session &session) : m_session(session)
+{
+    std::lock_guard lock(session.m_breakMutex);
+    if (session.m_calls++ == 0)
+        session.m_break = false;
+}
+
+Session::Call::~Call()
+{
+    std::lock_guard lock(m_session.m_breakMutex);
+    if (--m_session.m_calls == 0)
+        m_session.m_break = false;
+}
+
+void Session::requestBreak()
+{
+    std::lock_guard lock(m_breakMutex);
+    if (m_calls == 0)
+        return;
+    m_break = true;
+    for (sqlite3 *db : m_connections)
+        sqlite3_interrupt(db);
+    m_breakSignal.notify_all();
+}
+
+void Session::checkBreak() const
+{
+    if (breakRequested())
+        throw OraError::of(1013);
+}
+
+bool Session::pause(double ms) const
+{
+    if (ms <= 0)
+        return !breakRequested();
+    std::unique_lock lock(m_breakMutex);
+    return !m_breakSignal.wait_for(lock, std::chrono::duration<double, std::milli>(ms), [&] { return m_break.load(); });
+}
+
+Session::Reader::~Reader()
+{
+    if (!m_db)
+        return;
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (m_session->m_connected && m_session->m_idleReaders.size() < 2) {
+        m_session->m_idleReaders.push_back(m_db);
+        return;
+    }
+    m_session->untrack(m_db);
+    sqlite3_close(m_db);
+}
+
+Session::Reader Session::reader()
+{
+    checkConnected();
+    sqlite3 *db = nullptr;
+    if (!m_idleReaders.empty()) {
+        db = m_idleReaders.back();
+        m_idleReaders.pop_back();
+    } else {
+        try {
+            db = ServiceStore::open(m_path, m_config.lockTimeoutMs);
+        } catch (const std::exception &e) {
+            throw OraError::of(600, "sqlite", e.what());
+        }
+        track(db);
+    }
+    return Reader(*this, db);
+}
+
+void Session::readPendingToEnd()
+{
+    // Each one leaves the list as it finishes.
+    while (!m_pendingReads.empty())
+        m_pendingReads.back()->readToEnd();
 }
 
 void Session::requirePrivilege(std::string_view privilege) const
@@ -114,6 +224,8 @@ Session::~Session()
 {
     // Uncommitted work of a session that goes away is rolled back, never kept.
     m_statements.clear();
+    for (sqlite3 *reader : m_idleReaders)
+        sqlite3_close(reader);
     if (m_db) {
         if (m_inTransaction)
             sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -138,6 +250,7 @@ SqliteStatement &Session::cached(const std::string &sql)
 
 void Session::beginWrite()
 {
+    readPendingToEnd();
     if (m_inTransaction)
         return;
     if (heldByThisThreadElsewhere(m_path, this))
@@ -145,6 +258,7 @@ void Session::beginWrite()
     try {
         sqliteExec(m_db, "BEGIN IMMEDIATE");
     } catch (const SqliteError &e) {
+        checkBreak(); // a wait for the lock that was broken off
         throw oraErrorFrom(e);
     }
     setHolder(m_path, this, true);
@@ -160,6 +274,7 @@ void Session::releaseIfClean()
 
 void Session::commit()
 {
+    readPendingToEnd();
     if (!m_inTransaction)
         return;
     const bool lose = m_dirty && m_config.loseCommitAt == ++m_commits;
@@ -181,6 +296,7 @@ void Session::commit()
 
 void Session::rollback()
 {
+    readPendingToEnd();
     if (!m_inTransaction)
         return;
     sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -191,8 +307,16 @@ void Session::rollback()
 
 void Session::disconnect()
 {
+    if (!m_connected)
+        return;
     rollback();
     m_statements.clear();
+    for (sqlite3 *reader : m_idleReaders) {
+        untrack(reader);
+        sqlite3_close(reader);
+    }
+    m_idleReaders.clear();
+    untrack(m_db);
     sqlite3_close(m_db);
     m_db = nullptr;
     m_connected = false;
@@ -204,15 +328,33 @@ void Session::checkConnected() const
         throw OraError::of(3114);
 }
 
-void Session::roundTrip(double workMs) const
+void Session::roundTrip(double workMs, const std::function<void()> &atServer)
 {
     const double cost = m_config.delayMs + workMs;
     if (m_callTimeoutMs > 0 && cost > m_callTimeoutMs) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(m_callTimeoutMs));
+        if (!pause(m_callTimeoutMs))
+            throw OraError::of(1013);
         throw OraError::of(3156);
     }
-    if (cost > 0)
-        std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(cost));
+    if (!pause(m_config.delayMs))
+        throw OraError::of(1013);
+    if (atServer)
+        atServer();
+    if (!pause(workMs))
+        throw OraError::of(1013);
+}
+
+void Session::workThenRoundTrip(const std::function<void()> &work)
+{
+    if (m_callTimeoutMs > 0 && m_config.delayMs > m_callTimeoutMs) {
+        if (!pause(m_callTimeoutMs))
+            throw OraError::of(1013);
+        throw OraError::of(3156);
+    }
+    checkBreak();
+    work();
+    // The work is done: a break now only spares the rest of the wait.
+    pause(m_config.delayMs);
 }
 
 } // namespace oraclesim

@@ -24,19 +24,28 @@ HandleBase::HandleBase(ub4 type, EnvHandle *env, bool ownedByParent)
     registry().handles[this] = this;
 }
 
-HandleBase::~HandleBase()
+HandleBase::~HandleBase() { retire(); }
+
+void HandleBase::retire()
 {
     std::lock_guard lock(registry().mutex);
     registry().handles.erase(this);
 }
 
-HandleBase *HandleBase::find(const void *pointer)
+std::mutex &HandleBase::registryMutex() { return registry().mutex; }
+
+HandleBase *HandleBase::findLocked(const void *pointer)
 {
     if (!pointer)
         return nullptr;
-    std::lock_guard lock(registry().mutex);
     auto it = registry().handles.find(pointer);
     return it == registry().handles.end() ? nullptr : it->second;
+}
+
+HandleBase *HandleBase::find(const void *pointer)
+{
+    std::lock_guard lock(registry().mutex);
+    return findLocked(pointer);
 }
 
 std::vector<HandleBase *> HandleBase::ownedBy(const EnvHandle *env)

@@ -2,6 +2,7 @@
 
 #include "db/OciApi.h"
 
+#include <mutex>
 #include <vector>
 
 namespace oraclesim {
@@ -29,10 +30,23 @@ public:
         HandleBase *h = find(pointer);
         return h && h->m_type == type ? static_cast<T *>(h) : nullptr;
     }
+    // Runs fn(handle) with the handle registered at pointer, or not at all; no handle is retired
+    // meanwhile. For a thread other than the one that owns the handle (OCIBreak).
+    template <class Fn> static bool visit(const void *pointer, Fn &&fn)
+    {
+        std::lock_guard lock(registryMutex());
+        HandleBase *h = findLocked(pointer);
+        return h && fn(h);
+    }
+    // No longer found: called before a handle is destroyed, so that no other thread visits it meanwhile.
+    void retire();
     // Handles of this environment that nothing else owns, for freeing the environment.
     static std::vector<HandleBase *> ownedBy(const EnvHandle *env);
 
 private:
+    static std::mutex &registryMutex();
+    static HandleBase *findLocked(const void *pointer);
+
     ub4 m_type;
     EnvHandle *m_env;
     bool m_ownedByParent;

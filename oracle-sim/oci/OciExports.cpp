@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <type_traits>
 
@@ -49,6 +50,7 @@ void freeHandle(HandleBase *h)
 {
     if (auto *err = dynamic_cast<ErrorHandle *>(h); err && err->parent())
         err->parent()->release(err);
+    h->retire();
     delete h;
 }
 
@@ -172,6 +174,7 @@ OCI_EXPORT sword OCILogoff(OCISvcCtx *svchp, OCIError *)
     auto *svc = HandleBase::find<ServiceContext>(svchp, oci::HTYPE_SVCCTX);
     if (!svc)
         return oci::INVALID_HANDLE;
+    svc->retire();
     delete svc;
     return oci::SUCCESS;
 }
@@ -210,7 +213,10 @@ OCI_EXPORT sword OCIStmtExecute(OCISvcCtx *svchp, OCIStmt *stmtp, OCIError *errh
     ErrorHandle *err = errorHandle(errhp);
     if (!svc || !st || !err)
         return oci::INVALID_HANDLE;
-    return guarded(err, [&] { return st->execute(*svc, *err, iters, rowoff, mode); });
+    return guarded(err, [&] {
+        Session::Call call(svc->session());
+        return st->execute(*svc, *err, iters, rowoff, mode);
+    });
 }
 
 OCI_EXPORT sword OCIStmtFetch2(OCIStmt *stmtp, OCIError *errhp, ub4 nrows, ub2, sb4, ub4)
@@ -219,7 +225,12 @@ OCI_EXPORT sword OCIStmtFetch2(OCIStmt *stmtp, OCIError *errhp, ub4 nrows, ub2, 
     ErrorHandle *err = errorHandle(errhp);
     if (!st || !err)
         return oci::INVALID_HANDLE;
-    return guarded(err, [&] { return st->fetch(*err, nrows); });
+    return guarded(err, [&] {
+        std::optional<Session::Call> call;
+        if (st->session())
+            call.emplace(*st->session());
+        return st->fetch(*err, nrows);
+    });
 }
 
 OCI_EXPORT sword OCIParamGet(const void *hndlp, ub4 htype, OCIError *errhp, void **parmdpp, ub4 pos)
@@ -434,6 +445,7 @@ OCI_EXPORT sword OCILobWrite2(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *
         return oci::INVALID_HANDLE;
     return guarded(c.err, [&] {
         Session &session = c.svc->session();
+        Session::Call call(session);
         session.roundTrip();
         if (!c.loc->filled())
             throw OraError::of(22275);
@@ -503,6 +515,7 @@ OCI_EXPORT sword OCILobRead2(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *l
         return oci::INVALID_HANDLE;
     return guarded(c.err, [&]() -> sword {
         Session &session = c.svc->session();
+        Session::Call call(session);
         session.roundTrip();
         if (!c.loc->filled())
             throw OraError::of(22275);
@@ -555,6 +568,7 @@ OCI_EXPORT sword OCILobCreateTemporary(OCISvcCtx *svchp, OCIError *errhp, OCILob
     if (!lobCall(svchp, errhp, locp, c))
         return oci::INVALID_HANDLE;
     return guarded(c.err, [&] {
+        Session::Call call(c.svc->session());
         c.svc->session().roundTrip();
         if (lobtype != oci::TEMP_BLOB && lobtype != oci::TEMP_CLOB)
             throw OraError::of(24801);
@@ -569,6 +583,7 @@ OCI_EXPORT sword OCILobFreeTemporary(OCISvcCtx *svchp, OCIError *errhp, OCILobLo
     if (!lobCall(svchp, errhp, locp, c))
         return oci::INVALID_HANDLE;
     return guarded(c.err, [&] {
+        Session::Call call(c.svc->session());
         c.svc->session().roundTrip();
         if (!c.loc->isTemporary())
             throw OraError::of(22275);
@@ -583,6 +598,7 @@ OCI_EXPORT sword OCILobGetLength2(OCISvcCtx *svchp, OCIError *errhp, OCILobLocat
     if (!lobCall(svchp, errhp, locp, c) || !lenp)
         return oci::INVALID_HANDLE;
     return guarded(c.err, [&] {
+        Session::Call call(c.svc->session());
         c.svc->session().roundTrip();
         if (!c.loc->filled())
             throw OraError::of(22275);
@@ -602,8 +618,9 @@ OCI_EXPORT sword OCITransCommit(OCISvcCtx *svchp, OCIError *errhp, ub4)
         return oci::INVALID_HANDLE;
     return guarded(err, [&] {
         Session &s = svc->session();
-        s.roundTrip();
-        s.commit();
+        Session::Call call(s);
+        // Committed as the call arrives, so that the write lock is not held while the answer travels.
+        s.workThenRoundTrip([&] { s.commit(); });
         return oci::SUCCESS;
     });
 }
@@ -616,8 +633,8 @@ OCI_EXPORT sword OCITransRollback(OCISvcCtx *svchp, OCIError *errhp, ub4)
         return oci::INVALID_HANDLE;
     return guarded(err, [&] {
         Session &s = svc->session();
-        s.roundTrip();
-        s.rollback();
+        Session::Call call(s);
+        s.workThenRoundTrip([&] { s.rollback(); });
         return oci::SUCCESS;
     });
 }
@@ -629,6 +646,7 @@ OCI_EXPORT sword OCIPing(OCISvcCtx *svchp, OCIError *errhp, ub4)
     if (!svc || !err)
         return oci::INVALID_HANDLE;
     return guarded(err, [&] {
+        Session::Call call(svc->session());
         svc->session().roundTrip();
         return oci::SUCCESS;
     });
@@ -651,6 +669,37 @@ OCI_EXPORT sword OCIServerVersion(void *hndlp, OCIError *errhp, OraText *bufp, u
         }
         return oci::SUCCESS;
     });
+}
+
+// From another thread than the call's: the call under way on the service context's session (an emulated
+// delay, a wait for a lock, SQLite's work, a fetch) ends with ORA-01013 as soon as it can. Without a
+// call under way, nothing happens.
+OCI_EXPORT sword OCIBreak(void *hndlp, OCIError *)
+{
+    std::shared_ptr<Session> session;
+    const bool known = HandleBase::visit(hndlp, [&](HandleBase *h) {
+        if (h->handleType() == oci::HTYPE_SVCCTX)
+            session = static_cast<ServiceContext *>(h)->sharedSession();
+        else if (h->handleType() == oci::HTYPE_SERVER)
+            session = dynamic_cast<ServerHandle *>(h) ? static_cast<ServerHandle *>(h)->session() : nullptr;
+        else
+            return false;
+        return true;
+    });
+    if (!known)
+        return oci::INVALID_HANDLE;
+    if (session)
+        session->requestBreak();
+    return oci::SUCCESS;
+}
+
+// In blocking mode, which is the only one here, a broken call has nothing left to reset: accepted.
+OCI_EXPORT sword OCIReset(void *hndlp, OCIError *)
+{
+    const bool known = HandleBase::visit(hndlp, [](HandleBase *h) {
+        return h->handleType() == oci::HTYPE_SVCCTX || h->handleType() == oci::HTYPE_SERVER;
+    });
+    return known ? oci::SUCCESS : oci::INVALID_HANDLE;
 }
 
 OCI_EXPORT void OCIClientVersion(int *major, int *minor, int *update, int *patch, int *port_update)

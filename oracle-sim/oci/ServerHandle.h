@@ -17,6 +17,7 @@ public:
     {
     }
     ub4 status() const;
+    std::shared_ptr<Session> session() const { return m_session.lock(); }
 
 private:
     std::weak_ptr<Session> m_session;

@@ -17,6 +17,9 @@ public:
     }
     ~ServiceContext() override
     {
+        retire();
+        if (m_server)
+            m_server->retire();
         if (m_session)
             m_session->disconnect();
     }

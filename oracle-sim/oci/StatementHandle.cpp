@@ -69,9 +69,9 @@ ParamDescriptor *StatementHandle::param(ub4 position)
 {
     if (!m_described)
         throw OraError::of(24338);
-    if (position < 1 || position > m_result.columns.size())
+    if (position < 1 || position > m_columns.size())
         throw OraError(24334, "ORA-24334: no descriptor for this position");
-    m_params.push_back(std::make_unique<ParamDescriptor>(env(), this, m_result.columns[position - 1]));
+    m_params.push_back(std::make_unique<ParamDescriptor>(env(), this, m_columns[position - 1]));
     return m_params.back().get();
 }
 
@@ -86,7 +86,7 @@ void StatementHandle::getAttribute(ub4 attribute, void *out, ub4 *sizep) const
     case oci::ATTR_ROW_COUNT: put<ub4>(out, sizep, m_rowCount); return;
     case 457: put<oraub8>(out, sizep, m_rowCount); return; // OCI_ATTR_UB8_ROW_COUNT
     case oci::ATTR_PARAM_COUNT:
-        put<ub4>(out, sizep, m_described ? static_cast<ub4>(m_result.columns.size()) : 0);
+        put<ub4>(out, sizep, m_described ? static_cast<ub4>(m_columns.size()) : 0);
         return;
     case oci::ATTR_STMT_TYPE: put<ub2>(out, sizep, m_type); return;
     case oci::ATTR_NUM_DML_ERRORS: put<ub4>(out, sizep, m_dmlErrors); return;
@@ -172,16 +172,22 @@ void StatementHandle::applySessionSettings(Session &session, const AlterSession 
     }
 }
 
-void StatementHandle::serverTrip(ub4 wanted)
+void StatementHandle::bringRows(std::size_t wanted)
 {
     // One round trip brings what was asked for, or the prefetch amount if that is more.
-    std::size_t asked = std::max<std::size_t>(wanted, m_prefetch);
-    std::size_t available = m_result.rows.size() - std::min(m_transferred, m_result.rows.size());
-    m_session->roundTrip();
-    if (asked > available)
-        m_endKnown = true;
-    m_transferred += std::min(asked, available);
+    const std::size_t asked = std::max<std::size_t>(wanted, m_prefetch);
+    for (std::size_t i = 0; i < asked; ++i) {
+        Row row;
+        if (!m_rows || !m_rows->next(row)) {
+            m_endKnown = true;
+            closeRows();
+            return;
+        }
+        m_held.push_back(std::move(row));
+    }
 }
+
+void StatementHandle::closeRows() { m_rows.reset(); }
 
 bool StatementHandle::writeRow(ub4 slot, const Row &row, Session &session)
 {
@@ -226,6 +232,8 @@ void StatementHandle::writeReturning(ub4 iteration, const std::vector<int> &into
 sword StatementHandle::execute(ServiceContext &svc, ErrorHandle &err, ub4 iters, ub4 rowoff, ub4 mode)
 {
     Session &session = svc.session();
+    closeRows(); // rows of an earlier execute go, before the session they read from may change
+    m_held.clear();
     m_session = svc.sharedSession();
     const long number = SimConfig::nextExecuteNumber();
     if (session.config().dropAfter == number) {
@@ -247,7 +255,11 @@ sword StatementHandle::execute(ServiceContext &svc, ErrorHandle &err, ub4 iters,
         throw;
     }
     const SqlStatement &st = *statement;
-    session.roundTrip(st.isDdl() ? session.config().ddlDelayMs : st.isDml() ? session.config().dmlDelayMs : 0);
+    if (st.isDdl() && iters > 0 && !(mode & (oci::PARSE_ONLY | oci::DESCRIBE_ONLY)))
+        // A DDL commits what the session has open as it starts, before its own (possibly long) work.
+        session.roundTrip(session.config().ddlDelayMs, [&] { session.commit(); });
+    else
+        session.roundTrip(st.isDml() ? session.config().dmlDelayMs : 0);
     if (mode & oci::PARSE_ONLY)
         return oci::SUCCESS;
 
@@ -255,19 +267,24 @@ sword StatementHandle::execute(ServiceContext &svc, ErrorHandle &err, ub4 iters,
     if (const auto *select = std::get_if<Select>(&st.body)) {
         const bool describeOnly = (mode & oci::DESCRIBE_ONLY) != 0;
         m_described = false;
+        closeRows();
+        m_held.clear();
+        m_delivered = 0;
+        m_failed = false;
         if (!describeOnly)
             checkBinds({}, false);
-        m_result = QueryExecutor::run(session, *select, describeOnly ? std::vector<SqlValue>(st.bindCount)
-                                                                      : readBinds(0, {}),
-                                      describeOnly);
+        auto opened = QueryExecutor::open(
+            session, *select, describeOnly ? std::vector<SqlValue>(st.bindCount) : readBinds(0, {}), describeOnly);
+        m_columns = std::move(opened.columns);
         m_described = true;
         if (describeOnly)
             return oci::SUCCESS;
-        m_executed = true;
-        m_cursor = 0;
+        m_rows = std::move(opened.rows);
+        m_endKnown = false;
         // The execute's own round trip already brings the first prefetch rows.
-        m_transferred = std::min<std::size_t>(m_prefetch, m_result.rows.size());
-        m_endKnown = m_prefetch > m_result.rows.size();
+        if (m_prefetch > 0)
+            bringRows(m_prefetch);
+        m_executed = true;
         if (iters > 0 && !m_defines.empty()) {
             rc = fetch(err, iters);
             if (rc == oci::NO_DATA)
@@ -354,25 +371,40 @@ sword StatementHandle::fetch(ErrorHandle &err, ub4 nrows)
     if (!m_session)
         throw OraError::of(3114);
     m_session->checkConnected();
+    if (m_failed)
+        throw OraError::of(1002);
     if (!m_executed)
         throw OraError::of(24338);
     if (nrows == 0) { // a zero-row fetch cancels the cursor
-        m_cursor = m_result.rows.size();
+        closeRows();
+        m_held.clear();
+        m_endKnown = true;
         m_rowsFetched = 0;
         return oci::SUCCESS;
     }
-    if (m_cursor + nrows > m_transferred && !m_endKnown)
-        serverTrip(static_cast<ub4>(m_cursor + nrows - std::min(m_transferred, m_cursor + nrows)));
+    if (m_held.size() < nrows && !m_endKnown) {
+        try {
+            m_session->roundTrip();
+            bringRows(nrows - m_held.size());
+        } catch (...) {
+            // The cursor does not survive a failed fetch: Oracle closes it too.
+            closeRows();
+            m_held.clear();
+            m_failed = true;
+            throw;
+        }
+    }
     ub4 delivered = 0;
     bool truncated = false;
     m_rowsFetched = 0;
-    while (delivered < nrows && m_cursor < m_result.rows.size()) {
-        truncated = writeRow(delivered, m_result.rows[m_cursor], *m_session) || truncated;
-        ++m_cursor;
+    while (delivered < nrows && !m_held.empty()) {
+        truncated = writeRow(delivered, m_held.front(), *m_session) || truncated;
+        m_held.pop_front();
+        ++m_delivered;
         ++delivered;
         m_rowsFetched = delivered;
     }
-    m_rowCount = static_cast<ub4>(m_cursor);
+    m_rowCount = static_cast<ub4>(m_delivered);
     if (delivered < nrows)
         return oci::NO_DATA;
     if (truncated) {

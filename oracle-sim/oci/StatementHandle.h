@@ -5,8 +5,10 @@
 #include "HandleBase.h"
 #include "ParamDescriptor.h"
 #include "ResultSet.h"
+#include "RowCursor.h"
 #include "SqlStatement.h"
 
+#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
@@ -19,15 +21,17 @@ class ErrorHandle;
 class ServiceContext;
 class Session;
 
-// OCI_HTYPE_STMT: a prepared statement with its binds and defines, and after a query its complete
-// result, handed out by fetches. Parsed at the first execute (as Oracle parses on the server),
-// then kept. Operations throw OraError; warnings go into the error handle with their status.
+// OCI_HTYPE_STMT: a prepared statement with its binds and defines, and after a query its rows, made
+// as fetches ask for them and handed out. Parsed at the first execute (as Oracle parses on the
+// server), then kept. Operations throw OraError; warnings go into the error handle with their status.
 class StatementHandle : public HandleBase {
 public:
     StatementHandle(EnvHandle *env, std::shared_ptr<Session> session, std::string sql);
     ~StatementHandle() override;
 
     sword execute(ServiceContext &svc, ErrorHandle &err, ub4 iters, ub4 rowoff, ub4 mode);
+    // The session of the last execute, which fetches go to.
+    Session *session() const noexcept { return m_session.get(); }
     sword fetch(ErrorHandle &err, ub4 nrows);
 
     BindHandle *bind(ub4 position, void *valuep, sb8 valueSize, ub2 dty, void *indp, void *alenp, bool wideLengths,
@@ -50,7 +54,9 @@ private:
     void writeReturning(ub4 iteration, const std::vector<int> &into, const std::vector<SqlValue> &values,
                         Session &session);
     bool writeRow(ub4 slot, const Row &row, Session &session);
-    void serverTrip(ub4 wanted);
+    // One round trip's worth of rows from the server into what the client holds.
+    void bringRows(std::size_t wanted);
+    void closeRows();
 
     std::shared_ptr<Session> m_session;
     std::string m_sql;
@@ -62,15 +68,17 @@ private:
 
     bool m_described = false; // columns known
     bool m_executed = false;  // rows available to fetch
-    ResultSet m_result;
-    std::size_t m_cursor = 0;
+    bool m_failed = false;    // a fetch failed or was broken: the cursor is gone
+    std::vector<ResultColumn> m_columns;
+    std::unique_ptr<RowCursor> m_rows;
+    std::deque<Row> m_held; // rows the client holds and has not fetched yet
+    std::size_t m_delivered = 0;
     ub4 m_rowCount = 0;
     ub4 m_rowsFetched = 0;
     ub4 m_dmlErrors = 0;
     ub4 m_prefetch = 1; // OCI's default
-    // How far the client already holds rows, and whether the server has said there are no more,
-    // so that only fetches that need the server cost a round trip.
-    std::size_t m_transferred = 0;
+    // Whether the server has said there are no more rows, so that only fetches that need the server
+    // cost a round trip.
     bool m_endKnown = false;
 };
 

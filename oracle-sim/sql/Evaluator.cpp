@@ -39,6 +39,16 @@ bool Evaluator::refersToColumns(const Expr &e)
     return false;
 }
 
+bool Evaluator::refersToColumn(const Expr &e, int column)
+{
+    if (e.kind == Expr::Kind::Column && e.column == column)
+        return true;
+    for (const auto &a : e.args)
+        if (refersToColumn(a, column))
+            return true;
+    return false;
+}
+
 bool Evaluator::usesSequence(const Expr &e)
 {
     if (e.kind == Expr::Kind::NextVal || e.kind == Expr::Kind::CurrVal)

@@ -50,6 +50,7 @@ public:
     static void resolve(Expr &e, const std::vector<SourceColumn> &columns, const std::string &table,
                         const std::string &alias);
     static bool refersToColumns(const Expr &e);
+    static bool refersToColumn(const Expr &e, int column);
     static bool isAggregate(const Expr &e);
     static bool usesSequence(const Expr &e);
 

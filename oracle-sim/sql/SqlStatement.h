@@ -1,7 +1,9 @@
 #pragma once
 
 #include "ColumnType.h"
+#include "SequenceOptions.h"
 #include "SqlValue.h"
+#include "TableMeta.h"
 
 #include <cstdint>
 #include <optional>
@@ -52,24 +54,11 @@ struct TableName {
     std::string name;
 };
 
-// Sequence settings as CREATE SEQUENCE and an identity column's options give them.
-struct SequenceOptions {
-    std::optional<std::int64_t> startWith;
-    bool startWithLimit = false; // START WITH LIMIT VALUE (identity columns, ALTER TABLE only)
-    std::int64_t incrementBy = 1;
-    std::optional<std::int64_t> minValue, maxValue; // nullopt: NOMINVALUE, NOMAXVALUE
-    std::int64_t cache = 20;                        // 0: NOCACHE
-    bool cycle = false;
-    bool order = false;
-};
-
 struct IdentityDef {
     bool always = false; // GENERATED ALWAYS; otherwise BY DEFAULT
     bool onNull = false; // BY DEFAULT ON NULL
     SequenceOptions options;
 };
-
-enum class DeleteRule { NoAction, Cascade, SetNull };
 
 // A PRIMARY KEY, UNIQUE, FOREIGN KEY or CHECK constraint, written with a column or on its own.
 struct ConstraintDef {

@@ -1,8 +1,6 @@
 #include "Catalog.h"
 
-#include "Evaluator.h"
 #include "OraError.h"
-#include "Parser.h"
 #include "SqliteStatement.h"
 
 #include <cstdio>
@@ -43,6 +41,7 @@ void Catalog::refresh()
     std::int64_t version = st.step() ? st.integer(0) : 0;
     if (version != m_version) {
         m_tables.clear();
+        ++m_generation;
         m_version = version;
     }
 }
@@ -51,6 +50,7 @@ void Catalog::bumpVersion()
 {
     sqliteExec(m_db, "UPDATE sim_meta SET value = value + 1 WHERE key = 'ddl_version'");
     m_tables.clear();
+    ++m_generation;
     m_version = -1;
 }
 
@@ -88,8 +88,6 @@ std::unique_ptr<TableMeta> Catalog::load(const std::string &owner, const std::st
         col.type.scale = static_cast<int>(c.integer(6));
         col.nullable = c.integer(7) != 0;
         col.defaultText = textOrEmpty(c, 8);
-        if (!col.defaultText.empty())
-            col.defaultValue = std::make_shared<const Expr>(Parser::parseExpression(col.defaultText));
         col.identity = textOrEmpty(c, 9);
         col.identityOnNull = c.integer(10) != 0;
         col.identitySequence = textOrEmpty(c, 11);
@@ -113,9 +111,6 @@ std::unique_ptr<TableMeta> Catalog::load(const std::string &owner, const std::st
 
 void Catalog::loadConstraints(TableMeta &meta)
 {
-    std::vector<SourceColumn> columns;
-    for (const auto &c : meta.columns)
-        columns.push_back({c.name, c.type, c.nullable});
     SqliteStatement st(m_db, "SELECT c.name, c.type, c.columns, c.generated, c.ref_table_id, c.ref_constraint, "
                              "c.ref_columns, c.delete_rule, c.search_condition, c.not_null, t.name "
                              "FROM sim_constraints c LEFT JOIN sim_tables t ON t.id = c.ref_table_id "
@@ -134,11 +129,6 @@ void Catalog::loadConstraints(TableMeta &meta)
         cm.condition = textOrEmpty(st, 8);
         cm.notNull = st.integer(9) != 0;
         cm.refTable = textOrEmpty(st, 10);
-        if (cm.type == 'C' && !cm.notNull) {
-            Expr check = Parser::parseCondition(cm.condition);
-            Evaluator::resolve(check, columns, meta.name, {});
-            cm.check = std::make_shared<const Expr>(std::move(check));
-        }
         meta.constraints.push_back(std::move(cm));
     }
     SqliteStatement refs(m_db, "SELECT c.name, t.name, c.columns, c.ref_columns, c.delete_rule FROM sim_constraints c "

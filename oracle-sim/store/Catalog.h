@@ -21,6 +21,10 @@ public:
 
     // Drops the cache when the dictionary changed since it was filled.
     void refresh();
+    // Changes whenever cached definitions are dropped, so that what others derived from them goes too.
+    std::uint64_t generation() const noexcept { return m_generation; }
+    // The dictionary's version the cache was filled at (-1: not yet).
+    std::int64_t version() const noexcept { return m_version; }
     // Marks the dictionary changed; called inside the DDL's own transaction.
     void bumpVersion();
 
@@ -48,6 +52,7 @@ private:
 
     sqlite3 *m_db;
     std::int64_t m_version = -1;
+    std::uint64_t m_generation = 0;
     std::map<std::pair<std::string, std::string>, std::unique_ptr<TableMeta>> m_tables; // null: known missing
 };
 

@@ -1,7 +1,6 @@
 #include "SequenceStore.h"
 
 #include "OraError.h"
-#include "Session.h"
 #include "SqliteStatement.h"
 
 namespace oraclesim {
@@ -156,27 +155,6 @@ void SequenceStore::restart(sqlite3 *db, const std::string &owner, const std::st
     SqliteStatement st(db, "UPDATE sim_sequences SET next_value = ?1, high_water = ?1 WHERE owner = ?2 AND name = ?3");
     st.bind(1, value).bind(2, owner).bind(3, name);
     st.step();
-}
-
-std::int64_t SessionSequences::nextValue(const std::string &owner, const std::string &name)
-{
-    if (owner != m_session.user())
-        throw OraError::of(2289); // nothing is granted across schemas
-    m_session.beginWrite();
-    std::int64_t v = SequenceStore::next(m_session.db(), owner, name);
-    m_session.markDirty();
-    m_session.setCurrentValue(name, v);
-    return v;
-}
-
-std::int64_t SessionSequences::currentValue(const std::string &owner, const std::string &name)
-{
-    if (owner != m_session.user() || !SequenceStore::find(m_session.db(), owner, name))
-        throw OraError::of(2289);
-    auto v = m_session.currentValue(name);
-    if (!v)
-        throw OraError::of(8002, name);
-    return *v;
 }
 
 } // namespace oraclesim

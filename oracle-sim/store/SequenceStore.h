@@ -1,7 +1,6 @@
 #pragma once
 
-#include "Evaluator.h"
-#include "SqlStatement.h"
+#include "SequenceOptions.h"
 
 #include <sqlite3.h>
 
@@ -11,8 +10,6 @@
 #include <vector>
 
 namespace oraclesim {
-
-class Session;
 
 // The sequences of a service: CREATE SEQUENCE ones and the ISEQ$$_ ones behind identity columns.
 // Numbers come from the service file, so a NEXTVAL taken inside a transaction is undone with it
@@ -43,17 +40,6 @@ public:
     static std::int64_t minValueOf(const Row &row);
     static std::string minValueText(const Row &row);
     static std::string maxValueText(const Row &row);
-};
-
-// NEXTVAL and CURRVAL for one session's statements; CURRVAL is the session's own last NEXTVAL.
-class SessionSequences : public SequenceSource {
-public:
-    explicit SessionSequences(Session &session) : m_session(session) {}
-    std::int64_t nextValue(const std::string &owner, const std::string &name) override;
-    std::int64_t currentValue(const std::string &owner, const std::string &name) override;
-
-private:
-    Session &m_session;
 };
 
 } // namespace oraclesim

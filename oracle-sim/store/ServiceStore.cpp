@@ -1,6 +1,7 @@
 #include "ServiceStore.h"
 
 #include "SqliteStatement.h"
+#include "StoredOrder.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -157,6 +158,7 @@ sqlite3 *ServiceStore::open(const std::string &path, int busyTimeoutMs)
         throw std::runtime_error(path + ": " + message);
     }
     sqlite3_busy_timeout(db, busyTimeoutMs);
+    StoredOrder::registerOn(db);
     try {
         sqliteExec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
         SqliteStatement check(db, "SELECT count(*) FROM sqlite_master WHERE name = 'sim_meta'");

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "ColumnType.h"
-#include "SqlStatement.h"
 
 #include <cstdint>
 #include <memory>
@@ -11,12 +10,13 @@
 
 namespace oraclesim {
 
+enum class DeleteRule { NoAction, Cascade, SetNull };
+
 struct ColumnMeta {
     std::string name;
     ColumnType type;
     bool nullable = true;
     std::string defaultText;                  // DATA_DEFAULT as written; empty: none
-    std::shared_ptr<const Expr> defaultValue; // parsed from defaultText
     std::string identity;                     // "ALWAYS", "BY DEFAULT" or empty
     bool identityOnNull = false;              // BY DEFAULT ON NULL
     std::string identitySequence;             // the ISEQ$$_ sequence that numbers it
@@ -41,10 +41,9 @@ struct ConstraintMeta {
     std::string refTable, refConstraint;
     std::vector<int> refColumns;
     DeleteRule deleteRule = DeleteRule::NoAction;
-    // C: SEARCH_CONDITION as written, and as resolved against the table's columns
+    // C: SEARCH_CONDITION as written
     std::string condition;
     bool notNull = false;
-    std::shared_ptr<const Expr> check;
 };
 
 // A foreign key (of another table, or of this one) whose parent key is in this table.
