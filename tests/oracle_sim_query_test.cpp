@@ -123,6 +123,15 @@ TEST_F(OracleSimQuery, ConditionsSQLiteDecidesAgreeWithTheRowByRowEvaluation)
     }
 }
 
+TEST_F(OracleSimQuery, ALongChainOfKeysIsLookedUpWhole)
+{
+    // As a merge looks up the keys of an apply: a few hundred equalities joined by OR.
+    std::string where;
+    for (int k = 1; k <= 400; ++k)
+        where += (where.empty() ? "(id = " : " or (id = ") + std::to_string(k % 2 ? k : -k) + " and n is not null)";
+    EXPECT_EQ(ids(where), "1,3,5,7,9");
+}
+
 TEST_F(OracleSimQuery, ValuesThatCannotBeConvertedFailAsOracleFailsThem)
 {
     EXPECT_EQ(ids("n = 'abc'"), "error: ORA-01722: invalid number");

@@ -40,11 +40,12 @@ std::string mirrored(const std::string &op)
     return op;
 }
 
-void conjuncts(const Expr &e, std::vector<const Expr *> &out)
+// The operands of a chain of one operator (a OR b OR c ...), however the parser nested them.
+void flatten(const Expr &e, Expr::Kind kind, std::vector<const Expr *> &out)
 {
-    if (e.kind == Expr::Kind::And) {
-        conjuncts(e.args[0], out);
-        conjuncts(e.args[1], out);
+    if (e.kind == kind) {
+        for (const auto &a : e.args)
+            flatten(a, kind, out);
         return;
     }
     out.push_back(&e);
@@ -131,14 +132,20 @@ std::optional<std::string> Pushdown::condition(const Expr &e, std::vector<SqlVal
     switch (e.kind) {
     case Expr::Kind::And:
     case Expr::Kind::Or: {
-        std::vector<SqlValue> left, right;
-        auto a = condition(e.args[0], left);
-        auto b = a ? condition(e.args[1], right) : std::nullopt;
-        if (!b)
-            return std::nullopt;
-        params.insert(params.end(), left.begin(), left.end());
-        params.insert(params.end(), right.begin(), right.end());
-        return "(" + *a + (e.kind == Expr::Kind::And ? " AND " : " OR ") + *b + ")";
+        // A chain of one operator is written flat: SQLite's parser takes only so many nested parentheses,
+        // and lookups of many keys are long chains of OR.
+        std::vector<const Expr *> operands;
+        flatten(e, e.kind, operands);
+        std::vector<SqlValue> all;
+        std::string sql;
+        for (const Expr *operand : operands) {
+            auto part = condition(*operand, all);
+            if (!part)
+                return std::nullopt;
+            sql += (sql.empty() ? "(" : (e.kind == Expr::Kind::And ? " AND " : " OR ")) + *part;
+        }
+        params.insert(params.end(), all.begin(), all.end());
+        return sql + ")";
     }
     case Expr::Kind::Not: {
         auto a = condition(e.args[0], params);
@@ -186,7 +193,7 @@ std::optional<std::string> Pushdown::condition(const Expr &e, std::vector<SqlVal
 Pushdown::Split Pushdown::where(const Expr &whole) const
 {
     std::vector<const Expr *> parts;
-    conjuncts(whole, parts);
+    flatten(whole, Expr::Kind::And, parts);
     Split split;
     for (const Expr *part : parts) {
         std::vector<SqlValue> params;
