@@ -12,8 +12,24 @@ namespace {
 inline constexpr int kLastCounter = 9999;
 } // namespace
 
-const std::string &ObjectNamePlanner::nameFor(const std::string &table, const std::string &id, const std::string &usual)
+ObjectNamePlanner::ObjectNamePlanner(ObjectNamePlanner &&other) noexcept
+    : m_owners(std::move(other.m_owners)), m_nameBytes(other.m_nameBytes), m_taken(std::move(other.m_taken)),
+      m_settled(std::move(other.m_settled))
 {
+}
+
+ObjectNamePlanner &ObjectNamePlanner::operator=(ObjectNamePlanner &&other) noexcept
+{
+    m_owners = std::move(other.m_owners);
+    m_nameBytes = other.m_nameBytes;
+    m_taken = std::move(other.m_taken);
+    m_settled = std::move(other.m_settled);
+    return *this;
+}
+
+std::string ObjectNamePlanner::nameFor(const std::string &table, const std::string &id, const std::string &usual)
+{
+    const std::lock_guard lock(m_mutex);
     const auto key = std::make_pair(table, id);
     if (const auto settled = m_settled.find(key); settled != m_settled.end())
         return settled->second;

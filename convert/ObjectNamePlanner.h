@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <utility>
@@ -21,6 +22,8 @@ namespace convert {
 class ObjectNamePlanner {
 public:
     ObjectNamePlanner() = default;
+    ObjectNamePlanner(ObjectNamePlanner &&other) noexcept;
+    ObjectNamePlanner &operator=(ObjectNamePlanner &&other) noexcept;
     // owners: each constraint and index name Oracle has, with the table it belongs to; nameBytes: the
     // longest name Oracle takes (30, or 128 from Oracle 12.2 on).
     explicit ObjectNamePlanner(std::map<std::string, std::string> owners, std::size_t nameBytes = 30)
@@ -29,12 +32,13 @@ public:
     }
 
     // The name of object `id` ("primary", "index:KEY" ...) of Oracle table `table`. The first request
-    // settles it from `usual`; later ones return the same name.
-    const std::string &nameFor(const std::string &table, const std::string &id, const std::string &usual);
+    // settles it from `usual`; later ones return the same name. Safe from the run's several workers.
+    std::string nameFor(const std::string &table, const std::string &id, const std::string &usual);
 
 private:
     bool isFree(const std::string &name, const std::string &table) const;
 
+    std::mutex m_mutex; // workers ask at once; a name settled late must not meet one settled meanwhile
     std::map<std::string, std::string> m_owners;
     std::size_t m_nameBytes = 30;
     std::set<std::string> m_taken;

@@ -337,7 +337,7 @@ std::vector<SchemaStatement> ForeignKeyStatements(const TableNames &names, const
             columns += (i ? ", " : "") + quotedColumn(key.columns[i]);
             referenced += (i ? ", " : "") + quotedParentColumn(key.referencedColumns[i]);
         }
-        const std::string &name = objects.nameFor(names.target, "foreign:" + key.name, oracleName(key.name, options));
+        const std::string name = objects.nameFor(names.target, "foreign:" + key.name, oracleName(key.name, options));
         std::string sql = "alter table " + quoteOracleName(names.target) + " add constraint " +
                           quoteOracleName(name, "constraint") + " foreign key (" + columns + ") references " +
                           quoteOracleName(parent->second) + " (" + referenced + ")";
