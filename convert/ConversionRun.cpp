@@ -353,7 +353,7 @@ void ConversionRun::remakeReferencingKeys()
         if (result.sent > 0)
             result.notes.push_back("Foreign keys of other tables that point at " + target + ": " +
                                    std::to_string(result.sent) + " made again");
-        logSchema(result);
+        LogSchemaResult(m_hooks.log, result);
         if (!result.failures.empty() && !m_failedTables[index]) {
             m_failedTables[index] = 1;
             --m_summary.converted;
@@ -416,18 +416,7 @@ void ConversionRun::addForeignKeys()
     }
     m_record.foreignKeys(all.failures);
     m_hooks.log.replaceLast("Foreign keys: " + std::to_string(all.sent) + " created");
-    logSchema(all);
-}
-
-void ConversionRun::logSchema(const SchemaResult &schema)
-{
-    LogSink &log = m_hooks.log;
-    for (const auto &failure : schema.failures)
-        log.append(failure.name + ": " + failure.message);
-    for (const auto &note : schema.notes)
-        log.append(note);
-    if (!schema.failures.empty() || !schema.notes.empty())
-        log.append("");
+    LogSchemaResult(m_hooks.log, all);
 }
 
 // What the database holds besides tables and views is not converted; the log names each, so nobody has to

@@ -137,7 +137,6 @@ private:
     void finishTable(std::size_t index, const TableOutcome &outcome, const MemoryLog *block);
     void remakeReferencingKeys();
     void addForeignKeys();
-    void logSchema(const SchemaResult &schema);
     void nameObjectsNotConverted();
     void writeClosingLines();
     void writeNotConverted(const std::vector<std::string> &tables);

@@ -41,6 +41,16 @@ std::map<std::string, NullingValues> countNulling(db::Connection &catalog, const
 
 } // namespace
 
+void LogSchemaResult(LogSink &log, const SchemaResult &schema)
+{
+    for (const auto &failure : schema.failures)
+        log.append(failure.name + ": " + failure.message);
+    for (const auto &note : schema.notes)
+        log.append(note);
+    if (!schema.failures.empty() || !schema.notes.empty())
+        log.append("");
+}
+
 void SendSchemaStatements(db::Connection &oracleData, const std::vector<SchemaStatement> &statements,
                           SchemaResult &result, const AlreadyThere &there)
 {

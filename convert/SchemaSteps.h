@@ -2,6 +2,7 @@
 
 #include "ConversionOptions.h"
 #include "KeyConversion.h"
+#include "LogSink.h"
 #include "ObjectNamePlanner.h"
 #include "SchemaStatements.h"
 #include "TableNames.h"
@@ -44,6 +45,10 @@ std::vector<SchemaStatement> BuildSchemaAfterRows(db::Connection &catalog, const
 void AddForeignKeys(db::Connection &oracleData, db::Connection &catalog, const TableNames &names,
                     const std::map<std::string, std::string> &targets, const ConversionOptions &options,
                     ObjectNamePlanner &objects, SchemaResult &result, const AlreadyThere &there = {});
+
+// The lines a schema step leaves in the log: each refused statement with Oracle's reason, each note, and
+// an empty line after them when there were any.
+void LogSchemaResult(LogSink &log, const SchemaResult &schema);
 
 // Sends the statements in order; a refused one is recorded and the others still go.
 void SendSchemaStatements(db::Connection &oracleData, const std::vector<SchemaStatement> &statements,

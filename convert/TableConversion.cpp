@@ -28,7 +28,6 @@ private:
     bool copyRows(const TableNames &names, bool kept, bool &failed);
     bool finishResumedTable(const TableNames &names);
     bool addSchemaAfterRows(const TableNames &names, bool continued);
-    void logSchema(const SchemaResult &schema);
     void requireLiveSessions();
     void endIfSessionLost(const StepResult &step);
 
@@ -290,19 +289,8 @@ bool TableConversion::addSchemaAfterRows(const TableNames &names, bool continued
         schema.failures.push_back({names.target, e.what(), e.statement()});
     }
     m_ctx.record.schema(schema.failures);
-    logSchema(schema);
+    LogSchemaResult(m_ctx.log, schema);
     return schema.failures.empty();
-}
-
-void TableConversion::logSchema(const SchemaResult &schema)
-{
-    LogSink &log = m_ctx.log;
-    for (const auto &failure : schema.failures)
-        log.append(failure.name + ": " + failure.message);
-    for (const auto &note : schema.notes)
-        log.append(note);
-    if (!schema.failures.empty() || !schema.notes.empty())
-        log.append("");
 }
 
 // A drop is the one step the run cannot take back: it goes ahead only while both sessions that make and
