@@ -29,19 +29,26 @@ public:
 
     // Nothing when nothing was ever saved. A value missing from an existing store reads as empty text:
     // an empty flag is off, an empty or unreadable number is the window's default (the character set's
-    // "Default", Local, Overwrite).
+    // "Default", Local, Overwrite, one table at a time). The values are validated().
     std::optional<WizardSettings> load();
-    // Writes all seventeen values, the passwords to the keyring where it answers; a store that cannot be
+    // Writes all nineteen values, the passwords to the keyring where it answers; a store that cannot be
     // written is skipped silently.
     void save(const WizardSettings &settings);
+
+    // The settings with every number inside what its control offers: an access mode, policy or character
+    // set that no item has (only a hand edit writes one) is the first item, as on a first start; "no
+    // character set chosen" (-1) stays. Tables at once are held to 1 to kMaxJobs. Whoever reads the store
+    // without load() (the command line) validates here too, so both agree.
+    static WizardSettings validated(WizardSettings settings);
 
     // Why the last load or save kept a password in the store, or could not read one from the keyring:
     // the keyring's own words. Empty when the keyring answered, and without a keyring.
     const QString &keyringProblem() const noexcept { return m_keyringProblem; }
     QString fileName() const;
 
-    // The values exactly as the store holds them, passwords included: what earlier versions read and
-    // wrote. The file holds the passwords in clear, so it is left readable and writable by its owner only.
+    // The values exactly as the store holds them, passwords included, not validated: what earlier
+    // versions read and wrote. The file holds the passwords in clear, so it is left readable and writable by its owner
+    // only.
     static std::optional<WizardSettings> load(QSettings &store);
     static void save(QSettings &store, const WizardSettings &settings);
 
