@@ -45,7 +45,7 @@ TEST_F(CheckAndReportTest, CheckShowsWhatARunWouldDoInTheTextViewerAndSendsNothi
     EXPECT_TRUE(button("btcheck").isEnabled());
     EXPECT_EQ(button("btcheck").text(), "Check");
 
-    button("btcheck").click();
+    clickAndWait("btcheck");
     EXPECT_TRUE(prompts.asked.empty()) << lastMessage();
     Tfrmcs &viewer = window->textViewer();
     EXPECT_TRUE(viewer.isVisible());
@@ -88,12 +88,12 @@ TEST_F(CheckAndReportTest, VerifyAfterCopyingAndSaveReport)
     EXPECT_FALSE(check("chkverify").isChecked());
     EXPECT_EQ(check("chkverify").text(), "Verify after copying");
     check("chkverify").setChecked(true);
-    button("btnext").click();
+    clickAndWait("btnext");
     ASSERT_EQ(window->currentPage(), 5) << lastMessage();
     list("mysqltablelist").setCurrentRow(0);
     button("Button1").click();
     EXPECT_FALSE(button("btsavereport").isEnabled());
-    button("btnext").click();
+    clickAndWait("btnext");
     ASSERT_EQ(window->currentPage(), 6) << lastMessage();
     EXPECT_TRUE(logLines().contains("Verify table ORDERS: 250 rows, the same in MySQL and Oracle"))
         << logLines().join('\n').toStdString();

@@ -19,8 +19,13 @@ protected:
         GuiTest::SetUp();
         MORVANE_REQUIRE_SANDBOX();
     }
-    // The window goes first: it holds sessions on the scratch database and the stand-in service.
-    void TearDown() override { window.reset(); }
+    // The window goes first: it holds sessions on the scratch database and the stand-in service. So do
+    // connects it left behind, which end on their own threads; no test starts while one lingers.
+    void TearDown() override
+    {
+        window.reset();
+        EXPECT_TRUE(workerthreads::waitForAll(std::chrono::seconds(120))) << "a worker thread outlived its test";
+    }
 
     // A scratch MySQL database with these statements run in it.
     void createSource(const std::vector<std::string> &setup)
@@ -53,12 +58,12 @@ protected:
             makeWindow();
         if (!oracle)
             createTarget();
-        button("btnext").click(); // welcome
+        clickAndWait("btnext"); // welcome
         typeSourceEntries(mysql->name());
-        button("btnext").click(); // step2Click
+        clickAndWait("btnext"); // step2Click
         ASSERT_EQ(window->currentPage(), 3) << lastMessage();
         typeTargetEntries();
-        button("btnext").click(); // step3Click
+        clickAndWait("btnext"); // step3Click
         ASSERT_EQ(window->currentPage(), 4) << lastMessage();
     }
 
@@ -68,7 +73,7 @@ protected:
         reachPage4();
         if (testing::Test::HasFatalFailure())
             return;
-        button("btnext").click(); // step4Click
+        clickAndWait("btnext"); // step4Click
         ASSERT_EQ(window->currentPage(), 5) << lastMessage();
         for (const QString &table : chosen) {
             const auto found = list("mysqltablelist").findItems(table, Qt::MatchExactly);
