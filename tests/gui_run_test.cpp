@@ -38,21 +38,6 @@ const Bar kCompleted{false, true, false, false, "Finish", "Stop"};
 
 class RunTest : public GuiFlowTest {
 protected:
-    // Runs `action` once, as soon as `ready` holds while the window handles its events (the run goes on
-    // on its own thread meanwhile).
-    void when(std::function<bool()> ready, std::function<void()> action)
-    {
-        auto *timer = new QTimer(window.get());
-        timer->setInterval(0);
-        QObject::connect(timer, &QTimer::timeout, [timer, ready = std::move(ready), action = std::move(action)] {
-            if (!ready())
-                return;
-            timer->stop();
-            timer->deleteLater();
-            action();
-        });
-        timer->start();
-    }
     // Once the run has begun: its log page is shown.
     void whenRunning(std::function<void()> action)
     {

@@ -5,6 +5,9 @@
 #include "support/MySqlSandbox.h"
 #include "support/OracleSim.h"
 
+#include <QTimer>
+
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -84,6 +87,22 @@ protected:
     }
 
     QStringList logLines() const { return window->progressLog().lines(); }
+
+    // Runs `action` once, as soon as `ready` holds while the window handles its events (its work goes on
+    // on other threads meanwhile).
+    void when(std::function<bool()> ready, std::function<void()> action)
+    {
+        auto *timer = new QTimer(window.get());
+        timer->setInterval(0);
+        QObject::connect(timer, &QTimer::timeout, [timer, ready = std::move(ready), action = std::move(action)] {
+            if (!ready())
+                return;
+            timer->stop();
+            timer->deleteLater();
+            action();
+        });
+        timer->start();
+    }
 
     std::string lastMessage() const
     {
