@@ -6,6 +6,7 @@
 #include "app/captions/ApplyCaptions.h"
 #include "app/captions/CaptionTables.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 using testsupport::GuiPrompts;
@@ -181,6 +182,21 @@ TEST_F(CaptionsTest, NamesMatchWithoutCaseTheFirstRowWinsAndAMissingRowEmptiesTh
     EXPECT_EQ(captionOf("Label7"), "First");
     EXPECT_EQ(captionOf("chkuppercase"), "Upper names");
     EXPECT_EQ(captionOf("Label9"), "This wizard helps you move Mysql database to Oracle  server.");
+}
+
+TEST_F(CaptionsTest, EachHelpPageDescribesTheLaterOptionsByTheCaptionsOfItsLanguage)
+{
+    const std::pair<const char *, QStringList> pages[] = {{"helpurl", captions::englishTable()},
+                                                          {"helpurl", captions::chineseTable()}};
+    for (const auto &[row, table] : pages) {
+        const QString file = helppages::resolve(captions::captionFor(table, row)).toLocalFile();
+        QFile page(file);
+        ASSERT_TRUE(page.open(QIODevice::ReadOnly)) << file.toStdString();
+        const QString text = QString::fromUtf8(page.readAll());
+        for (const char *control : {"chkkeepschema", "chkverify", "chklongnames", "btcheck", "btsavereport", "Label37"})
+            EXPECT_TRUE(text.contains(captions::captionFor(table, control)))
+                << file.toStdString() << " does not name " << control;
+    }
 }
 
 TEST(CaptionLookup, RowsSplitAtTheFirstEqualsSign)
