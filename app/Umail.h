@@ -125,6 +125,8 @@ private:
     };
 
     void FormCreate();
+    // The controls (UmailPages.cpp): the step column, a function per page, the button bar.
+    void buildWindow();
     void buildStepColumn(QWidget *column);
     void buildPages();
     void buildWelcomePage();
