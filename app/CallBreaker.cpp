@@ -1,5 +1,7 @@
 #include "app/CallBreaker.h"
 
+#include "app/WorkerThreads.h"
+
 #include <algorithm>
 
 CallBreaker::Hold::Hold(CallBreaker &breaker, std::function<void()> breakCall) : m_breaker(breaker)
@@ -20,13 +22,20 @@ CallBreaker::Hold::~Hold()
                   entries.end());
 }
 
-void CallBreaker::breakCalls() noexcept
+void CallBreaker::breakCalls()
 {
-    // Under the lock: a session is never released while its call is being broken.
-    const std::lock_guard lock(m_mutex);
-    m_broken = true;
-    for (const Entry &entry : m_entries)
-        entry.breakCall();
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_broken)
+            return; // what was held then is being broken; what came since was broken as it came
+        m_broken = true;
+    }
+    workerthreads::start([self = shared_from_this()] {
+        // Under the lock: a session is never released while its call is being broken.
+        const std::lock_guard lock(self->m_mutex);
+        for (const Entry &entry : self->m_entries)
+            entry.breakCall();
+    });
 }
 
 bool CallBreaker::broken() const

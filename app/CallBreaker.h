@@ -2,15 +2,19 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <vector>
 
 // What a Stop breaks: the calls a piece of work is waiting on. The work names, for as long as it uses
 // them, the sessions it calls through (or a run, whose own stop breaks its workers' calls); breakCalls()
-// reaches each of them, and whatever the work names after it.
+// reaches each of them, and whatever the work names after it. Breaking a call may itself wait on a
+// server (a MySQL query is ended from a second session), so the calls are broken on a thread of their
+// own: whoever asks never waits.
 //
 // Thread rules: breakCalls() and broken() from any thread; a Hold is made and ends on the work's thread.
-class CallBreaker {
+// Made with std::make_shared.
+class CallBreaker : public std::enable_shared_from_this<CallBreaker> {
 public:
     class Hold {
     public:
@@ -24,7 +28,8 @@ public:
         std::size_t m_id;
     };
 
-    void breakCalls() noexcept;
+    // Marks the work broken at once, and breaks the calls it is waiting on soon after.
+    void breakCalls();
     bool broken() const;
 
 private:

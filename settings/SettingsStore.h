@@ -17,6 +17,9 @@ class QSettings;
 // answered at the last save) is the newest one: it is used, and moves to the keyring at the next save.
 // Where no keyring answers, the passwords stay in the store as earlier versions kept them, and
 // keyringProblem() says why.
+//
+// Thread rules: the thread that made it, which runs an event loop (the keyring answers through it); the
+// static functions from any thread, each on a QSettings of its own.
 class SettingsStore {
 public:
     // The user's own store and the platform's keyring.
