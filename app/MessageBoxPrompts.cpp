@@ -24,9 +24,10 @@ void MessageBoxPrompts::showMessage(QWidget *parent, const QString &title, const
     box.exec();
 }
 
-QString MessageBoxPrompts::chooseSaveFile(QWidget *parent, const QString &title, const QString &suggested)
+QString MessageBoxPrompts::chooseSaveFile(QWidget *parent, const QString &title, const QString &suggested,
+                                          const QString &filter)
 {
-    return QFileDialog::getSaveFileName(parent, title, suggested, QStringLiteral("JSON (*.json)"));
+    return QFileDialog::getSaveFileName(parent, title, suggested, filter);
 }
 
 void MessageBoxPrompts::openUrl(const QUrl &url)

@@ -9,5 +9,6 @@ public:
     void showError(QWidget *parent, const QString &title, const QString &text) override;
     void showMessage(QWidget *parent, const QString &title, const QString &text) override;
     void openUrl(const QUrl &url) override;
-    QString chooseSaveFile(QWidget *parent, const QString &title, const QString &suggested) override;
+    QString chooseSaveFile(QWidget *parent, const QString &title, const QString &suggested,
+                           const QString &filter) override;
 };

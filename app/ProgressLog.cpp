@@ -16,8 +16,7 @@ void ProgressLog::append(const std::string &line)
         cursor.insertBlock();
     cursor.insertText(QString::fromStdString(line));
     ++m_lines;
-    // Keep the newest line in sight, as a user watching a long run expects.
-    m_view.verticalScrollBar()->setValue(m_view.verticalScrollBar()->maximum());
+    keepNewestInSight();
 }
 
 void ProgressLog::replaceLast(const std::string &line)
@@ -31,10 +30,24 @@ void ProgressLog::replaceLast(const std::string &line)
     cursor.insertText(QString::fromStdString(line));
 }
 
-std::string ProgressLog::lastLine() const
+void ProgressLog::show(const LogFeed::Changes &changes)
+{
+    if (changes.rewrittenLast)
+        replaceLast(*changes.rewrittenLast);
+    for (const std::string &line : changes.added)
+        append(line);
+}
+
+void ProgressLog::keepNewestInSight()
+{
+    // As a user watching a long run expects.
+    m_view.verticalScrollBar()->setValue(m_view.verticalScrollBar()->maximum());
+}
+
+std::optional<std::string> ProgressLog::lastLine() const
 {
     if (m_lines == 0)
-        return {};
+        return std::nullopt;
     return m_view.document()->lastBlock().text().toStdString();
 }
 

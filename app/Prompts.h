@@ -20,6 +20,8 @@ public:
     virtual void showMessage(QWidget *parent, const QString &title, const QString &text) = 0;
     // Hands an address to the desktop (the user's browser). Failures are not reported.
     virtual void openUrl(const QUrl &url) = 0;
-    // Asks where to save a file, suggesting a path; empty when the user cancels.
-    virtual QString chooseSaveFile(QWidget *parent, const QString &title, const QString &suggested) = 0;
+    // Asks where to save a file, suggesting a path and offering the files of a filter ("JSON (*.json)");
+    // empty when the user cancels.
+    virtual QString chooseSaveFile(QWidget *parent, const QString &title, const QString &suggested,
+                                   const QString &filter) = 0;
 };

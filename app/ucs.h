@@ -5,8 +5,11 @@
 class QPlainTextEdit;
 class QPushButton;
 
-// The text viewer: a memo and a "Select All" button that copies the whole text to the clipboard. The
-// program keeps it hidden.
+// The text viewer: a memo, a "Select All" button that copies the whole text to the clipboard, and "Save",
+// which asks whoever shows the viewer to write the text to a file. It shows what Check found, in a window
+// of its own over the wizard.
+//
+// Thread rules: the window's thread only.
 class Tfrmcs : public QWidget {
     Q_OBJECT
 public:
@@ -14,6 +17,10 @@ public:
 
     QPlainTextEdit *Memo1;
     QPushButton *Button1;
+    QPushButton *Button2; // "Save"
 
     void Button1Click();
+
+signals:
+    void saveRequested();
 };

@@ -164,6 +164,25 @@ int exitCodeFor(const RunSummary &summary)
     return summary.clean() ? kExitClean : kExitWithFailures;
 }
 
+void CompleteRunReport(RunReport &report, const RunRecord *record, int exitCode, const std::string &error,
+                       std::chrono::system_clock::time_point ended)
+{
+    if (record) {
+        report.tables = record->tables();
+        report.steps = record->runSteps();
+    } else {
+        report.tables.clear();
+        report.steps.clear();
+        for (const auto &table : report.run.tables) {
+            report.tables.emplace_back();
+            report.tables.back().names.source = table;
+        }
+    }
+    report.exitCode = exitCode;
+    report.error = error;
+    report.ended = ended;
+}
+
 std::string RunReportJson(const RunReport &report)
 {
     JsonWriter json;

@@ -44,6 +44,13 @@ struct RunReport {
     std::vector<TableRecord> tables;
 };
 
+// Completes a report begun with its description and start: the tables and the run's own steps from the
+// run's record (each selected table "not reached" when no run began, as when its connections could not
+// be opened), how it ended and when. The same for every program that reports a run. `error` is what
+// ended the run, empty when it went through or was stopped.
+void CompleteRunReport(RunReport &report, const RunRecord *record, int exitCode, const std::string &error = {},
+                       std::chrono::system_clock::time_point ended = std::chrono::system_clock::now());
+
 // The report as JSON; docs/run-report.schema.json describes it.
 std::string RunReportJson(const RunReport &report);
 

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 #include <vector>
@@ -74,11 +75,26 @@ SettingsStore::~SettingsStore() = default;
 
 QString SettingsStore::fileName() const { return m_store->fileName(); }
 
+WizardSettings SettingsStore::validated(WizardSettings s)
+{
+    const auto within = [](int value, int first, int count) { return value >= first && value < count; };
+    if (!within(s.accessMode, 0, WizardSettings::kAccessModes))
+        s.accessMode = 0;
+    if (!within(s.processTable, 0, WizardSettings::kPolicies))
+        s.processTable = 0;
+    if (!within(s.charsetIndex, -1, WizardSettings::kCharsetEntries))
+        s.charsetIndex = 0;
+    s.jobs = std::clamp(s.jobs, 1, WizardSettings::kMaxJobs);
+    return s;
+}
+
 std::optional<WizardSettings> SettingsStore::load()
 {
     m_keyringProblem.clear();
     m_known = {true, true};
     std::optional<WizardSettings> s = load(*m_store);
+    if (s)
+        s = validated(*s);
     if (!m_keyring)
         return s;
     // Asked even when nothing was saved yet, so that a first start knows where the passwords will go.
@@ -124,6 +140,7 @@ std::optional<WizardSettings> SettingsStore::load(QSettings &store)
     s.keepSchema = text(store, QStringLiteral("keepschema")) == one;
     s.verify = text(store, QStringLiteral("verify")) == one;
     s.longNames = text(store, QStringLiteral("longnames")) == one;
+    s.jobs = parseIndex(text(store, QStringLiteral("jobs"))).value_or(1);
     return s;
 }
 
@@ -179,6 +196,7 @@ void SettingsStore::save(QSettings &store, const WizardSettings &s)
     store.setValue(QStringLiteral("keepschema"), flagText(s.keepSchema));
     store.setValue(QStringLiteral("verify"), flagText(s.verify));
     store.setValue(QStringLiteral("longnames"), flagText(s.longNames));
+    store.setValue(QStringLiteral("jobs"), QString::number(s.jobs));
     store.sync();
     // An older file may predate this rule; tighten it whatever it was.
     if (isFile && QFileInfo::exists(store.fileName()))

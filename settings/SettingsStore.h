@@ -17,6 +17,9 @@ class QSettings;
 // answered at the last save) is the newest one: it is used, and moves to the keyring at the next save.
 // Where no keyring answers, the passwords stay in the store as earlier versions kept them, and
 // keyringProblem() says why.
+//
+// Thread rules: the thread that made it, which runs an event loop (the keyring answers through it); the
+// static functions from any thread, each on a QSettings of its own.
 class SettingsStore {
 public:
     // The user's own store and the platform's keyring.
@@ -29,19 +32,26 @@ public:
 
     // Nothing when nothing was ever saved. A value missing from an existing store reads as empty text:
     // an empty flag is off, an empty or unreadable number is the window's default (the character set's
-    // "Default", Local, Overwrite).
+    // "Default", Local, Overwrite, one table at a time). The values are validated().
     std::optional<WizardSettings> load();
-    // Writes all seventeen values, the passwords to the keyring where it answers; a store that cannot be
+    // Writes all nineteen values, the passwords to the keyring where it answers; a store that cannot be
     // written is skipped silently.
     void save(const WizardSettings &settings);
+
+    // The settings with every number inside what its control offers: an access mode, policy or character
+    // set that no item has (only a hand edit writes one) is the first item, as on a first start; "no
+    // character set chosen" (-1) stays. Tables at once are held to 1 to kMaxJobs. Whoever reads the store
+    // without load() (the command line) validates here too, so both agree.
+    static WizardSettings validated(WizardSettings settings);
 
     // Why the last load or save kept a password in the store, or could not read one from the keyring:
     // the keyring's own words. Empty when the keyring answered, and without a keyring.
     const QString &keyringProblem() const noexcept { return m_keyringProblem; }
     QString fileName() const;
 
-    // The values exactly as the store holds them, passwords included: what earlier versions read and
-    // wrote. The file holds the passwords in clear, so it is left readable and writable by its owner only.
+    // The values exactly as the store holds them, passwords included, not validated: what earlier
+    // versions read and wrote. The file holds the passwords in clear, so it is left readable and writable by its owner
+    // only.
     static std::optional<WizardSettings> load(QSettings &store);
     static void save(QSettings &store, const WizardSettings &settings);
 

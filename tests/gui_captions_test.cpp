@@ -6,6 +6,7 @@
 #include "app/captions/ApplyCaptions.h"
 #include "app/captions/CaptionTables.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 using testsupport::GuiPrompts;
@@ -61,11 +62,11 @@ protected:
     }
 };
 
-TEST_F(CaptionsTest, BothTablesHoldTheSame52NamesInTheSameOrder)
+TEST_F(CaptionsTest, BothTablesHoldTheSame54NamesInTheSameOrder)
 {
     const QStringList en = captions::englishTable();
     const QStringList cn = captions::chineseTable();
-    ASSERT_EQ(en.size(), 52);
+    ASSERT_EQ(en.size(), 54);
     EXPECT_EQ(namesOf(en), namesOf(cn));
     EXPECT_EQ(en[8], "Label9=This wizard helps you move Mysql database to Oracle  server.");
     EXPECT_EQ(en[13], "Label15=Database :");
@@ -83,6 +84,11 @@ TEST_F(CaptionsTest, BothTablesHoldTheSame52NamesInTheSameOrder)
     EXPECT_EQ(en[43], "Label34=Conversion stopped by the user: %1 of %2 tables converted; failed tables: %3, "
                       "rejected rows: %4.");
     EXPECT_EQ(cn[43], "Label34=转换已被用户停止：已转换 %2 个表中的 %1 个；失败的表：%3，被拒绝的行：%4。");
+    // "Tables at once" has a Chinese caption; the status line under the log is filled in by the run.
+    EXPECT_EQ(en[52], "Label37=Tables at once");
+    EXPECT_EQ(cn[52], "Label37=同时转换的表数");
+    EXPECT_EQ(en[53], "runstatus=");
+    EXPECT_EQ(cn[53], "runstatus=");
     // Both help addresses name a page that ships with the program.
     for (const QStringList *table : {&en, &cn}) {
         const QUrl url = helppages::resolve(captions::captionFor(*table, "helpurl"));
@@ -106,8 +112,8 @@ TEST_F(CaptionsTest, EnglishCaptionsEveryLabelGroupAndCheckBoxOfTheWindow)
             EXPECT_TRUE(namesOf(en).contains(w->objectName())) << w->objectName().toStdString();
         }
     }
-    // The 52 rows less the two buttons that have rows of their own.
-    EXPECT_EQ(captioned, 50);
+    // The 54 rows less the two buttons that have rows of their own.
+    EXPECT_EQ(captioned, 52);
     EXPECT_EQ(captionOf("helpurl"), "help/en/index.html");
     EXPECT_EQ(captionOf("queryclose"), "Close this Wizard ?");
 }
@@ -128,6 +134,7 @@ TEST_F(CaptionsTest, ChineseEmptiesThreeLabelsKeepsHostAndLeavesButtonsAndItemsA
     EXPECT_EQ(captionOf("chkverify"), "复制后校验");
     EXPECT_EQ(captionOf("btcheck"), "检查");
     EXPECT_EQ(captionOf("btsavereport"), "保存报告");
+    EXPECT_EQ(captionOf("Label37"), "同时转换的表数");
     EXPECT_EQ(radios("accessmode")[1]->text(), "&Romote");
     EXPECT_EQ(radios("processtable")[0]->text(), "&Overwrite");
     EXPECT_EQ(button("btnext").text(), "Next >");
@@ -175,6 +182,21 @@ TEST_F(CaptionsTest, NamesMatchWithoutCaseTheFirstRowWinsAndAMissingRowEmptiesTh
     EXPECT_EQ(captionOf("Label7"), "First");
     EXPECT_EQ(captionOf("chkuppercase"), "Upper names");
     EXPECT_EQ(captionOf("Label9"), "This wizard helps you move Mysql database to Oracle  server.");
+}
+
+TEST_F(CaptionsTest, EachHelpPageDescribesTheLaterOptionsByTheCaptionsOfItsLanguage)
+{
+    const std::pair<const char *, QStringList> pages[] = {{"helpurl", captions::englishTable()},
+                                                          {"helpurl", captions::chineseTable()}};
+    for (const auto &[row, table] : pages) {
+        const QString file = helppages::resolve(captions::captionFor(table, row)).toLocalFile();
+        QFile page(file);
+        ASSERT_TRUE(page.open(QIODevice::ReadOnly)) << file.toStdString();
+        const QString text = QString::fromUtf8(page.readAll());
+        for (const char *control : {"chkkeepschema", "chkverify", "chklongnames", "btcheck", "btsavereport", "Label37"})
+            EXPECT_TRUE(text.contains(captions::captionFor(table, control)))
+                << file.toStdString() << " does not name " << control;
+    }
 }
 
 TEST(CaptionLookup, RowsSplitAtTheFirstEqualsSign)

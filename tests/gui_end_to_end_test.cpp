@@ -63,19 +63,19 @@ TEST_F(EndToEndTest, TheWizardConvertsTwoTablesFromPage1ToFinish)
 
     // 1: welcome.
     EXPECT_EQ(shownPage(), 1);
-    button("btnext").click();
+    clickAndWait("btnext");
     // 2: the MySQL server.
     ASSERT_EQ(w.currentPage(), 2);
     typeSourceEntries(mysql->name());
-    button("btnext").click();
+    clickAndWait("btnext");
     // 3: the Oracle server.
     ASSERT_EQ(w.currentPage(), 3) << lastMessage();
     typeTargetEntries();
-    button("btnext").click();
+    clickAndWait("btnext");
     // 4: the database is preselected; the options stay as they are.
     ASSERT_EQ(w.currentPage(), 4) << lastMessage();
     ASSERT_EQ(list("mysqldblist").selectedItems().size(), 1);
-    button("btnext").click();
+    clickAndWait("btnext");
     // 5: choose the long name first, then customers: the run takes them in that order.
     ASSERT_EQ(w.currentPage(), 5) << lastMessage();
     EXPECT_EQ(items(list("mysqltablelist")),
@@ -84,7 +84,7 @@ TEST_F(EndToEndTest, TheWizardConvertsTwoTablesFromPage1ToFinish)
     button("Button1").click(); // and then customers, which moved up
     EXPECT_EQ(items(list("mysqltableselect")),
               (QStringList{"customer_loyalty_program_memberships_2024", "customers"}));
-    button("btnext").click();
+    clickAndWait("btnext");
     // 6: the log.
     ASSERT_EQ(w.currentPage(), 6) << lastMessage();
     EXPECT_TRUE(prompts.asked.empty()) << lastMessage();
@@ -118,7 +118,7 @@ TEST_F(EndToEndTest, TheWizardConvertsTwoTablesFromPage1ToFinish)
     EXPECT_EQ(oracleRows("select count(*) from user_tables"), (std::vector<TextRow>{{"2"}}));
 
     // Finish closes the wizard.
-    button("btnext").click();
+    clickAndWait("btnext");
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(QSettings("Quessra", "Morvane").value("oracleh").toString().toStdString(), oracle->service());
 }

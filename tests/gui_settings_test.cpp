@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSpinBox>
 
 #include <sys/stat.h>
 
@@ -16,7 +17,7 @@ namespace {
 const QStringList kValueNames = {"accessmode",   "mysqldatabase", "mysqlu",        "mysqlp",    "host",
                                  "port",         "Character Set", "oracleh",       "oraclep",   "oracleu",
                                  "processtable", "tabledefonly",  "nameuppercase", "skipindex", "blobtotext",
-                                 "keepschema",   "verify",        "longnames"};
+                                 "keepschema",   "verify",        "longnames",     "jobs"};
 
 } // namespace
 
@@ -53,7 +54,7 @@ protected:
     }
 };
 
-TEST_F(SettingsTest, AFirstStartShowsTheDefaultsAndTheFirstCloseWritesAllEighteenValues)
+TEST_F(SettingsTest, AFirstStartShowsTheDefaultsAndTheFirstCloseWritesAllNineteenValues)
 {
     makeWindow();
     EXPECT_FALSE(QFileInfo::exists(settingsFile()));
@@ -68,6 +69,7 @@ TEST_F(SettingsTest, AFirstStartShowsTheDefaultsAndTheFirstCloseWritesAllEightee
     EXPECT_FALSE(check("chktabledefi").isChecked() || check("chkskipindex").isChecked() ||
                  check("chkblobtotext").isChecked() || check("chkverify").isChecked() ||
                  check("chklongnames").isChecked());
+    EXPECT_EQ(control<QSpinBox>("spjobs").value(), 1);
 
     window->close();
     QSettings s = store();
@@ -83,6 +85,7 @@ TEST_F(SettingsTest, AFirstStartShowsTheDefaultsAndTheFirstCloseWritesAllEightee
     EXPECT_EQ(s.value("nameuppercase").toString(), "1");
     EXPECT_EQ(s.value("tabledefonly").toString(), "0");
     EXPECT_EQ(s.value("verify").toString(), "0");
+    EXPECT_EQ(s.value("jobs").toString(), "1");
 }
 
 TEST_F(SettingsTest, EveryValueSurvivesARestart)
@@ -107,6 +110,7 @@ TEST_F(SettingsTest, EveryValueSurvivesARestart)
     check("chkkeepschema").setChecked(true);
     check("chkverify").setChecked(true);
     check("chklongnames").setChecked(true);
+    control<QSpinBox>("spjobs").setValue(4);
 
     restart();
     EXPECT_EQ(window->currentPage(), 1);
@@ -129,6 +133,7 @@ TEST_F(SettingsTest, EveryValueSurvivesARestart)
     EXPECT_TRUE(check("chkkeepschema").isChecked());
     EXPECT_TRUE(check("chkverify").isChecked());
     EXPECT_TRUE(check("chklongnames").isChecked());
+    EXPECT_EQ(control<QSpinBox>("spjobs").value(), 4);
 
     // The stored texts are the ones other versions read: indexes in decimal, flags "1" and "0".
     QSettings s = store();
@@ -140,6 +145,7 @@ TEST_F(SettingsTest, EveryValueSurvivesARestart)
     EXPECT_EQ(s.value("keepschema").toString(), "1");
     EXPECT_EQ(s.value("verify").toString(), "1");
     EXPECT_EQ(s.value("longnames").toString(), "1");
+    EXPECT_EQ(s.value("jobs").toString(), "4");
     EXPECT_EQ(s.value("mysqlp").toString(), mysqlPassword);
 
     // And the next round trip changes nothing.
@@ -160,8 +166,10 @@ TEST_F(SettingsTest, MissingValuesReadAsEmptyText)
     // A missing flag clears its box, the uppercase one included; a missing character set is "Default".
     EXPECT_FALSE(check("chkuppercase").isChecked());
     EXPECT_EQ(charsetIndex(), 0);
-    // A missing port is an empty port; the missing indexes keep the window's first items.
+    // A missing port is an empty port; the missing indexes keep the window's first items, and one table
+    // goes at a time.
     EXPECT_EQ(edit("edtport").text(), "");
+    EXPECT_EQ(control<QSpinBox>("spjobs").value(), 1);
     EXPECT_EQ(radioIndex("accessmode"), 0);
     EXPECT_EQ(radioIndex("processtable"), 0);
     EXPECT_FALSE(edit("edthost").isEnabled());
@@ -201,6 +209,46 @@ TEST_F(SettingsTest, HandEditedIndexesOutOfRangeStillStartOnPage1)
         EXPECT_EQ(edit("edthost").isEnabled(), c.wantAccess == 1);
         window.reset();
     }
+}
+
+TEST_F(SettingsTest, HandEditedTablesAtOnceAreHeldToWhatTheBoxOffers)
+{
+    const std::pair<QString, int> cases[] = {{"0", 1}, {"-4", 1},  {"17", 16}, {"99999999999", 1},
+                                             {"3", 3}, {"16", 16}, {" 2", 1},  {"two", 1}};
+    for (const auto &[stored, shown] : cases) {
+        SCOPED_TRACE(stored.toStdString());
+        writeStore({{"jobs", stored}});
+        makeWindow();
+        EXPECT_EQ(control<QSpinBox>("spjobs").value(), shown);
+        window.reset();
+    }
+}
+
+TEST(SettingsStoreValidation, EveryNumberIsHeldToItsControlsItemsAsTheWindowAndTheCommandLineReadThem)
+{
+    WizardSettings s;
+    s.accessMode = 2;
+    s.processTable = -1;
+    s.charsetIndex = WizardSettings::kCharsetEntries;
+    s.jobs = WizardSettings::kMaxJobs + 1;
+    s.database = "kept";
+    const WizardSettings v = SettingsStore::validated(s);
+    EXPECT_EQ(v.accessMode, 0);
+    EXPECT_EQ(v.processTable, 0);
+    EXPECT_EQ(v.charsetIndex, 0);
+    EXPECT_EQ(v.jobs, WizardSettings::kMaxJobs);
+    EXPECT_EQ(v.database, "kept");
+    // What a control can show stays: the last items, and no character set chosen.
+    s = {};
+    s.accessMode = 1;
+    s.processTable = 2;
+    s.charsetIndex = -1;
+    s.jobs = 1;
+    EXPECT_EQ(SettingsStore::validated(s), s);
+    s.charsetIndex = WizardSettings::kCharsetEntries - 1;
+    EXPECT_EQ(SettingsStore::validated(s), s);
+    s.charsetIndex = -2;
+    EXPECT_EQ(SettingsStore::validated(s).charsetIndex, 0);
 }
 
 TEST_F(SettingsTest, NoChosenCharacterSetIsSavedAsMinusOne)

@@ -120,7 +120,7 @@ TEST_F(WindowTest, TheTextViewerStaysHiddenAndCopiesItsWholeText)
 TEST_F(WindowTest, BackFromPage2ReturnsToTheWelcomePage)
 {
     Taaform1 &w = makeWindow();
-    button("btnext").click();
+    clickAndWait("btnext");
     EXPECT_EQ(w.currentPage(), 2);
     EXPECT_EQ(bar(), kPages2To4);
     EXPECT_EQ(boldSteps(), QStringList{"Label2"});
@@ -134,7 +134,7 @@ TEST_F(WindowTest, BackFromPage2ReturnsToTheWelcomePage)
 TEST_F(WindowTest, AnEmptyDatabaseNameIsAskedForAndNothingIsConnected)
 {
     Taaform1 &w = makeWindow();
-    button("btnext").click();
+    clickAndWait("btnext");
     for (const char *blank : {"", "   "}) {
         prompts.asked.clear();
         edit("edtdatabase").setText(blank);
@@ -222,7 +222,7 @@ TEST_F(WindowFlowTest, NextWalksThePagesWithTheirBarsAndBackWalksThemBack)
     EXPECT_EQ(databases.selectedItems()[0]->text().toStdString(), mysql->name());
     EXPECT_FALSE(databases.findItems("information_schema", Qt::MatchExactly).isEmpty());
 
-    button("btnext").click();
+    clickAndWait("btnext");
     EXPECT_EQ(w.currentPage(), 5);
     EXPECT_EQ(items(list("mysqltablelist")), (QStringList{"customers", "orders"}));
     EXPECT_EQ(list("mysqltablelist").selectedItems().size(), 1);
@@ -250,7 +250,7 @@ TEST_F(WindowFlowTest, BackFromPage5EmptiesBothListsAndNextListsTheTablesAgain)
     EXPECT_EQ(w.currentPage(), 4);
     EXPECT_EQ(list("mysqltablelist").count(), 0);
     EXPECT_EQ(list("mysqltableselect").count(), 0);
-    button("btnext").click();
+    clickAndWait("btnext");
     EXPECT_EQ(w.currentPage(), 5);
     EXPECT_EQ(items(list("mysqltablelist")), (QStringList{"a", "b", "c"}));
     EXPECT_EQ(list("mysqltableselect").count(), 0);
@@ -267,7 +267,7 @@ TEST_F(WindowFlowTest, AnotherDatabaseChosenAfterBackListsOnlyItsTables)
     const auto found = list("mysqldblist").findItems(QString::fromStdString(other.name()), Qt::MatchExactly);
     ASSERT_EQ(found.size(), 1);
     list("mysqldblist").setCurrentItem(found[0], QItemSelectionModel::ClearAndSelect);
-    button("btnext").click();
+    clickAndWait("btnext");
     EXPECT_EQ(w.currentPage(), 5);
     EXPECT_EQ(items(list("mysqltablelist")), QStringList{"other_table"});
 }
@@ -278,7 +278,7 @@ TEST_F(WindowFlowTest, NoDatabaseChosenOnPage4StaysThereUntilOneIs)
     Taaform1 &w = makeWindow();
     reachPage4();
     list("mysqldblist").clearSelection();
-    button("btnext").click();
+    clickAndWait("btnext");
     EXPECT_EQ(w.currentPage(), 4);
     ASSERT_EQ(prompts.of(Kind::Error).size(), 1u);
     EXPECT_EQ(prompts.of(Kind::Error)[0].title, "Morvane 1.2");
@@ -287,7 +287,7 @@ TEST_F(WindowFlowTest, NoDatabaseChosenOnPage4StaysThereUntilOneIs)
 
     const auto found = list("mysqldblist").findItems(QString::fromStdString(mysql->name()), Qt::MatchExactly);
     list("mysqldblist").setCurrentItem(found[0], QItemSelectionModel::ClearAndSelect);
-    button("btnext").click();
+    clickAndWait("btnext");
     EXPECT_EQ(w.currentPage(), 5);
 }
 
@@ -295,7 +295,7 @@ TEST_F(WindowFlowTest, AMySqlConnectionFailureStaysOnPage2WithTheServersMessage)
 {
     createSource({});
     Taaform1 &w = makeWindow();
-    button("btnext").click();
+    clickAndWait("btnext");
     typeSourceEntries(mysql->name());
     edit("edtpassword").setText("wrong password");
 
@@ -310,7 +310,7 @@ TEST_F(WindowFlowTest, AMySqlConnectionFailureStaysOnPage2WithTheServersMessage)
     }
     ASSERT_FALSE(expected.empty());
 
-    button("btnext").click();
+    clickAndWait("btnext");
     EXPECT_EQ(w.currentPage(), 2);
     EXPECT_EQ(shownPage(), 2);
     EXPECT_EQ(bar(), kPages2To4);
@@ -322,7 +322,7 @@ TEST_F(WindowFlowTest, AMySqlConnectionFailureStaysOnPage2WithTheServersMessage)
 
     // Corrected, the same page goes on.
     edit("edtpassword").setText("morvane");
-    button("btnext").click();
+    clickAndWait("btnext");
     EXPECT_EQ(w.currentPage(), 3);
 }
 
@@ -330,9 +330,9 @@ TEST_F(WindowFlowTest, ADatabaseNameWithATrailingBlankIsSentWithTheBlank)
 {
     createSource({});
     Taaform1 &w = makeWindow();
-    button("btnext").click();
+    clickAndWait("btnext");
     typeSourceEntries(mysql->name() + " ");
-    button("btnext").click();
+    clickAndWait("btnext");
     // Not trimmed: the server is asked for the name with its blank, and refuses it.
     EXPECT_EQ(w.currentPage(), 2);
     ASSERT_EQ(prompts.of(Kind::Error).size(), 1u) << lastMessage();
@@ -345,11 +345,11 @@ TEST_F(WindowFlowTest, RemoteAccessReachesTheServerByTheTypedHost)
 {
     createSource({"create table t (id int)"});
     Taaform1 &w = makeWindow();
-    button("btnext").click();
+    clickAndWait("btnext");
     radios("accessmode")[1]->click();
     edit("edthost").setText("127.0.0.1");
     typeSourceEntries(mysql->name());
-    button("btnext").click();
+    clickAndWait("btnext");
     EXPECT_EQ(w.currentPage(), 3) << lastMessage();
 }
 
@@ -377,12 +377,12 @@ TEST_F(WindowFlowTest, ASilentMySqlServerIsGivenUpAfterTheTimeoutWithAMessageNam
 
     createSource({});
     Taaform1 &w = makeWindow();
-    button("btnext").click();
+    clickAndWait("btnext");
     radios("accessmode")[1]->click();
     edit("edthost").setText("127.0.0.1");
     typeSourceEntries(mysql->name());
     const auto started = std::chrono::steady_clock::now();
-    button("btnext").click();
+    clickAndWait("btnext");
     const auto waited = std::chrono::steady_clock::now() - started;
     qputenv("HOME", realHome);
     close(listener);
@@ -400,9 +400,9 @@ TEST_F(WindowFlowTest, AnOracleConnectionFailureStaysOnPage3WithTheServersMessag
     createSource({});
     createTarget();
     Taaform1 &w = makeWindow();
-    button("btnext").click();
+    clickAndWait("btnext");
     typeSourceEntries(mysql->name());
-    button("btnext").click();
+    clickAndWait("btnext");
     ASSERT_EQ(w.currentPage(), 3) << lastMessage();
     typeTargetEntries();
     edit("edtservice").setText("NOSUCHSERVICE");
@@ -417,7 +417,7 @@ TEST_F(WindowFlowTest, AnOracleConnectionFailureStaysOnPage3WithTheServersMessag
     }
     ASSERT_FALSE(expected.empty());
 
-    button("btnext").click();
+    clickAndWait("btnext");
     EXPECT_EQ(w.currentPage(), 3);
     EXPECT_EQ(shownPage(), 3);
     ASSERT_EQ(prompts.of(Kind::Error).size(), 1u);
@@ -427,11 +427,11 @@ TEST_F(WindowFlowTest, AnOracleConnectionFailureStaysOnPage3WithTheServersMessag
 
     // Back to page 3 after a success connects again with what is typed then.
     edit("edtservice").setText(QString::fromStdString(oracle->service()));
-    button("btnext").click();
+    clickAndWait("btnext");
     ASSERT_EQ(w.currentPage(), 4) << lastMessage();
     button("btback").click();
     edit("edtoraclepassword").setText("not tiger");
-    button("btnext").click();
+    clickAndWait("btnext");
     EXPECT_EQ(w.currentPage(), 3);
     EXPECT_EQ(prompts.of(Kind::Error).size(), 2u);
 }

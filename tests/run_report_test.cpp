@@ -2,11 +2,13 @@
 // during the write, or a write that fails, leaves the earlier report as it was and no part of a new one.
 #include "support/ReportSchema.h"
 
+#include "convert/KeyConversion.h"
 #include "convert/RunReport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 
@@ -123,4 +125,41 @@ TEST_F(RunReportFile, AskingWhetherAReportCanBeWrittenMakesNoFile)
     EXPECT_EQ(convert::ReportPathProblem(path("no/such/new.json")), "No such file or directory");
     EXPECT_EQ(convert::ReportPathProblem(folder()), "Is a directory");
     EXPECT_TRUE(filesIn(folder()).empty());
+}
+
+TEST(RunReportOutcome, ARunsRecordOrNothingCompletesTheReportAlike)
+{
+    convert::RunReport report;
+    report.run.program = "morvane";
+    report.run.tables = {"orders", "customers"};
+    report.started = std::chrono::system_clock::now();
+    const auto ended = report.started + std::chrono::seconds(3);
+
+    // A run that began: its record, table by table, and the run's own steps.
+    convert::RunRecord record;
+    record.selected(report.run.tables);
+    record.named({{"orders", "ORDERS", "ORDERS"}, {"customers", "CUSTOMERS", "CUSTOMERS"}});
+    record.table(0).finish("converted");
+    record.foreignKeys({});
+    convert::CompleteRunReport(report, &record, convert::kExitStopped, "", ended);
+    ASSERT_EQ(report.tables.size(), 2u);
+    EXPECT_EQ(report.tables[0].status, "converted");
+    EXPECT_EQ(report.tables[1].status, "not reached");
+    EXPECT_EQ(report.tables[1].names.target, "CUSTOMERS");
+    EXPECT_EQ(report.steps.size(), record.runSteps().size());
+    EXPECT_EQ(report.exitCode, convert::kExitStopped);
+    EXPECT_EQ(report.ended, ended);
+    const std::string json = convert::RunReportJson(report);
+    EXPECT_NE(json.find("\"exitCode\":4,\"outcome\":\"stopped\",\"error\":null"), std::string::npos) << json;
+
+    // No run began (its sessions could not be opened): every selected table is there, not reached, and
+    // nothing of the earlier completion is left.
+    convert::CompleteRunReport(report, nullptr, convert::kExitError, "ORA-12154: TNS:could not resolve", ended);
+    ASSERT_EQ(report.tables.size(), 2u);
+    EXPECT_EQ(report.tables[0].names.source, "orders");
+    EXPECT_EQ(report.tables[0].status, "not reached");
+    EXPECT_EQ(report.tables[0].names.target, "");
+    EXPECT_TRUE(report.steps.empty());
+    EXPECT_EQ(report.error, "ORA-12154: TNS:could not resolve");
+    EXPECT_NE(convert::RunReportJson(report).find("\"outcome\":\"ended by error\""), std::string::npos);
 }

@@ -59,6 +59,9 @@ QStringList englishTable()
         QStringLiteral("btsavereport=Save report"),
         QStringLiteral("keyringnote=No keyring answered: the passwords are saved in the settings file, readable by "
                        "you only."),
+        QStringLiteral("Label37=Tables at once"),
+        // Filled in while a run goes; empty until then.
+        QStringLiteral("runstatus="),
     };
 }
 
@@ -117,6 +120,8 @@ QStringList chineseTable()
         QStringLiteral("btcheck=检查"),
         QStringLiteral("btsavereport=保存报告"),
         QStringLiteral("keyringnote=没有密钥环响应：密码保存在设置文件中，只有您本人可以读取。"),
+        QStringLiteral("Label37=同时转换的表数"),
+        QStringLiteral("runstatus="),
     };
 }
 

@@ -34,7 +34,7 @@ public:
         ++errors;
     }
     void openUrl(const QUrl &) override {}
-    QString chooseSaveFile(QWidget *, const QString &, const QString &) override { return {}; }
+    QString chooseSaveFile(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
     int errors = 0;
 };
 
@@ -80,6 +80,9 @@ int main(int argc, char **argv)
     };
     auto next = [&](int expectedPage) {
         control<QPushButton>(window, "btnext").click();
+        // The servers are reached on worker threads; the wizard moves on once they have answered.
+        while (window.isBusy())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         if (window.currentPage() != expectedPage || prompts.errors > 0) {
             std::fprintf(stderr, "the wizard did not reach page %d\n", expectedPage);
             std::exit(1);

@@ -5,6 +5,9 @@
 #include "support/MySqlSandbox.h"
 #include "support/OracleSim.h"
 
+#include <QTimer>
+
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,8 +22,13 @@ protected:
         GuiTest::SetUp();
         MORVANE_REQUIRE_SANDBOX();
     }
-    // The window goes first: it holds sessions on the scratch database and the stand-in service.
-    void TearDown() override { window.reset(); }
+    // The window goes first: it holds sessions on the scratch database and the stand-in service. So do
+    // connects it left behind, which end on their own threads; no test starts while one lingers.
+    void TearDown() override
+    {
+        window.reset();
+        EXPECT_TRUE(workerthreads::waitForAll(std::chrono::seconds(120))) << "a worker thread outlived its test";
+    }
 
     // A scratch MySQL database with these statements run in it.
     void createSource(const std::vector<std::string> &setup)
@@ -53,12 +61,12 @@ protected:
             makeWindow();
         if (!oracle)
             createTarget();
-        button("btnext").click(); // welcome
+        clickAndWait("btnext"); // welcome
         typeSourceEntries(mysql->name());
-        button("btnext").click(); // step2Click
+        clickAndWait("btnext"); // step2Click
         ASSERT_EQ(window->currentPage(), 3) << lastMessage();
         typeTargetEntries();
-        button("btnext").click(); // step3Click
+        clickAndWait("btnext"); // step3Click
         ASSERT_EQ(window->currentPage(), 4) << lastMessage();
     }
 
@@ -68,7 +76,7 @@ protected:
         reachPage4();
         if (testing::Test::HasFatalFailure())
             return;
-        button("btnext").click(); // step4Click
+        clickAndWait("btnext"); // step4Click
         ASSERT_EQ(window->currentPage(), 5) << lastMessage();
         for (const QString &table : chosen) {
             const auto found = list("mysqltablelist").findItems(table, Qt::MatchExactly);
@@ -79,6 +87,22 @@ protected:
     }
 
     QStringList logLines() const { return window->progressLog().lines(); }
+
+    // Runs `action` once, as soon as `ready` holds while the window handles its events (its work goes on
+    // on other threads meanwhile).
+    void when(std::function<bool()> ready, std::function<void()> action)
+    {
+        auto *timer = new QTimer(window.get());
+        timer->setInterval(0);
+        QObject::connect(timer, &QTimer::timeout, [timer, ready = std::move(ready), action = std::move(action)] {
+            if (!ready())
+                return;
+            timer->stop();
+            timer->deleteLater();
+            action();
+        });
+        timer->start();
+    }
 
     std::string lastMessage() const
     {

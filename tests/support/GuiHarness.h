@@ -6,6 +6,7 @@
 
 #include "app/ProgressLog.h"
 #include "app/Umail.h"
+#include "app/WorkerThreads.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -20,9 +21,11 @@
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QtTest/QTest>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <ostream>
@@ -95,6 +98,20 @@ protected:
         window = std::make_unique<Taaform1>(prompts);
         window->show();
         return *window;
+    }
+
+    // The window handles its events until no server work of its own is under way (a connect, the listing
+    // of page 4, Check, a run): what a user sees once the wizard has answered. False when it still works.
+    bool waitUntilIdle(std::chrono::seconds limit = std::chrono::seconds(300)) const
+    {
+        return QTest::qWaitFor([this] { return !window->isBusy(); },
+                               static_cast<int>(std::chrono::milliseconds(limit).count()));
+    }
+    // A click on a button that may hand work to a worker, and the wait for its outcome.
+    void clickAndWait(const char *name)
+    {
+        button(name).click();
+        EXPECT_TRUE(waitUntilIdle()) << name << ": the wizard is still working";
     }
 
     QString settingsFile() const { return QSettings(QStringLiteral("Quessra"), QStringLiteral("Morvane")).fileName(); }

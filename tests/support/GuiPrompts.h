@@ -29,6 +29,7 @@ public:
     std::vector<Asked> asked;
     std::vector<QUrl> opened;
     std::deque<QString> saveAnswers; // paths for "save as" questions; none queued is a cancel
+    std::vector<QString> filters;    // the file filter each "save as" offered
     int unanswered = 0;
 
     bool askYesNo(QWidget *, const QString &title, const QString &text) override
@@ -52,9 +53,10 @@ public:
         asked.push_back({Kind::Message, title, text, pointer()});
     }
     void openUrl(const QUrl &url) override { opened.push_back(url); }
-    QString chooseSaveFile(QWidget *, const QString &title, const QString &suggested) override
+    QString chooseSaveFile(QWidget *, const QString &title, const QString &suggested, const QString &filter) override
     {
         asked.push_back({Kind::SaveFile, title, suggested, pointer()});
+        filters.push_back(filter);
         if (saveAnswers.empty())
             return {};
         QString path = saveAnswers.front();
