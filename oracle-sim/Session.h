@@ -5,7 +5,7 @@
 #include "ServiceStore.h"
 #include "SimConfig.h"
 #include "SqliteStatement.h"
-#include "db/OciApi.h"
+#include "db/oci/OciApi.h"
 
 #include <sqlite3.h>
 

@@ -3,9 +3,9 @@
 // transactions, and a session killed under a connection.
 #include "db/Drivers.h"
 #include "db/Error.h"
-#include "db/MySqlLiterals.h"
 #include "db/Profiles.h"
 #include "db/UntimedCalls.h"
+#include "db/mysql/MySqlLiterals.h"
 #include "support/MySqlSandbox.h"
 
 #include <gtest/gtest.h>
@@ -14,8 +14,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sys/socket.h>
 #include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 using db::Value;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "OciApi.h"
-#include "TargetTable.h"
+#include "db/TargetTable.h"
 
 #include <memory>
 #include <string>

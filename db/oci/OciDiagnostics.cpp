@@ -1,8 +1,8 @@
 #include "OciDiagnostics.h"
 
-#include "Error.h"
 #include "OciLibrary.h"
-#include "Trace.h"
+#include "db/Error.h"
+#include "db/Trace.h"
 
 #include <array>
 #include <cstring>

@@ -1,12 +1,12 @@
 #include "OciConnection.h"
 
-#include "Drivers.h"
-#include "Error.h"
 #include "OciDataSet.h"
 #include "OciSession.h"
 #include "OciStatement.h"
 #include "OciTargetTable.h"
-#include "Trace.h"
+#include "db/Drivers.h"
+#include "db/Error.h"
+#include "db/Trace.h"
 
 #include <charconv>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TargetTable.h"
+#include "db/TargetTable.h"
 
 #include <cstddef>
 #include <string>

@@ -1,10 +1,10 @@
 #include "MySqlConnection.h"
 
-#include "Drivers.h"
 #include "MySqlDataSet.h"
 #include "MySqlError.h"
 #include "MySqlSession.h"
 #include "MySqlStatement.h"
+#include "db/Drivers.h"
 
 namespace db {
 

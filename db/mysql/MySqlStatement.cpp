@@ -1,10 +1,10 @@
 #include "MySqlStatement.h"
 
-#include "Error.h"
 #include "MySqlError.h"
 #include "MySqlResult.h"
 #include "MySqlTypes.h"
-#include "Trace.h"
+#include "db/Error.h"
+#include "db/Trace.h"
 
 #include <charconv>
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "OciApi.h"
-#include "Value.h"
+#include "db/Value.h"
 
 #include <string>
 #include <string_view>

@@ -1,11 +1,11 @@
 #include "MySqlSession.h"
 
-#include "Error.h"
 #include "MySqlDataSet.h"
 #include "MySqlError.h"
 #include "MySqlResult.h"
 #include "MySqlTypes.h"
-#include "Trace.h"
+#include "db/Error.h"
+#include "db/Trace.h"
 
 #include <errmsg.h>
 

@@ -1,11 +1,11 @@
 #include "MySqlDataSet.h"
 
-#include "Error.h"
 #include "MySqlError.h"
 #include "MySqlLiterals.h"
 #include "MySqlSession.h"
 #include "MySqlTypes.h"
-#include "Trace.h"
+#include "db/Error.h"
+#include "db/Trace.h"
 
 namespace db {
 

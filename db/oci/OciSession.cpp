@@ -1,9 +1,9 @@
 #include "OciSession.h"
 
-#include "Error.h"
 #include "OciDiagnostics.h"
 #include "OciLibrary.h"
-#include "Trace.h"
+#include "db/Error.h"
+#include "db/Trace.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Value.h"
+#include "db/Value.h"
 
 #include <mysql.h>
 

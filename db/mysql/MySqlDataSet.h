@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DataSet.h"
 #include "MySqlResult.h"
+#include "db/DataSet.h"
 
 #include <mysql.h>
 

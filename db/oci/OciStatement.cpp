@@ -3,7 +3,7 @@
 #include "OciHandle.h"
 #include "OciLibrary.h"
 #include "OciSession.h"
-#include "Trace.h"
+#include "db/Trace.h"
 
 namespace db {
 

@@ -1,6 +1,6 @@
 #include "MySqlLiterals.h"
 
-#include "Error.h"
+#include "db/Error.h"
 
 namespace db {
 

@@ -1,7 +1,7 @@
 #include "OciHandle.h"
 
-#include "Error.h"
 #include "OciLibrary.h"
+#include "db/Error.h"
 
 #include <string>
 

@@ -1,7 +1,5 @@
 #include "OciTargetTable.h"
 
-#include "ConnectionProfile.h"
-#include "Error.h"
 #include "OciDateTime.h"
 #include "OciDiagnostics.h"
 #include "OciHandle.h"
@@ -9,6 +7,8 @@
 #include "OciMarkers.h"
 #include "OciNumber.h"
 #include "OciSession.h"
+#include "db/ConnectionProfile.h"
+#include "db/Error.h"
 
 #include <algorithm>
 #include <cstring>

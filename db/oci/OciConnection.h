@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Connection.h"
-#include "OracleServerInfo.h"
+#include "db/Connection.h"
+#include "db/OracleServerInfo.h"
 
 #include <memory>
 

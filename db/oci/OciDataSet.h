@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DataSet.h"
 #include "OciHandle.h"
 #include "OciStatement.h"
+#include "db/DataSet.h"
 
 #include <memory>
 #include <vector>

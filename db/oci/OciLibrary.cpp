@@ -1,7 +1,7 @@
 #include "OciLibrary.h"
 
-#include "Error.h"
-#include "Trace.h"
+#include "db/Error.h"
+#include "db/Trace.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,7 +1,7 @@
 #include "OciInsertPlan.h"
 
 #include "OciApi.h"
-#include "OracleNames.h"
+#include "db/OracleNames.h"
 
 namespace db {
 

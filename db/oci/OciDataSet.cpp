@@ -1,10 +1,10 @@
 #include "OciDataSet.h"
 
-#include "Error.h"
 #include "OciDateTime.h"
 #include "OciLibrary.h"
 #include "OciMarkers.h"
 #include "OciSession.h"
+#include "db/Error.h"
 
 #include <algorithm>
 #include <cstring>

@@ -5,7 +5,7 @@
 #include "OciInsertPlan.h"
 #include "OciPendingRows.h"
 #include "OciStatement.h"
-#include "TargetTable.h"
+#include "db/TargetTable.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 #include "MySqlError.h"
 
-#include "Error.h"
-#include "Trace.h"
+#include "db/Error.h"
+#include "db/Trace.h"
 
 #include <errmsg.h>
 #include <mysqld_error.h>
