@@ -17,6 +17,10 @@ using Row = std::vector<Value>;
 
 // One server session, described by its profile. A profile changed while the connection is open takes
 // effect at the next open(), so callers close before they replace it.
+//
+// Threads: a connection, and the data sets and target tables made from it, belong to one thread at a
+// time; another thread may take them over between calls, once the first has handed them on (a queue, a
+// join). cancel() is the exception: any thread may call it at any time while the object lives.
 class Connection {
 public:
     virtual ~Connection() = default;

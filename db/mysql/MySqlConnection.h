@@ -10,6 +10,8 @@ class MySqlSession;
 
 // A MySQL source connection over MariaDB Connector/C. Profile lines: Database, User_Name, Password,
 // HostName, and optionally CharSet (utf8mb4 when absent).
+//
+// Threads: one thread at a time uses the connection and its data sets.
 class MySqlConnection final : public Connection {
 public:
     MySqlConnection();

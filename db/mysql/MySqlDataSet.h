@@ -16,6 +16,7 @@ class MySqlSession;
 // A query on a MySQL connection's current session. Buffered results are held whole by the client;
 // streamed ones are read a row at a time and keep the session busy until they are read to the end or
 // closed (closing reads off the rest, so the session stays usable).
+// Threads: the connection's.
 class MySqlDataSet final : public DataSet {
 public:
     explicit MySqlDataSet(std::shared_ptr<MySqlSession> session);

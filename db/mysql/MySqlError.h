@@ -7,6 +7,8 @@
 
 namespace db {
 
+// Threads: any; each reads the error of the handle it is given, which is the calling thread's.
+
 // True for the error numbers that mean the session itself is gone, not just the statement refused.
 bool isConnectionLost(unsigned int code) noexcept;
 

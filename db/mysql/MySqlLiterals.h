@@ -8,6 +8,8 @@
 
 namespace db {
 
+// Threads: any.
+
 // The SQL literal for a value that reads back as the same value, so that no value can change the
 // statement: numbers as their digits, dates and times between quotes, text as hexadecimal introduced
 // by the connection's character set (compared by the column's collation), bytes as hexadecimal, NULL

@@ -16,6 +16,8 @@ class MySqlDataSet;
 // sets keep it alive, so a data set that outlives its connection finds the session closed instead of
 // a freed handle; closing the session first releases every data set's result, because a streamed
 // result still points into the session it came from.
+//
+// Threads: the connection's.
 class MySqlSession {
 public:
     // Seconds to connect, and to wait on any one read or write, before giving up on a silent server,

@@ -11,6 +11,7 @@
 namespace db {
 
 // One prepared statement: the values travel as bound parameters, never inside the text.
+// Threads: its session's; the caller runs it as one MySqlSession::call, which a cancel can end.
 class MySqlStatement {
 public:
     MySqlStatement(MYSQL *mysql, const std::string &sql);

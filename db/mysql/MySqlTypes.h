@@ -6,6 +6,8 @@
 
 namespace db {
 
+// Threads: any.
+
 // MySQL marks byte strings (BLOB, BINARY, VARBINARY, BIT, GEOMETRY) with this character set number.
 inline constexpr unsigned int kMySqlBinaryCharset = 63;
 

@@ -3,6 +3,9 @@
 // Our own declarations of the part of the Oracle Call Interface we use. Nothing of Oracle's is needed
 // to build: the driver resolves these functions from the client library at run time, and the Oracle
 // stand-in exports them under the same names.
+//
+// Threads: the environment is made OCI_THREADED, so different sessions' handles may be used on
+// different threads at once; one session's handles by one thread at a time, OCIBreak excepted.
 
 #include <cstddef>
 #include <cstdint>

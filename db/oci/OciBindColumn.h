@@ -13,6 +13,7 @@ class OciStatement;
 // The column-wise bind buffer of one INSERT parameter for an array execute: `rows` elements of one
 // fixed size, an indicator and a length per element. The vectors keep their capacity from one execute
 // to the next, so filling them allocates nothing once they have grown.
+// Threads: its statement's.
 class OciBindColumn {
 public:
     // Sizes the buffer for rows elements of elementSize bytes each (at least one byte, at most 65535).

@@ -18,6 +18,8 @@ class OciSession;
 // change nothing here: Oracle's messages and sorting come from the server and the session has one
 // transaction at a time anyway. BlobSize changes nothing either: large objects are always read whole,
 // since cutting them would lose data.
+//
+// Threads: one thread at a time uses the connection and what is made from it.
 class OciConnection : public Connection {
 public:
     OciConnection();

@@ -15,6 +15,7 @@ class OciSession;
 // come typed: VARCHAR2/CHAR as Text, NUMBER as Decimal text, DATE as DateTime "YYYY-MM-DD HH:MM:SS",
 // TIMESTAMP as DateTime with its fractions, RAW as Binary, CLOB as Text and BLOB as Binary (both read
 // whole), NULL as Null.
+// Threads: its session's; OciSession::breakCall() ends its fetch under way.
 class OciDataSet : public DataSet {
 public:
     // rowsetSize: rows asked of the server per fetch at least (the profile's RowsetSize).

@@ -8,6 +8,8 @@
 
 namespace db {
 
+// Threads: any; these only convert values.
+
 // A moment read from a MySQL value, down to the nanosecond.
 struct OciDateTime {
     int year = 1970, month = 1, day = 1, hour = 0, minute = 0, second = 0;

@@ -9,6 +9,7 @@ namespace db {
 class OciLibrary;
 
 // Oracle's own report of a failed call, as the client holds it on an error (or environment) handle.
+// Threads: the one that made the call, which alone reads that handle.
 struct OciDiagnostics {
     int code = 0;        // the ORA number; 0 when the client left no record
     std::string message; // "ORA-nnnnn: text", trailing line feed and "Help:" line removed

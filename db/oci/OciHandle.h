@@ -23,6 +23,7 @@ struct OciDescriptorKind {
 };
 
 // Owns one OCI handle or descriptor and frees it with its type when it goes.
+// Threads: its owner's. Allocating and freeing in an OCI_THREADED environment may happen on any.
 template <class Kind> class OciOwned {
 public:
     OciOwned() = default;

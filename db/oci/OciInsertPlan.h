@@ -8,6 +8,8 @@
 
 namespace db {
 
+// Threads: any; a plan is a plain value.
+
 // How the INSERT carries a large-object column's value.
 enum class OciLobForm : char {
     Bound,     // a "?" bound to the bytes themselves (or NULL), as a bind that may be over 4000 bytes

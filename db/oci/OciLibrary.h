@@ -10,6 +10,8 @@ namespace db {
 // life of the process (unloading a client library that has created environments is not safe).
 // Every required function is resolved at load, so a too-old client fails clearly before any logon
 // rather than in the middle of a copy.
+//
+// Threads: any. instance() loads under a lock; the loaded library is only read afterwards.
 class OciLibrary {
 public:
     // The loaded library; throws db::ClientLibraryError naming what was tried and the system's reason.

@@ -10,6 +10,7 @@ namespace db {
 // The rows appended to a target table and not yet applied, already in the form they are bound in:
 // every cell's bytes live in one growing buffer and the cells in one table, so appending rows costs no
 // allocation once the buffers have grown to the size of an apply.
+// Threads: its target table's.
 class OciPendingRows {
 public:
     enum class Kind : unsigned char {

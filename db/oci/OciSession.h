@@ -15,6 +15,8 @@ struct OciDiagnostics;
 // UTF-8), the error handle every call reports through, and the service context of OCILogon2. Shared
 // by the connection and the statements, data sets and target tables made from it, so that one of
 // those outliving a close() finds the session ended instead of touching freed handles.
+//
+// Threads: one thread at a time makes the session's calls.
 class OciSession {
 public:
     // Logs on; throws db::Error with Oracle's "ORA-nnnnn: text" (ORA-12154, ORA-01017 ...). Once logged

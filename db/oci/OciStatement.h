@@ -19,6 +19,7 @@ struct OciColumn : ColumnInfo {
 
 // One prepared statement (OCIStmtPrepare2), released when it goes. Its bind handles live as long as
 // it does, one per position, so binding a position again reuses the handle instead of adding one.
+// Threads: its session's; OciSession::breakCall() ends its execute under way.
 class OciStatement {
 public:
     // Prepares the text as it is; "?" markers are the caller's to turn into ":n" first.

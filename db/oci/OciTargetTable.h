@@ -24,6 +24,8 @@ class OciSession;
 // bad row is reported and the others are written. A large object too long to bind as bytes is
 // written to a temporary LOB as soon as it is set, in pieces straight from the caller's value, and
 // its row holds only the locator: memory holds no large object whole beyond the caller's own.
+//
+// Threads: its session's. An apply broken by a cancel is rolled back whole; its rows stay pending.
 class OciTargetTable : public TargetTable {
 public:
     explicit OciTargetTable(std::shared_ptr<OciSession> session);
