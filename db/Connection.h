@@ -50,6 +50,10 @@ public:
     // acted on within a second whatever the session waits for; the broken call fails with
     // db::CancelledError. Does nothing when no call is under way or the driver cannot break one. Safe to
     // call from any thread, at any time, while the connection object lives.
+    // A cancel with nothing under way is forgotten, never kept for the next call, so it cannot fail
+    // the work that follows a Stop (a rollback, a close). The caller sets its own stop flag first and
+    // looks at it between calls; a call begun in the instant between that look and a cancel is broken
+    // by the next cancel, so a caller that must be sure repeats cancel() until its worker has returned.
     virtual void cancel() noexcept {}
     // Whether the session still answers, asked of the server where the client offers a round trip for
     // it; false once it is gone. Never throws. For a caller about to do what it could not undo.

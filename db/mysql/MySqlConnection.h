@@ -3,6 +3,7 @@
 #include "db/Connection.h"
 
 #include <memory>
+#include <mutex>
 
 namespace db {
 
@@ -11,7 +12,8 @@ class MySqlSession;
 // A MySQL source connection over MariaDB Connector/C. Profile lines: Database, User_Name, Password,
 // HostName, and optionally CharSet (utf8mb4 when absent).
 //
-// Threads: one thread at a time uses the connection and its data sets.
+// Threads: one thread at a time uses the connection and its data sets; cancel() may come from any
+// thread while the connection object lives.
 class MySqlConnection final : public Connection {
 public:
     MySqlConnection();
@@ -24,6 +26,12 @@ public:
     void close() override;
     bool isOpen() const override;
     std::unique_ptr<Connection> another() const override;
+    // A connect under way gives up within a tenth of a second; a statement under way on either session
+    // (the connection's own, or the one of UntimedCalls) is ended by KILL QUERY, sent from a session of
+    // the same profile opened for that and closed again, which waits on the server a few seconds at
+    // most. A streamed result still being read counts as a statement under way. The broken call fails
+    // with db::CancelledError and the session stays usable; with nothing under way nothing is sent.
+    void cancel() noexcept override;
     std::string serverVersion() const override;
 
     // Inside an UntimedCalls scope data sets, queries, commits and rollbacks go to the connection's
@@ -40,9 +48,11 @@ private:
     // scope; the connection's own one otherwise.
     const std::shared_ptr<MySqlSession> &current();
 
-    std::shared_ptr<MySqlSession> m_session;
-    std::shared_ptr<MySqlSession> m_untimed;
-    ConnectionProfile m_openedWith; // the profile of the open session, which the second one shares
+    // Both made with the connection and kept for its life, so that cancel() finds them at any time.
+    const std::shared_ptr<MySqlSession> m_session;
+    const std::shared_ptr<MySqlSession> m_untimed;
+    mutable std::mutex m_openedMutex; // cancel() reads the profile from another thread
+    ConnectionProfile m_openedWith;   // the profile of the open session, which the second one shares
 };
 
 } // namespace db

@@ -33,30 +33,36 @@ void MySqlDataSet::openText(const std::string &sql, const std::string &shown, Fe
     close();
     MYSQL *mysql = m_session->handle();
     Trace::write("mysql", shown);
-    const auto began = MySqlClock::now();
-    if (mysql_real_query(mysql, sql.data(), sql.size()) != 0)
-        throwMySqlError(mysql, shown, began);
-    MySqlResult result(mode == FetchMode::Streamed ? mysql_use_result(mysql) : mysql_store_result(mysql));
-    if (!result) {
-        if (mysql_field_count(mysql) != 0)
+    m_session->call([&] {
+        const auto began = MySqlClock::now();
+        if (mysql_real_query(mysql, sql.data(), sql.size()) != 0)
             throwMySqlError(mysql, shown, began);
-        m_session->discardMoreResults();
-        throw Error("The statement returned no result set: " + shown);
-    }
+        MySqlResult result(mode == FetchMode::Streamed ? mysql_use_result(mysql) : mysql_store_result(mysql));
+        if (!result) {
+            if (mysql_field_count(mysql) != 0)
+                throwMySqlError(mysql, shown, began);
+            m_session->discardMoreResults();
+            throw Error("The statement returned no result set: " + shown);
+        }
 
-    m_mysql = mysql;
-    m_result = std::move(result);
-    m_fields = mysql_fetch_fields(m_result.get());
-    const unsigned int count = mysql_num_fields(m_result.get());
-    m_names.reserve(count);
-    for (unsigned int i = 0; i < count; ++i)
-        m_names.emplace_back(m_fields[i].name, m_fields[i].name_length);
-    try {
-        fetch();
-    } catch (...) {
-        releaseResult();
-        throw;
-    }
+        m_mysql = mysql;
+        m_result = std::move(result);
+        if (mode == FetchMode::Streamed) {
+            m_session->holdStatement();
+            m_holding = true;
+        }
+        m_fields = mysql_fetch_fields(m_result.get());
+        const unsigned int count = mysql_num_fields(m_result.get());
+        m_names.reserve(count);
+        for (unsigned int i = 0; i < count; ++i)
+            m_names.emplace_back(m_fields[i].name, m_fields[i].name_length);
+        try {
+            fetch();
+        } catch (...) {
+            releaseResult();
+            throw;
+        }
+    });
 }
 
 void MySqlDataSet::close() { releaseResult(); }
@@ -69,16 +75,22 @@ void MySqlDataSet::releaseResult() noexcept
     m_lengths = nullptr;
     m_fields = nullptr;
     m_names.clear();
+    // Freeing a streamed result reads the rest of it off the wire, which may take a while: the
+    // statement stays under way, for a Stop to end, until the session is free again.
     m_result.reset();
     m_session->discardMoreResults();
     m_mysql = nullptr;
+    if (m_holding) {
+        m_holding = false;
+        m_session->releaseStatement();
+    }
 }
 
 void MySqlDataSet::next()
 {
     if (!isOpen() || eof())
         return;
-    fetch();
+    m_session->call([&] { fetch(); });
 }
 
 void MySqlDataSet::fetch()
@@ -93,6 +105,12 @@ void MySqlDataSet::fetch()
     // The end of a streamed result and a broken read look alike; only the error number tells.
     if (mysql_errno(m_mysql) != 0)
         throwMySqlError(m_mysql, {}, began);
+    // All its rows are here: the server has nothing left to do for the statement, and a cancel nothing
+    // to end.
+    if (m_holding) {
+        m_holding = false;
+        m_session->releaseStatement();
+    }
 }
 
 void MySqlDataSet::checkIndex(int index) const

@@ -15,8 +15,9 @@ class MySqlSession;
 
 // A query on a MySQL connection's current session. Buffered results are held whole by the client;
 // streamed ones are read a row at a time and keep the session busy until they are read to the end or
-// closed (closing reads off the rest, so the session stays usable).
-// Threads: the connection's.
+// closed (closing reads off the rest, so the session stays usable). A streamed statement counts as
+// under way all that time, so a cancel of the connection ends it: the next fetch, or the close, then
+// finds it ended. Threads: the connection's.
 class MySqlDataSet final : public DataSet {
 public:
     explicit MySqlDataSet(std::shared_ptr<MySqlSession> session);
@@ -58,6 +59,7 @@ private:
     std::vector<std::string> m_names;
     MYSQL_ROW m_row = nullptr;
     const unsigned long *m_lengths = nullptr;
+    bool m_holding = false; // a streamed result keeps the session's statement under way
 };
 
 } // namespace db
