@@ -17,6 +17,10 @@ using Row = std::vector<Value>;
 
 // One server session, described by its profile. A profile changed while the connection is open takes
 // effect at the next open(), so callers close before they replace it.
+//
+// Threads: a connection, and the data sets and target tables made from it, belong to one thread at a
+// time; another thread may take them over between calls, once the first has handed them on (a queue, a
+// join). cancel() is the exception: any thread may call it at any time while the object lives.
 class Connection {
 public:
     virtual ~Connection() = default;
@@ -46,6 +50,10 @@ public:
     // acted on within a second whatever the session waits for; the broken call fails with
     // db::CancelledError. Does nothing when no call is under way or the driver cannot break one. Safe to
     // call from any thread, at any time, while the connection object lives.
+    // A cancel with nothing under way is forgotten, never kept for the next call, so it cannot fail
+    // the work that follows a Stop (a rollback, a close). The caller sets its own stop flag first and
+    // looks at it between calls; a call begun in the instant between that look and a cancel is broken
+    // by the next cancel, so a caller that must be sure repeats cancel() until its worker has returned.
     virtual void cancel() noexcept {}
     // Whether the session still answers, asked of the server where the client offers a round trip for
     // it; false once it is gone. Never throws. For a caller about to do what it could not undo.

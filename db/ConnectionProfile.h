@@ -9,6 +9,7 @@ namespace db {
 
 // The ordered name=value lines handed to a connection before it opens. Order is kept because users
 // and the settings see the lines as a list; keys compare without regard to ASCII case.
+// Threads: a plain value; const use from several threads at once is safe.
 class ConnectionProfile {
 public:
     ConnectionProfile() = default;

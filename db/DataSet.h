@@ -15,6 +15,7 @@ enum class FetchMode { Buffered, Streamed };
 
 // A query (or statement) bound to one connection. open() positions on the first row; eof() tells when
 // the rows are done. Fields are found by name without regard to ASCII case.
+// Threads: its connection's (see Connection); Connection::cancel() breaks its calls too.
 class DataSet {
 public:
     virtual ~DataSet() = default;

@@ -6,6 +6,8 @@
 
 namespace db {
 
+// Threads: any; each call makes a connection of its own, for the thread that will use it.
+
 // MySQL through MariaDB Connector/C. Profile: Database, User_Name, Password, HostName ("localhost" is
 // the local socket); the [client] group of the standard option files is read, as every MySQL client does.
 std::unique_ptr<Connection> createMySqlConnection();

@@ -10,6 +10,7 @@ namespace db {
 // so in words first); code() is the server's number where it has one (MySQL error number, ORA-nnnnn
 // number), 0 otherwise; statement() is the statement the server refused, when a statement was what
 // failed, for diagnostics.
+// Threads: like any exception, it may be rethrown on another thread (std::exception_ptr).
 class Error : public std::runtime_error {
 public:
     explicit Error(const std::string &message, int code = 0, std::string statement = {})

@@ -7,6 +7,7 @@ namespace db {
 // library raises that threshold after the first large block is freed, so that later large buffers
 // land in the heap, where their pages stay resident after use: copying a 100 MB object then costs
 // twice its size. Called once at program start; does nothing where the C library has no such setting.
+// Threads: the program's first, before it starts any other.
 void keepLargeBuffersOutOfTheHeap() noexcept;
 
 } // namespace db

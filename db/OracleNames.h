@@ -5,6 +5,8 @@
 
 namespace db {
 
+// Threads: any.
+
 // "name" with the double quotes Oracle needs to keep its case exactly. Oracle has no escape for '"'
 // inside a quoted name, so a name holding one cannot be sent at all: throws db::Error naming it, with
 // `what` saying what the name is ("table", "column", "index").

@@ -29,6 +29,7 @@ struct OracleServerInfo {
 };
 
 // What the server of an open Oracle connection allows; nothing for any other connection.
+// Threads: the connection's; the value it points to lives as long as the connection stays open.
 const OracleServerInfo *oracleServerInfo(const Connection &connection);
 
 // The release in a banner: "Version 19.3.0.0.0" where it has that line (18c on), else "Release 12.1.0.2.0".

@@ -38,6 +38,7 @@ struct OracleSessionRights {
 
 // Reads them through the connection (three dictionary queries). Throws only when the connection
 // itself fails.
+// Threads: the connection's. A cancel of the connection ends the reading with db::CancelledError.
 OracleSessionRights readOracleSessionRights(Connection &oracle);
 
 } // namespace db

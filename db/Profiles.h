@@ -5,6 +5,8 @@
 
 namespace db {
 
+// Threads: any; these only build lines.
+
 // The four source lines: Database, User_Name, Password, HostName. An empty host means Local, which is
 // "HostName=localhost" (the client library's local socket).
 std::vector<std::string> mysqlSourceProfile(const std::string &database, const std::string &user,

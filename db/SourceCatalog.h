@@ -8,6 +8,7 @@ namespace db {
 class Connection;
 
 // The databases of the source server and the tables of one of them, read on the catalog connection.
+// Threads: the catalog connection's.
 class SourceCatalog {
 public:
     struct DatabaseList {

@@ -41,6 +41,8 @@ struct ApplyResult {
 // The append-and-apply target: opened on a table to learn its columns, it collects appended rows in
 // memory and writes them with apply(), one transaction per apply. Rejected rows are reported and
 // dropped; every other row is written.
+// Threads: its connection's (see Connection); Connection::cancel() breaks an apply, which then fails
+// with db::CancelledError and keeps nothing.
 class TargetTable {
 public:
     virtual ~TargetTable() = default;

@@ -10,6 +10,7 @@ namespace db {
 // was loaded and its version, and the MySQL server's version are appended to FILE, one line each.
 // Passwords never go there; neither do the values of rows. Off when the variable is unset or the file
 // cannot be opened.
+// Threads: any; each line is written whole.
 class Trace {
 public:
     static bool enabled() noexcept;

@@ -13,6 +13,8 @@ namespace db {
 // timeout once open, so the calls of the scope go to a second session of the same profile, opened
 // without one when first needed: they see what is committed, and none of the settings made on the
 // connection's own session. Data sets made inside the scope stay on that session for their life.
+//
+// Threads: the connection's; a scope is opened and closed on the thread that makes the calls.
 class UntimedCalls {
 public:
     explicit UntimedCalls(Connection &connection) : m_connection(connection)

@@ -20,6 +20,7 @@ enum class ValueKind {
     Time,     // "[-]HHH:MM:SS" (MySQL TIME range)
 };
 
+// Threads: a plain value; const use from several threads at once is safe.
 struct Value {
     ValueKind kind = ValueKind::Null;
     std::string data; // text form, or the raw bytes for Binary; empty for Null

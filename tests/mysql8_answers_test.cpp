@@ -6,7 +6,7 @@
 #include "convert/SourceListing.h"
 #include "convert/SourceReader.h"
 #include "convert/SourceServer.h"
-#include "db/MySqlError.h"
+#include "db/mysql/MySqlError.h"
 
 #include <gtest/gtest.h>
 

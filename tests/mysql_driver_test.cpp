@@ -1,21 +1,27 @@
 // The MySQL driver against the private MariaDB server: opening and its failures, values read back
 // byte for byte with their kinds, fields by name, buffered and streamed reads, prepared queries,
-// transactions, and a session killed under a connection.
+// transactions, a session killed under a connection, and calls and connects cancelled from another
+// thread.
 #include "db/Drivers.h"
 #include "db/Error.h"
-#include "db/MySqlLiterals.h"
 #include "db/Profiles.h"
 #include "db/UntimedCalls.h"
+#include "db/mysql/MySqlLiterals.h"
+#include "support/CallBreaker.h"
 #include "support/MySqlSandbox.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sys/socket.h>
 #include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 using db::Value;
@@ -90,6 +96,85 @@ private:
     }
     std::filesystem::remove_all(dir);
     std::exit(status);
+}
+
+// A loopback TCP port that takes connections and never says a word: the kernel completes each
+// handshake, nobody answers it.
+class SilentServer {
+public:
+    SilentServer() : m_fd(socket(AF_INET, SOCK_STREAM, 0))
+    {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        listen(m_fd, 4);
+        socklen_t size = sizeof address;
+        getsockname(m_fd, reinterpret_cast<sockaddr *>(&address), &size);
+        m_port = ntohs(address.sin_port);
+    }
+    ~SilentServer()
+    {
+        if (m_accepted >= 0)
+            ::close(m_accepted);
+        ::close(m_fd);
+    }
+    int port() const { return m_port; }
+    // Waits for a client to connect (ten seconds at most), and keeps its connection open, unanswered,
+    // until this goes.
+    void acceptOne()
+    {
+        pollfd listening{m_fd, POLLIN, 0};
+        if (poll(&listening, 1, 10000) == 1)
+            m_accepted = accept(m_fd, nullptr, nullptr);
+    }
+
+private:
+    int m_fd;
+    int m_port = 0;
+    int m_accepted = -1;
+};
+
+// Opens 127.0.0.1 on a port whose server never answers, named by an option file of its own, and
+// cancels the open from this thread once the client waits for the server's greeting. Reports how the
+// open ended on stderr, and exits 0 when it ended as cancelled.
+[[noreturn]] void cancelAConnectToASilentServer()
+{
+    SilentServer silent;
+    auto dir = std::filesystem::temp_directory_path() / ("morvane-silent-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "my.cnf") << "[client]\nport=" << silent.port() << "\n";
+    setenv("MYSQL_HOME", dir.c_str(), 1);
+    auto connection = db::createMySqlConnection();
+    connection->replaceProfile(db::mysqlSourceProfile("", "morvane", "morvane", "127.0.0.1"));
+    const auto broken = testsupport::cancelWhenUnderWay(
+        *connection, [&] { connection->open(); },
+        [&] {
+            silent.acceptOne();
+            return true;
+        });
+    std::filesystem::remove_all(dir);
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(broken.afterCancel).count();
+    int status = 1;
+    try {
+        if (broken.error)
+            std::rethrow_exception(broken.error);
+        std::fprintf(stderr, "open succeeded\n");
+    } catch (const db::CancelledError &e) {
+        std::fprintf(stderr, "cancelled after %lld ms: %s\n", static_cast<long long>(took), e.what());
+        // Connecting would have waited thirty seconds for the server otherwise.
+        status = took < 5000 && !connection->isOpen() ? 0 : 1;
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    }
+    std::exit(status);
+}
+
+// Whether the server is at work on a statement of this session.
+bool runningOn(db::Connection &watcher, const std::string &sessionId)
+{
+    return single(watcher, "select count(*) from information_schema.processlist where id = " + sessionId +
+                               " and info is not null") == "1";
 }
 
 } // namespace
@@ -620,4 +705,155 @@ TEST(MySqlConnection, CommitAndRollback)
     connection->execute("insert into t values (2)");
     connection->commit();
     EXPECT_EQ(single(*observer, "select count(*) from t"), "1");
+}
+
+TEST(MySqlCancel, AStatementUnderWayEndsCancelledAndItsSessionGoesOn)
+{
+    MORVANE_REQUIRE_SANDBOX();
+    auto connection = testsupport::connectSandbox();
+    auto watcher = testsupport::connectSandbox();
+    const std::string id = single(*connection, "select connection_id()");
+    auto running = [&] { return runningOn(*watcher, id); };
+
+    auto broken = testsupport::cancelWhenUnderWay(
+        *connection, [&] { single(*connection, "select sleep(10)"); }, running);
+    EXPECT_TRUE(testsupport::endedCancelled(broken, 1317, "Query execution was interrupted", "select sleep(10)"));
+    try {
+        std::rethrow_exception(broken.error);
+    } catch (const db::ConnectionLostError &) {
+        ADD_FAILURE() << "a cancelled statement is no lost session";
+    } catch (const db::CancelledError &e) {
+        EXPECT_STREQ(e.what(), "The call to MySQL was cancelled (Query execution was interrupted)");
+    }
+    EXPECT_EQ(single(*connection, "select connection_id()"), id) << "the same session answers";
+
+    // A prepared statement with its values, and a data set, alike.
+    broken = testsupport::cancelWhenUnderWay(
+        *connection, [&] { connection->query("select sleep(?)", {Value::integer(10)}); }, running);
+    EXPECT_TRUE(testsupport::endedCancelled(broken, 1317, "Query execution was interrupted", ""));
+    auto set = connection->createDataSet();
+    broken = testsupport::cancelWhenUnderWay(
+        *connection, [&] { set->open("select sleep(10) as s"); }, running);
+    EXPECT_TRUE(testsupport::endedCancelled(broken, 1317, "Query execution was interrupted", "select sleep(10) as s"));
+    EXPECT_FALSE(set->isOpen());
+    set->open("select 'goes on' as s");
+    EXPECT_EQ(set->text("s"), "goes on");
+}
+
+TEST(MySqlCancel, AStatementOnTheUntimedSessionIsEndedThere)
+{
+    MORVANE_REQUIRE_SANDBOX();
+    auto connection = testsupport::connectSandbox();
+    auto watcher = testsupport::connectSandbox();
+    const std::string own = single(*connection, "select connection_id()");
+    {
+        const db::UntimedCalls untimed(*connection);
+        const std::string second = single(*connection, "select connection_id()");
+        ASSERT_NE(second, own);
+        const auto broken = testsupport::cancelWhenUnderWay(
+            *connection, [&] { single(*connection, "select sleep(10)"); }, [&] { return runningOn(*watcher, second); });
+        EXPECT_TRUE(testsupport::endedCancelled(broken, 1317, "Query execution was interrupted", "select sleep(10)"));
+        EXPECT_EQ(single(*connection, "select connection_id()"), second);
+    }
+    EXPECT_EQ(single(*connection, "select connection_id()"), own);
+}
+
+TEST(MySqlCancel, AStreamedReadEndsCancelledAtItsNextFetch)
+{
+    MORVANE_REQUIRE_SANDBOX();
+    // Far more than the socket buffers hold, so the server is still sending when the cancel comes.
+    ScratchDatabase scratch({"create table t (n int, pad char(200)) character set latin1",
+                             "insert into t select seq, repeat('p', 200) from seq_1_to_200000"});
+    auto reader = testsupport::connectSandbox(scratch.name());
+    auto set = reader->createDataSet();
+    set->open("select n, pad from t", db::FetchMode::Streamed);
+    ASSERT_FALSE(set->eof());
+
+    // Between two fetches no call is under way on the client, but the server still is at work on the
+    // statement: the cancel reaches it, from a thread of its own.
+    std::thread([&] { reader->cancel(); }).join();
+    long long rows = 0;
+    try {
+        for (; !set->eof(); set->next())
+            ++rows;
+        ADD_FAILURE() << "the read ended normally after " << rows << " rows";
+    } catch (const db::CancelledError &e) {
+        EXPECT_LT(rows, 200000);
+        EXPECT_EQ(e.code(), 1317) << e.what();
+    }
+    set->close();
+    EXPECT_EQ(single(*reader, "select count(*) from t"), "200000") << "the session goes on";
+}
+
+TEST(MySqlCancel, WithNothingUnderWayNothingHappens)
+{
+    MORVANE_REQUIRE_SANDBOX();
+    auto never = db::createMySqlConnection();
+    never->cancel();
+    never->replaceProfile(testsupport::sourceProfile());
+    never->open();
+    EXPECT_EQ(single(*never, "select 1"), "1");
+
+    auto idle = testsupport::connectSandbox();
+    const std::string id = single(*idle, "select connection_id()");
+    idle->cancel();
+    idle->cancel();
+    // Nothing waits for the next statement either: it takes its full second.
+    EXPECT_EQ(single(*idle, "select sleep(1)"), "0");
+    EXPECT_EQ(single(*idle, "select connection_id()"), id);
+
+    // A streamed result read to its end has nothing left on the server.
+    auto set = idle->createDataSet();
+    set->open("select 1 union select 2", db::FetchMode::Streamed);
+    set->next();
+    set->next();
+    ASSERT_TRUE(set->eof());
+    idle->cancel();
+    set->close();
+    EXPECT_EQ(single(*idle, "select sleep(1)"), "0");
+    idle->close();
+    idle->cancel();
+}
+
+TEST(MySqlCancel, CancelsFromAnotherThreadNeverReachALaterStatement)
+{
+    MORVANE_REQUIRE_SANDBOX();
+    ScratchDatabase scratch;
+    auto connection = testsupport::connectSandbox(scratch.name());
+    std::atomic<bool> done{false};
+    std::thread canceller([&] {
+        while (!done) {
+            connection->cancel();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    // Each statement either answers or ends cancelled; a KILL meant for one never ends the next, which
+    // would fail as plainly interrupted.
+    int answered = 0, cancelled = 0;
+    for (int i = 0; i < 300; ++i) {
+        try {
+            // A few milliseconds of work that an interruption always ends in an error (SLEEP() may answer 1).
+            EXPECT_EQ(single(*connection, "select sum(a.seq) from seq_1_to_300 a, seq_1_to_300 b"), "13545000");
+            ++answered;
+        } catch (const db::CancelledError &) {
+            ++cancelled;
+        } catch (const std::exception &e) {
+            ADD_FAILURE() << "statement " << i << ": " << e.what();
+        }
+    }
+    done = true;
+    canceller.join();
+    EXPECT_EQ(answered + cancelled, 300);
+    EXPECT_GT(cancelled, 0) << "no cancel met a statement under way";
+    EXPECT_EQ(single(*connection, "select 'goes on'"), "goes on");
+}
+
+TEST(MySqlCancel, AConnectToAServerThatNeverAnswersIsGivenUp)
+{
+    MORVANE_REQUIRE_SANDBOX();
+    // The option files are found once per process, so the connect runs in a fresh child (see
+    // UnreachableServerGivesTheClientText).
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(cancelAConnectToASilentServer(), testing::ExitedWithCode(0),
+                "cancelled after [0-9]+ ms: Connecting to the MySQL server 127.0.0.1 was cancelled");
 }

@@ -4,7 +4,7 @@
 // skips, and the program reports itself skipped (exit 77), never passed.
 
 #include "db/Drivers.h"
-#include "db/OciLibrary.h"
+#include "db/oci/OciLibrary.h"
 #include "support/OracleTarget.h"
 #include "support/RawOci.h"
 

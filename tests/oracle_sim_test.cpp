@@ -2,7 +2,7 @@
 // client would: logon, DDL rules, value checks, describe and fetch, array DML with batch errors,
 // LOBs, transactions between sessions, and fault injection.
 
-#include "db/OciApi.h"
+#include "db/oci/OciApi.h"
 #include "support/ChildTest.h"
 #include "support/OracleSim.h"
 #include "support/RawOci.h"

@@ -6,6 +6,7 @@
 #include "SimConfig.h"
 #include "SqliteStatement.h"
 #include "TableRules.h"
+#include "db/oci/OciApi.h"
 
 #include <sqlite3.h>
 

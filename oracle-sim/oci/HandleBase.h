@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/OciApi.h"
+#include "db/oci/OciApi.h"
 
 #include <mutex>
 #include <vector>

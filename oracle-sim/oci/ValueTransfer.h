@@ -3,7 +3,7 @@
 #include "NlsSettings.h"
 #include "SqlValue.h"
 
-#include "db/OciApi.h"
+#include "db/oci/OciApi.h"
 
 namespace oraclesim {
 

@@ -4,7 +4,7 @@
 // would, for tests of the stand-in itself: what it accepts and refuses must be what Oracle does,
 // whatever our driver happens to send.
 
-#include "db/OciApi.h"
+#include "db/oci/OciApi.h"
 
 #include <string>
 #include <vector>
