@@ -6,7 +6,6 @@
 #include "SimConfig.h"
 #include "SqliteStatement.h"
 #include "TableRules.h"
-#include "db/oci/OciApi.h"
 
 #include <sqlite3.h>
 
