@@ -12,18 +12,22 @@
 #include "db/oci/OciDiagnostics.h"
 #include "db/oci/OciInsertPlan.h"
 #include "db/oci/OciMarkers.h"
+#include "support/CallBreaker.h"
 #include "support/ChildTest.h"
 #include "support/Env.h"
 #include "support/OracleTarget.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <exception>
 #include <filesystem>
 #include <iostream>
+#include <thread>
 #include <unistd.h>
 
 using db::Value;
@@ -267,6 +271,101 @@ TEST(OciCallTimeout, DdlTakesAsLongAsItNeedsAndAnInsertPastTheLimitEndsTheSessio
     EXPECT_EQ(table->pendingCount(), 1u);
     auto other = connect(sim);
     EXPECT_EQ(other->query("select count(*) from \"T\"").at(0).at(0).data, "1");
+}
+
+// Long enough to have started on the server, well short of the ten seconds each slowed call takes.
+bool runningForAWhile(std::chrono::steady_clock::time_point started)
+{
+    return std::chrono::steady_clock::now() - started > std::chrono::milliseconds(300);
+}
+
+TEST(OciCancel, AStatementUnderWayEndsCancelledAndTheSessionGoesOn)
+{
+    MORVANE_REQUIRE_STAND_IN("a DDL statement made to take ten seconds");
+    testsupport::ScopedEnv slow("ORACLE_SIM_DDL_DELAY_MS", "10000");
+    testsupport::OracleTarget sim;
+    auto conn = connect(sim);
+    const std::string create = "create table \"SLOW\" (\"ID\" number)";
+    const auto started = std::chrono::steady_clock::now();
+    const auto broken = testsupport::cancelWhenUnderWay(
+        *conn, [&] { conn->execute(create); }, [&] { return runningForAWhile(started); });
+    EXPECT_TRUE(testsupport::endedCancelled(broken, 1013, "ORA-01013", create));
+    try {
+        std::rethrow_exception(broken.error);
+    } catch (const db::ConnectionLostError &) {
+        ADD_FAILURE() << "a broken call is no lost session";
+    } catch (const db::CancelledError &e) {
+        EXPECT_STREQ(e.what(),
+                     "The call to Oracle was cancelled (ORA-01013: user requested cancel of current operation)");
+    }
+    EXPECT_TRUE(conn->isOpen());
+    EXPECT_EQ(conn->query("select 'goes on' from dual").at(0).at(0).data, "goes on");
+}
+
+TEST(OciCancel, AnApplyBrokenOffWritesNothingAndKeepsItsRows)
+{
+    MORVANE_REQUIRE_STAND_IN("inserts made to take ten seconds");
+    testsupport::OracleTarget sim;
+    connect(sim)->execute("create table \"T\" (\"ID\" number)");
+    testsupport::ScopedEnv slow("ORACLE_SIM_DML_DELAY_MS", "10000");
+    auto conn = connect(sim);
+    auto table = conn->createTargetTable("oracleinsertdata");
+    table->open("T");
+    for (int id = 1; id <= 3; ++id) {
+        table->append();
+        table->setValue("ID", Value::integer(id));
+        table->post();
+    }
+    const auto started = std::chrono::steady_clock::now();
+    const auto broken = testsupport::cancelWhenUnderWay(
+        *conn, [&] { table->apply(); }, [&] { return runningForAWhile(started); });
+    ASSERT_TRUE(broken.error);
+    try {
+        std::rethrow_exception(broken.error);
+    } catch (const db::CancelledError &e) {
+        EXPECT_EQ(e.code(), 1013) << e.what();
+    } catch (const std::exception &e) {
+        ADD_FAILURE() << "the apply ended otherwise: " << e.what();
+    }
+    EXPECT_LT(broken.afterCancel, std::chrono::seconds(5));
+    EXPECT_EQ(table->pendingCount(), 3u);
+    EXPECT_EQ(connect(sim)->query("select count(*) from \"T\"").at(0).at(0).data, "0");
+}
+
+TEST(OciCancel, CancelsFromAnotherThreadNeverReachALaterCall)
+{
+    MORVANE_REQUIRE_STAND_IN("round trips of a few milliseconds");
+    testsupport::ScopedEnv slow("ORACLE_SIM_DELAY_MS", "3");
+    testsupport::OracleTarget sim;
+    auto conn = connect(sim);
+    // With nothing under way a cancel sends nothing, and the next call answers.
+    conn->cancel();
+    EXPECT_EQ(conn->query("select 1 from dual").at(0).at(0).data, "1");
+
+    std::atomic<bool> done{false};
+    std::thread canceller([&] {
+        while (!done) {
+            conn->cancel();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    // Each call either answers or ends cancelled; a break meant for one never fails another otherwise.
+    int answered = 0, cancelled = 0;
+    for (int i = 0; i < 200; ++i) {
+        try {
+            EXPECT_EQ(conn->query("select " + std::to_string(i) + " from dual").at(0).at(0).data, std::to_string(i));
+            ++answered;
+        } catch (const db::CancelledError &) {
+            ++cancelled;
+        } catch (const std::exception &e) {
+            ADD_FAILURE() << "call " << i << " failed otherwise: " << e.what();
+        }
+    }
+    done = true;
+    canceller.join();
+    EXPECT_EQ(answered + cancelled, 200);
+    EXPECT_GT(cancelled, 0) << "no cancel met a call under way";
+    EXPECT_EQ(conn->query("select 'goes on' from dual").at(0).at(0).data, "goes on");
 }
 
 TEST_F(OciDriver, TheSessionsRightsAreReadFromTheViewsEveryUserCanRead)

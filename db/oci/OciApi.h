@@ -154,5 +154,7 @@ using TransRollback = sword (*)(OCISvcCtx *svchp, OCIError *errhp, ub4 flags);
 using Ping = sword (*)(OCISvcCtx *svchp, OCIError *errhp, ub4 mode);
 using ServerVersion = sword (*)(void *hndlp, OCIError *errhp, OraText *bufp, ub4 bufsz, ub1 hndltype);
 using ClientVersion = void (*)(int *major, int *minor, int *update, int *patch, int *port_update);
+using Break = sword (*)(void *hndlp, OCIError *errhp);
+using Reset = sword (*)(void *hndlp, OCIError *errhp);
 
 } // namespace oci

@@ -64,7 +64,10 @@ void OciConnection::open()
     const std::string isolation = p.parameterOr("Oracle TransIsolation", "ReadCommited");
     if (equalsIgnoreCase(isolation, "Serializable") || equalsIgnoreCase(isolation, "RepeatableRead"))
         OciStatement(session, "ALTER SESSION SET ISOLATION_LEVEL=SERIALIZABLE").execute(1);
-    m_session = std::move(session);
+    {
+        std::lock_guard lock(m_sessionMutex);
+        m_session = std::move(session);
+    }
     if (callsUntimed())
         m_session->liftCallTimeout();
     readServerInfo();
@@ -111,8 +114,21 @@ void OciConnection::close()
 {
     if (m_session) {
         m_session->end();
+        std::lock_guard lock(m_sessionMutex);
         m_session.reset();
     }
+}
+
+void OciConnection::cancel() noexcept
+{
+    std::shared_ptr<OciSession> session;
+    {
+        std::lock_guard lock(m_sessionMutex);
+        session = m_session;
+    }
+    // A logon cannot be broken in blocking mode; it ends at Oracle Net's own time limits.
+    if (session)
+        session->breakCall();
 }
 
 bool OciConnection::isOpen() const { return m_session && m_session->isOpen(); }

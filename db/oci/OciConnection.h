@@ -4,6 +4,7 @@
 #include "db/OracleServerInfo.h"
 
 #include <memory>
+#include <mutex>
 
 namespace db {
 
@@ -19,7 +20,7 @@ class OciSession;
 // transaction at a time anyway. BlobSize changes nothing either: large objects are always read whole,
 // since cutting them would lose data.
 //
-// Threads: one thread at a time uses the connection and what is made from it.
+// Threads: one thread at a time uses the connection and what is made from it; cancel() may come from any.
 class OciConnection : public Connection {
 public:
     OciConnection();
@@ -30,6 +31,9 @@ public:
     bool isOpen() const override;
     std::unique_ptr<Connection> another() const override;
     bool ping() override;
+    // Breaks the round trip under way (OCIBreak); it fails with db::CancelledError and the session stays
+    // usable. Any thread.
+    void cancel() noexcept override;
 
     std::unique_ptr<DataSet> createDataSet() override;
     void execute(const std::string &sql) override;
@@ -51,6 +55,9 @@ private:
     void readServerInfo();
 
     std::shared_ptr<OciSession> m_session;
+    // Held where m_session is replaced and where another thread takes it to break a call; the owning
+    // thread reads it without.
+    mutable std::mutex m_sessionMutex;
     OracleServerInfo m_server;
     unsigned m_rowsetSize = 20;
     bool m_trimChar = false;

@@ -184,8 +184,12 @@ void OciDataSet::fetch()
     m_rowsInBuffer = m_rowInBuffer = 0;
     if (!m_lastFetch) {
         const auto &lib = m_session->lib();
-        const sword status =
-            lib.stmtFetch2(m_statement->get(), m_session->err(), m_arraySize, oci::FETCH_NEXT, 0, oci::DEFAULT);
+        sword status = 0;
+        {
+            OciSession::CallUnderWay call(*m_session);
+            status =
+                lib.stmtFetch2(m_statement->get(), m_session->err(), m_arraySize, oci::FETCH_NEXT, 0, oci::DEFAULT);
+        }
         if (status == oci::NO_DATA)
             m_lastFetch = true; // the rows of this last call are still delivered
         else

@@ -262,6 +262,8 @@ void OciLibrary::resolveAll()
     required(lobFreeTemporary, "OCILobFreeTemporary");
     required(transCommit, "OCITransCommit");
     required(transRollback, "OCITransRollback");
+    required(breakCall, "OCIBreak");
+    required(reset, "OCIReset");
     optional(ping, "OCIPing");
     optional(serverVersion, "OCIServerVersion");
     optional(clientVersion, "OCIClientVersion");

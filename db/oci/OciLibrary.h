@@ -45,6 +45,8 @@ public:
     oci::LobFreeTemporary lobFreeTemporary = nullptr;
     oci::TransCommit transCommit = nullptr;
     oci::TransRollback transRollback = nullptr;
+    oci::Break breakCall = nullptr;
+    oci::Reset reset = nullptr;
 
     // Optional: the feature that needs one is off when the client lacks it.
     oci::Ping ping = nullptr;

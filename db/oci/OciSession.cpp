@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace db {
 
@@ -34,6 +35,7 @@ OciSession::OciSession(const std::string &connect, const std::string &user, cons
         diagnostics.raise();
     }
     m_err = OciHandle(*m_lib, env, oci::HTYPE_ERROR);
+    m_breakErr = OciHandle(*m_lib, env, oci::HTYPE_ERROR);
 
     OCISvcCtx *svc = nullptr;
     status = m_lib->logon2(env, err(), &svc, reinterpret_cast<const OraText *>(user.data()),
@@ -103,6 +105,7 @@ OciSession::~OciSession()
     end();
     // Freed only now: locators and handles that outlived the logoff are freed by their owners first,
     // and freeing a descriptor needs its environment.
+    m_breakErr.reset();
     m_err.reset();
     m_env.reset();
 }
@@ -153,6 +156,21 @@ bool OciSession::serverGone() const noexcept
 
 void OciSession::fail(const OciDiagnostics &diagnostics, const std::string &statement) const
 {
+    // Our own break came back as ORA-01013. The session stays usable: OCIReset clears what the break
+    // left on the connection (needed in non-blocking mode, harmless in blocking mode).
+    if (diagnostics.code == 1013) {
+        bool ours = false;
+        {
+            std::lock_guard lock(m_breakMutex);
+            ours = std::exchange(m_breakSent, false);
+        }
+        if (ours) {
+            if (m_svc)
+                m_lib->reset(m_svc, err());
+            throw CancelledError("The call to Oracle was cancelled (" + diagnostics.message + ")", diagnostics.code,
+                                 statement);
+        }
+    }
     // The client halted a round trip at its limit. Oracle tries to clean the session up for reuse, but
     // whether that worked is not told: the session is not used again. (ODPI-C words the same codes.)
     if (OciDiagnostics::isCallTimeout(diagnostics.code) && callTimeoutInForce() > 0) {
@@ -164,10 +182,44 @@ void OciSession::fail(const OciDiagnostics &diagnostics, const std::string &stat
     diagnostics.raise(statement, m_lost);
 }
 
+void OciSession::breakCall() noexcept
+{
+    std::lock_guard lock(m_breakMutex);
+    // Under way means the calling thread is between the two ends of a CallUnderWay, so the service
+    // context stands: it is only logged off by that same thread outside any call.
+    // A second break for the same call is sent all the same: the first may have reached the call
+    // before, which had ended by the time it came.
+    if (m_underWay == 0 || !m_svc)
+        return;
+    Trace::write("oci", "break");
+    const sword status = m_lib->breakCall(m_svc, m_breakErr.as<OCIError>());
+    if (status == oci::SUCCESS || status == oci::SUCCESS_WITH_INFO) {
+        m_breakSent = true;
+        return;
+    }
+    if (Trace::enabled())
+        Trace::write("oci",
+                     "the call under way could not be broken: " +
+                         OciDiagnostics::read(*m_lib, m_breakErr.get(), oci::HTYPE_ERROR, status, "OCIBreak").message);
+}
+
+OciSession::CallUnderWay::CallUnderWay(OciSession &session) : m_session(session)
+{
+    std::lock_guard lock(m_session.m_breakMutex);
+    ++m_session.m_underWay;
+}
+
+OciSession::CallUnderWay::~CallUnderWay()
+{
+    std::lock_guard lock(m_session.m_breakMutex);
+    --m_session.m_underWay;
+}
+
 void OciSession::commit()
 {
     requireOpen();
     Trace::write("oci", "commit");
+    CallUnderWay call(*this);
     check(m_lib->transCommit(m_svc, err(), oci::DEFAULT), "OCITransCommit");
 }
 
@@ -188,6 +240,7 @@ void OciSession::ping()
 std::string OciSession::readLob(OCILobLocator *locator, bool isClob)
 {
     requireOpen();
+    CallUnderWay call(*this);
     oraub8 length = 0;
     check(m_lib->lobGetLength2(m_svc, err(), locator, &length), "OCILobGetLength2");
     if (length == 0)
@@ -227,6 +280,7 @@ std::size_t pieceEnd(std::string_view data, std::size_t from, bool isClob)
 void OciSession::writeTemporaryLob(OCILobLocator *locator, bool isClob, std::string_view data)
 {
     requireOpen();
+    CallUnderWay call(*this);
     if (Trace::enabled())
         Trace::write("oci", "temporary " + std::string(isClob ? "CLOB" : "BLOB") + " of " +
                                 std::to_string(data.size()) + " bytes");

@@ -3,6 +3,7 @@
 #include "OciApi.h"
 #include "OciHandle.h"
 
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -16,7 +17,7 @@ struct OciDiagnostics;
 // by the connection and the statements, data sets and target tables made from it, so that one of
 // those outliving a close() finds the session ended instead of touching freed handles.
 //
-// Threads: one thread at a time makes the session's calls.
+// Threads: one thread at a time makes the session's calls; breakCall() alone may come from any other.
 class OciSession {
 public:
     // Logs on; throws db::Error with Oracle's "ORA-nnnnn: text" (ORA-12154, ORA-01017 ...). Once logged
@@ -71,6 +72,23 @@ public:
     // OCIPing only checks what it already knows.
     void ping();
 
+    // Ends the round trip under way with ORA-01013 (OCIBreak, from the calling thread's own error
+    // handle); the call then throws db::CancelledError. With nothing under way nothing is sent, so a
+    // break never reaches the call after. Safe from any thread while the session lives.
+    void breakCall() noexcept;
+
+    // Marks one round trip that a break may end, for as long as it lives.
+    class CallUnderWay {
+    public:
+        explicit CallUnderWay(OciSession &session);
+        ~CallUnderWay();
+        CallUnderWay(const CallUnderWay &) = delete;
+        CallUnderWay &operator=(const CallUnderWay &) = delete;
+
+    private:
+        OciSession &m_session;
+    };
+
     // A whole LOB's content: UTF-8 for a CLOB, bytes for a BLOB.
     std::string readLob(OCILobLocator *locator, bool isClob);
     // Makes the locator a new temporary LOB (a CLOB or a BLOB) holding data, written in pieces straight
@@ -91,6 +109,12 @@ private:
     bool m_canLimitCalls = false; // the client has OCI_ATTR_CALL_TIMEOUT
     unsigned m_callTimeoutSeconds = 0;
     int m_lifted = 0;
+    // Between the calling thread and the one that breaks: how many round trips are under way, and
+    // whether a break went out that no ORA-01013 has answered yet.
+    mutable std::mutex m_breakMutex;
+    int m_underWay = 0;
+    mutable bool m_breakSent = false;
+    OciHandle m_breakErr; // the breaking thread's error handle; the session's own is the caller's
 };
 
 } // namespace db

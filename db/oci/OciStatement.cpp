@@ -35,6 +35,7 @@ sword OciStatement::tryExecute(ub4 iterations, ub4 mode)
     m_session->requireOpen();
     if (Trace::enabled())
         Trace::write("oci", "execute x" + std::to_string(iterations) + ": " + m_text);
+    OciSession::CallUnderWay call(*m_session);
     return m_session->lib().stmtExecute(m_session->svc(), m_stmt, m_session->err(), iterations, 0, nullptr, nullptr,
                                         mode);
 }
