@@ -165,7 +165,7 @@ std::vector<KeyStatement> BuildKeyStatements(db::Connection &catalog, const Tabl
 }
 
 KeyResult RunKeyStatements(db::Connection &oracleData, const std::vector<KeyStatement> &statements,
-                           const std::function<void()> &betweenStatements)
+                           const std::function<bool()> &goOn)
 {
     KeyResult result;
     for (const auto &statement : statements) {
@@ -180,19 +180,20 @@ KeyResult RunKeyStatements(db::Connection &oracleData, const std::vector<KeyStat
             result.fail(e);
             result.failures.push_back({statement.name, e.what(), statement.sql});
         }
-        if (betweenStatements)
-            betweenStatements();
+        if (goOn && !goOn()) {
+            result.stopped = true;
+            break;
+        }
     }
     return result;
 }
 
 KeyResult ConvertKeys(db::Connection &oracleData, db::Connection &catalog, const TableNames &names,
-                      const ConversionOptions &options, ObjectNamePlanner &objects,
-                      const std::function<void()> &betweenStatements)
+                      const ConversionOptions &options, ObjectNamePlanner &objects, const std::function<bool()> &goOn)
 {
     std::vector<std::string> notes;
     const auto statements = BuildKeyStatements(catalog, names, options, objects, &notes);
-    KeyResult result = RunKeyStatements(oracleData, statements, betweenStatements);
+    KeyResult result = RunKeyStatements(oracleData, statements, goOn);
     result.notes = std::move(notes);
     return result;
 }

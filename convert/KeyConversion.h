@@ -26,6 +26,7 @@ struct KeyFailure {
 struct KeyResult : StepResult {
     std::vector<KeyFailure> failures; // in the order the statements ran
     std::vector<std::string> notes;   // keys not sent, and why
+    bool stopped = false;             // a stop came between two statements: the rest were not sent
 };
 
 // The statement of one key, built from its rows of "show index".
@@ -46,14 +47,14 @@ std::vector<KeyStatement> BuildKeyStatements(db::Connection &catalog, const Tabl
                                              std::vector<std::string> *notes = nullptr);
 
 // Runs the statements on the definition connection, one by one; a refused one is recorded and the others
-// still run. betweenStatements, when given, runs after each, so whoever drives the run can keep its window
-// answering through a table with many keys.
+// still run. goOn, when given, is asked after each: false (a stop) leaves the rest unsent. A key build
+// on a large table may take minutes, so a stop does not wait for the others.
 KeyResult RunKeyStatements(db::Connection &oracleData, const std::vector<KeyStatement> &statements,
-                           const std::function<void()> &betweenStatements = {});
+                           const std::function<bool()> &goOn = {});
 
 // Recreates the primary key and the other keys of one table: BuildKeyStatements, then RunKeyStatements.
 KeyResult ConvertKeys(db::Connection &oracleData, db::Connection &catalog, const TableNames &names,
                       const ConversionOptions &options, ObjectNamePlanner &objects,
-                      const std::function<void()> &betweenStatements = {});
+                      const std::function<bool()> &goOn = {});
 
 } // namespace convert

@@ -448,6 +448,11 @@ CopyResult CopyTableRows(CopyContext &context, const TableNames &names)
     } catch (const VerificationStopped &) {
         result.stopped = true;
         result.fail("Operation aborted");
+    } catch (const db::CancelledError &) {
+        // A stop broke the read or the apply under way; a broken apply wrote nothing, so the counter
+        // still says what Oracle holds.
+        result.stopped = true;
+        result.fail("Operation aborted");
     } catch (const std::exception &e) {
         result.fail(e);
         copy.recount();

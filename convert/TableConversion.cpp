@@ -34,6 +34,10 @@ private:
     bool goOn(std::size_t rows, const char *step) { return m_ctx.goOn(rows, step); }
     TableOutcome &finish(bool failed)
     {
+        // A step that failed while a stop was asked may have been broken off by it: the table is
+        // stopped, not failed, and its log says what each step met.
+        if (failed && !goOn(0, "keys"))
+            return m_outcome;
         m_outcome.finished = true;
         m_outcome.failed = failed;
         m_ctx.record.finish(failed ? "failed" : "converted");
@@ -42,6 +46,7 @@ private:
 
     TableContext &m_ctx;
     TableOutcome m_outcome;
+    bool m_stopped = false; // a stop came during the definition: nothing more of the table is sent
 };
 
 TableOutcome TableConversion::run(const TablePlan &table)
@@ -95,7 +100,8 @@ TableOutcome TableConversion::run(const TablePlan &table)
             prepared = PrepareTargetTable(m_ctx.connections.catalog, names, m_ctx.options);
         failed |= prepared.identityLeftOut;
         failed |= !createTable(names, std::move(prepared));
-        goOn(0, "keys");
+        if (m_stopped)
+            return m_outcome; // made as far as it got; a resume finishes it
     }
     const bool continued = exists && policy == ExistingTablePolicy::Merge;
     if (!m_ctx.options.definitionsOnly) {
@@ -164,11 +170,20 @@ bool TableConversion::createTable(const TableNames &names, PreparedTable prepare
     }
     log.append("");
     endIfSessionLost(created);
-    goOn(0, "keys");
+    // A stop breaks the create under way, and then nothing more of the table is sent. One that comes
+    // after it waits for the keys: built over an empty table they take no time, and the table stands
+    // whole.
+    if (!goOn(0, "keys") && !created.success) {
+        m_stopped = true;
+        return false;
+    }
     if (m_ctx.options.skipIndexes)
         return created.success;
     KeyResult keys = ConvertKeys(m_ctx.connections.oracleData, m_ctx.connections.catalog, names, m_ctx.options,
-                                 m_ctx.plan.objects, [this] { goOn(0, "keys"); });
+                                 m_ctx.plan.objects, [this] {
+                                     goOn(0, "keys");
+                                     return true;
+                                 });
     m_ctx.record.keys(keys);
     // A key Oracle refused is named with Oracle's reason; the table itself is usable.
     for (const auto &failure : keys.failures)
@@ -243,7 +258,8 @@ bool TableConversion::finishResumedTable(const TableNames &names)
              BuildKeyStatements(m_ctx.connections.catalog, names, m_ctx.options, m_ctx.plan.objects, &notes))
             if (!there.has(statement))
                 missing.push_back(std::move(statement));
-        const KeyResult keys = RunKeyStatements(m_ctx.connections.oracleData, missing, [this] { goOn(0, "keys"); });
+        const KeyResult keys =
+            RunKeyStatements(m_ctx.connections.oracleData, missing, [this] { return goOn(0, "keys"); });
         m_ctx.record.keys(keys);
         for (const auto &failure : keys.failures)
             log.append(failure.name + ": " + failure.message);
