@@ -22,12 +22,12 @@ namespace {
 
 // The report of a run, written whatever way the run ended; a report that cannot be written is said on
 // stderr and makes a clean run's exit status 1.
-int writeReport(const CommandOptions &args, convert::RunReport &report, int status)
+int writeReport(const CommandOptions &args, convert::RunReport &report, const convert::RunRecord *record, int status,
+                const std::string &error)
 {
     if (args.reportPath.empty())
         return status;
-    report.exitCode = status;
-    report.ended = std::chrono::system_clock::now();
+    convert::CompleteRunReport(report, record, status, error);
     try {
         convert::WriteRunReport(report, args.reportPath);
     } catch (const std::exception &e) {
@@ -57,6 +57,7 @@ int runConvert(int argc, char **argv, const std::string &program)
     runStatus.start();
     auto lastShown = convert::RunStatus::Clock::time_point{};
     std::optional<convert::ConversionRun> run;
+    std::string error; // what ended the run, when something did
     try {
         Connections c(*args);
         if (!settleWithMySql(*c.catalog, *args, program))
@@ -92,25 +93,14 @@ int runConvert(int argc, char **argv, const std::string &program)
         const convert::RunSummary summary = run->run(args->tables);
         breaker.request_stop();
         log.flush();
-        report.tables = run->record().tables();
-        report.steps = run->record().runSteps();
         status = convert::exitCodeFor(summary);
     } catch (const std::exception &e) {
         log.flush();
         std::fprintf(stderr, "%s\n", e.what());
-        report.error = e.what();
-        if (run) {
-            report.tables = run->record().tables();
-            report.steps = run->record().runSteps();
-        } else {
-            for (const auto &table : args->tables) {
-                report.tables.emplace_back();
-                report.tables.back().names.source = table;
-            }
-        }
+        error = e.what();
         status = convert::kExitError;
     }
-    return writeReport(*args, report, status);
+    return writeReport(*args, report, run ? &run->record() : nullptr, status, error);
 }
 
 } // namespace cli
