@@ -6,6 +6,7 @@
 #include "app/WorkerThreads.h"
 #include "convert/CheckRun.h"
 #include "convert/SourceCharsets.h"
+#include "convert/WholeFile.h"
 
 #include <cstddef>
 #include <exception>
@@ -25,6 +26,14 @@ void check(CheckRequest &request, LogFeed &out, CallBreaker &breaker, Mailbox &m
     mailbox.post(started);
     end.started = true;
     convert::CheckConnections connections{*request.catalog, *request.oracleConn, request.oracleUser};
+    if (!request.sqlPath.empty()) {
+        const std::string script =
+            convert::BuildDdlScript(connections, request.tables, request.options, request.source);
+        if (breaker.broken())
+            throw Stopped{};
+        convert::WriteWholeFile(request.sqlPath, script, "the SQL script");
+        return;
+    }
     std::size_t checked = 0;
     try {
         convert::CheckTables(connections, request.tables, request.options, out, [&] {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/ConversionOptions.h"
+#include "convert/DdlScript.h"
 #include "db/Connection.h"
 
 #include <functional>
@@ -19,6 +20,9 @@ struct CheckRequest {
     std::string oracleUser;
     std::vector<std::string> tables;
     convert::ConversionOptions options; // as page 4 has them; the character set is settled by the check
+    // Set: instead of the check, the statements a run would send are written to this file as a script.
+    std::string sqlPath;
+    convert::DdlScriptSource source; // for the script's header
 };
 
 // How it ended, with the sessions handed back.
@@ -29,7 +33,7 @@ struct CheckEnd {
     std::string error; // what kept it from starting or ended it; empty after a Stop
 };
 
-// The check on a worker thread of its own, written to the feed: `started` is posted once the character
+// The check (or the script) on a worker thread of its own, written to the feed: `started` is posted once the character
 // set is settled and the first line is on its way, `finished` always last. A Stop breaks the call under
 // way and ends the check after the table it is at, with a line that says so.
 void startCheck(std::shared_ptr<CheckRequest> request, std::shared_ptr<LogFeed> out,

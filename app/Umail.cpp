@@ -81,6 +81,7 @@ Taaform1::Taaform1(Prompts &prompts, QWidget *parent)
     // A window of its own over the wizard, closed with it.
     frmcs = std::make_unique<Tfrmcs>(this);
     connect(frmcs.get(), &Tfrmcs::saveRequested, this, &Taaform1::saveCheckText);
+    connect(frmcs.get(), &Tfrmcs::saveSqlRequested, this, &Taaform1::saveCheckSql);
     m_log = std::make_unique<ProgressLog>(*sc);
     m_checkText = std::make_unique<ProgressLog>(*frmcs->Memo1);
     m_settings = std::make_unique<SettingsStore>();
@@ -685,6 +686,8 @@ void Taaform1::btcheckClick()
     request->oracleUser = text(edtoracleusername);
     request->tables = selectedTables();
     request->options = pageFourOptions();
+    m_checkedTables = request->tables;
+    m_checkedOptions = request->options;
     beginWork(Work::Check);
     const auto mail = m_mail;
     m_checkLog = std::make_shared<LogFeed>(std::nullopt, [this, mail] { mail->post([this] { showCheckText(); }); });
@@ -731,6 +734,32 @@ void Taaform1::saveCheckText()
     const QByteArray bytes = (frmcs->Memo1->toPlainText() + QLatin1Char('\n')).toUtf8();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         showErrorBox(QStringLiteral("Cannot write the check to %1: %2").arg(path, file.errorString()));
+}
+
+void Taaform1::saveCheckSql()
+{
+    if (isBusy() || m_checkedTables.empty())
+        return;
+    const QString suggested = QDir::home().filePath(QStringLiteral("morvane-%1.sql").arg(timeStamp()));
+    const QString path =
+        m_prompts.chooseSaveFile(frmcs.get(), frmcs->Button3->text(), suggested, QStringLiteral("SQL (*.sql)"));
+    if (path.isEmpty())
+        return;
+    // Names are settled against the Oracle schema as it is now, so the script is built anew, on the
+    // sessions Check used.
+    auto request = std::make_shared<CheckRequest>();
+    request->catalog = std::exchange(m_sessions.catalog, db::createMySqlConnection());
+    request->oracleConn = std::exchange(m_sessions.oracleConn, db::createOracleConnection());
+    request->oracleUser = text(edtoracleusername);
+    request->tables = m_checkedTables;
+    request->options = m_checkedOptions;
+    request->sqlPath = QFile::encodeName(path).toStdString();
+    request->source = convert::DdlScriptSource{accessmode->itemIndex() == 1 ? text(edthost) : std::string(),
+                                               m_chosenDatabase, text(edtoracleusername), text(edtservice)};
+    beginWork(Work::Check);
+    startCheck(
+        request, std::make_shared<LogFeed>(std::nullopt, [] {}), m_breaker, m_mail, [] {},
+        [this](const std::shared_ptr<CheckEnd> &end) { checkFinished(end); });
 }
 
 void Taaform1::btsavereportClick()

@@ -2,6 +2,7 @@
 
 #include "app/OverrideCursor.h"
 #include "app/WizardSessions.h"
+#include "convert/ConversionOptions.h"
 #include "convert/RunStatus.h"
 
 #include <QString>
@@ -42,7 +43,6 @@ struct CheckEnd;
 struct RunEnd;
 
 namespace convert {
-struct ConversionOptions;
 struct RunReport;
 } // namespace convert
 
@@ -104,6 +104,9 @@ public:
     void btsavereportClick();
     // "Save" in the text viewer: its text, where the user says.
     void saveCheckText();
+    // "Save SQL" in the text viewer: the statements a run of the checked tables with the checked options
+    // would send, as a script, where the user says.
+    void saveCheckSql();
 
     void ApplyCaptions();
     void LoadSettings();
@@ -204,6 +207,9 @@ private:
     std::unique_ptr<ProgressLog> m_log;
     std::unique_ptr<ProgressLog> m_checkText;
     std::shared_ptr<convert::RunReport> m_lastReport; // of the last run, for "Save report"
+    // What the last Check looked at, for "Save SQL": the script says what that text says.
+    std::vector<std::string> m_checkedTables;
+    convert::ConversionOptions m_checkedOptions;
     std::unique_ptr<SettingsStore> m_settings;        // the saved entries, the passwords in the keyring
 
     // Controls.

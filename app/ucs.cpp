@@ -23,6 +23,10 @@ Tfrmcs::Tfrmcs(QWidget *parent) : QWidget(parent, Qt::Window)
     Button2->setObjectName(QStringLiteral("Button2"));
     Button2->setGeometry(264, 328, 75, 25);
     connect(Button2, &QPushButton::clicked, this, &Tfrmcs::saveRequested);
+    Button3 = new QPushButton(QStringLiteral("Save SQL"), this);
+    Button3->setObjectName(QStringLiteral("Button3"));
+    Button3->setGeometry(347, 328, 75, 25);
+    connect(Button3, &QPushButton::clicked, this, &Tfrmcs::saveSqlRequested);
 }
 
 void Tfrmcs::Button1Click()

@@ -5,9 +5,10 @@
 class QPlainTextEdit;
 class QPushButton;
 
-// The text viewer: a memo, a "Select All" button that copies the whole text to the clipboard, and "Save",
-// which asks whoever shows the viewer to write the text to a file. It shows what Check found, in a window
-// of its own over the wizard.
+// The text viewer: a memo, a "Select All" button that copies the whole text to the clipboard, "Save",
+// which asks whoever shows the viewer to write the text to a file, and "Save SQL", which asks for the
+// statements behind what it shows as a script. It shows what Check found, in a window of its own over the
+// wizard.
 //
 // Thread rules: the window's thread only.
 class Tfrmcs : public QWidget {
@@ -18,9 +19,11 @@ public:
     QPlainTextEdit *Memo1;
     QPushButton *Button1;
     QPushButton *Button2; // "Save"
+    QPushButton *Button3; // "Save SQL"
 
     void Button1Click();
 
 signals:
     void saveRequested();
+    void saveSqlRequested();
 };

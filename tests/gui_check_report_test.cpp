@@ -134,6 +134,46 @@ TEST_F(CheckAndReportTest, VerifyAfterCopyingAndSaveReport)
               "Cannot write the report to " + files.path() + "/missing/wizard.json: No such file or directory.");
 }
 
+TEST_F(CheckAndReportTest, SaveSqlWritesTheStatementsOfTheCheckedTablesAsAScript)
+{
+    createSource(testsupport::ordersTable());
+    reachPage5({"orders"});
+    ASSERT_FALSE(HasFatalFailure());
+    check("chkkeepschema").setChecked(true);
+    clickAndWait("btcheck");
+    Tfrmcs &viewer = window->textViewer();
+    ASSERT_TRUE(viewer.isVisible()) << lastMessage();
+    // Options changed after the check do not change what the script says: it goes with the text shown.
+    check("chkkeepschema").setChecked(false);
+
+    QTemporaryDir files;
+    const QString path = files.path() + "/orders.sql";
+    prompts.saveAnswers = {path};
+    viewer.Button3->click();
+    ASSERT_TRUE(waitUntilIdle());
+    ASSERT_EQ(prompts.of(Kind::SaveFile).size(), 1u);
+    EXPECT_EQ(prompts.of(Kind::SaveFile)[0].title, "Save SQL");
+    EXPECT_EQ(prompts.filters.back(), "SQL (*.sql)");
+    EXPECT_TRUE(prompts.of(Kind::Error).empty()) << lastMessage();
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QString script = QString::fromUtf8(saved.readAll());
+    EXPECT_TRUE(script.startsWith("-- Morvane: the DDL of a conversion, as a run would send it to Oracle\n"))
+        << script.toStdString();
+    EXPECT_TRUE(script.contains("-- Options: --keep-schema\n")) << script.toStdString();
+    EXPECT_TRUE(script.contains("Create table \"ORDERS\"")) << script.toStdString();
+    EXPECT_TRUE(script.contains("primary key (\"ID\");\n")) << script.toStdString();
+    EXPECT_EQ(oracleTables(), "0") << "the script is written, not run";
+
+    // A folder that is not there: the system's reason, in words, and no file.
+    prompts.saveAnswers = {files.path() + "/missing/orders.sql"};
+    viewer.Button3->click();
+    ASSERT_TRUE(waitUntilIdle());
+    ASSERT_EQ(prompts.of(Kind::Error).size(), 1u);
+    EXPECT_TRUE(prompts.of(Kind::Error)[0].text.contains("missing/orders.sql")) << lastMessage();
+    EXPECT_EQ(window->currentPage(), 5);
+}
+
 TEST_F(CheckAndReportTest, TheCheckWindowOpensOverTheWizardSavesItsTextAndClosesWithIt)
 {
     createSource(testsupport::ordersTable());
