@@ -3,6 +3,13 @@
 #include "app/WorkerThreads.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace {
+// How soon a call that slipped past one round of breaks meets the next.
+constexpr std::chrono::milliseconds kBreakAgainAfter{250};
+} // namespace
 
 CallBreaker::Hold::Hold(CallBreaker &breaker, std::function<void()> breakCall) : m_breaker(breaker)
 {
@@ -31,10 +38,20 @@ void CallBreaker::breakCalls()
         m_broken = true;
     }
     workerthreads::start([self = shared_from_this()] {
-        // Under the lock: a session is never released while its call is being broken.
-        const std::lock_guard lock(self->m_mutex);
-        for (const Entry &entry : self->m_entries)
-            entry.breakCall();
+        // Again and again while any work still holds a session: a call begun in the instant between the
+        // work's last look at broken() and the first round is broken by the next, and a cancel with
+        // nothing under way does nothing.
+        for (;;) {
+            {
+                // Under the lock: a session is never released while its call is being broken.
+                const std::lock_guard lock(self->m_mutex);
+                if (self->m_entries.empty())
+                    return;
+                for (const Entry &entry : self->m_entries)
+                    entry.breakCall();
+            }
+            std::this_thread::sleep_for(kBreakAgainAfter);
+        }
     });
 }
 

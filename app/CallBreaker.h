@@ -28,7 +28,8 @@ public:
         std::size_t m_id;
     };
 
-    // Marks the work broken at once, and breaks the calls it is waiting on soon after.
+    // Marks the work broken at once, and breaks the calls it is waiting on soon after, and again every
+    // quarter second until no work holds a session.
     void breakCalls();
     bool broken() const;
 

@@ -82,13 +82,16 @@ int runConvert(int argc, char **argv, const std::string &program)
         hooks.closing.stopped =
             "Conversion interrupted: %1 of %2 tables converted; failed tables: %3, rejected rows: %4.";
         run.emplace(std::move(connections), args->options, std::move(hooks), args->scope);
-        // A signal also breaks the calls under way, so a long statement does not hold the stop.
+        // A signal also breaks the calls under way, so a long statement does not hold the stop; again
+        // every quarter second until the run ends, for a call begun just after a round of breaks.
         std::jthread breaker([&](std::stop_token stop) {
             keepInterruptsOffThisThread();
             while (!stop.stop_requested() && !interrupted())
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            if (interrupted())
+            while (!stop.stop_requested()) {
                 run->requestStop();
+                std::this_thread::sleep_for(std::chrono::milliseconds(250));
+            }
         });
         const convert::RunSummary summary = run->run(args->tables);
         breaker.request_stop();
