@@ -36,6 +36,10 @@ std::string fillIn(const std::string &text, const std::vector<std::string> &valu
     return out;
 }
 
+// Thrown from the planning's progress point when a stop was asked: a long selection is not planned to
+// its end first.
+struct PlanningStopped {};
+
 std::vector<std::string> counts(const RunSummary &s)
 {
     return {std::to_string(s.converted), std::to_string(s.tables), std::to_string(s.failed),
@@ -64,7 +68,7 @@ void ConversionRun::requestStop() noexcept
 
 void ConversionRun::breakCalls() noexcept
 {
-    const std::lock_guard lock(m_mutex);
+    const std::lock_guard lock(m_sessionsMutex);
     for (db::Connection *session : m_sessions)
         session->cancel();
 }
@@ -78,9 +82,10 @@ RunSummary ConversionRun::run(const std::vector<std::string> &tables)
     m_failedTables.assign(tables.size(), 0);
     m_plan.reset();
     m_ended = nullptr;
+    m_keysStopped = false;
     m_record.selected(tables);
     {
-        const std::lock_guard lock(m_mutex);
+        const std::lock_guard lock(m_sessionsMutex);
         m_sessions = {&m_connections.catalog, &m_connections.rowSource, &m_connections.oracleConn,
                       &m_connections.oracleData, &m_connections.oracleInsert};
     }
@@ -94,16 +99,21 @@ RunSummary ConversionRun::run(const std::vector<std::string> &tables)
             m_hooks.log.append(line.text);
         if (!allowance.lines.empty())
             m_hooks.log.append("");
-        // A long selection takes a while to plan; a stop asked meanwhile is acted on at the first table.
+        // A long selection takes a while to plan; a stop asked meanwhile ends the planning.
         m_plan = RunPlan::make(m_connections.catalog, m_connections.oracleConn, m_connections.oracleUser, tables,
                                m_options, [this] {
                                    const std::lock_guard lock(m_mutex);
-                                   goOnLocked(0, 0, "planning", 0);
+                                   if (!goOnLocked(0, 0, "planning", 0))
+                                       throw PlanningStopped{};
                                });
         std::vector<TableNames> names;
         for (const auto &table : m_plan->tables)
             names.push_back(table.names);
         m_record.named(names);
+    } catch (const PlanningStopped &) {
+        return stoppedBeforeAnyTable(tables);
+    } catch (const db::CancelledError &) {
+        return stoppedBeforeAnyTable(tables);
     } catch (const std::exception &e) {
         m_hooks.log.append(e.what());
         m_hooks.log.append(fillIn(m_hooks.closing.endedAt, {tables.empty() ? "" : tables[0]}));
@@ -128,7 +138,7 @@ RunSummary ConversionRun::run(const std::vector<std::string> &tables)
         for (auto &thread : threads)
             thread.join();
         // Sessions of the other workers are gone with them.
-        const std::lock_guard lock(m_mutex);
+        const std::lock_guard lock(m_sessionsMutex);
         m_sessions.resize(5);
     }
     if (m_ended) {
@@ -148,6 +158,13 @@ RunSummary ConversionRun::run(const std::vector<std::string> &tables)
             m_hooks.log.append("Foreign keys: left to the last pass, with --foreign-keys-only");
         else if (m_options.keepSchema || m_scope.foreignKeysOnly)
             addForeignKeys();
+        if (m_keysStopped) {
+            // Every table is in; the foreign keys not made yet come with a resume or the last pass.
+            m_hooks.log.append("Foreign keys: stopped before all were made");
+            m_summary.outcome = RunOutcome::Stopped;
+            m_hooks.log.append(fillIn(m_hooks.closing.stopped, counts(m_summary)));
+            return m_summary;
+        }
         nameObjectsNotConverted();
         writeClosingLines();
     } else {
@@ -203,7 +220,7 @@ void ConversionRun::work(Worker &worker)
                                          &m_connections.oracleData, &m_connections.oracleInsert}) {
                 worker.owned.push_back(like->another());
                 {
-                    const std::lock_guard lock(m_mutex);
+                    const std::lock_guard lock(m_sessionsMutex);
                     m_sessions.push_back(worker.owned.back().get());
                 }
                 if (like != &m_connections.rowSource) // the copy opens it for each table
@@ -216,15 +233,16 @@ void ConversionRun::work(Worker &worker)
         for (std::size_t next = m_next++; next < m_part.size() && !m_stopAsked && !m_ended; next = m_next++)
             convertNext(worker, m_part[next]);
     } catch (const std::exception &) {
-        // Opening a worker's sessions failed: the run cannot take on this worker's tables.
+        // Opening a worker's sessions failed: the run cannot take on this worker's tables. Under a stop
+        // that is what was asked for.
         const std::lock_guard lock(m_mutex);
-        if (!m_ended) {
+        if (!m_ended && !m_stopAsked) {
             m_ended = std::current_exception();
             m_endedAt = m_part.empty() ? 0 : m_part[std::min(m_next.load(), m_part.size() - 1)];
         }
     }
     if (worker.id != 0) {
-        const std::lock_guard lock(m_mutex);
+        const std::lock_guard lock(m_sessionsMutex);
         for (const auto &owned : worker.owned)
             m_sessions.erase(std::remove(m_sessions.begin(), m_sessions.end(), owned.get()), m_sessions.end());
     }
@@ -254,6 +272,13 @@ void ConversionRun::convertNext(Worker &worker, std::size_t index)
         if (!outcome.finished)
             context.record.finish("stopped");
         finishTable(index, outcome, alone ? nullptr : &block);
+    } catch (const db::CancelledError &) {
+        // A Stop broke a call between the steps' own handling: the table is stopped, like one whose
+        // copy a stop ended.
+        context.log.append("Operation aborted");
+        context.log.append("");
+        context.record.finish("stopped");
+        finishTable(index, TableOutcome{}, alone ? nullptr : &block);
     } catch (const std::exception &e) {
         context.record.endedByError(e.what());
         const std::lock_guard lock(m_mutex);
@@ -337,6 +362,10 @@ void ConversionRun::remakeReferencingKeys()
             fromMySql = fromMySql || (m_options.keepSchema && keyed.names.target == key.table);
         if (fromMySql)
             continue;
+        if (m_stopAsked) {
+            m_keysStopped = true;
+            break;
+        }
         SchemaResult &result = byTable[replaced.index];
         const std::string statement = key.statement(replaced.names.target);
         try {
@@ -344,6 +373,9 @@ void ConversionRun::remakeReferencingKeys()
             ++result.sent;
         } catch (const db::ConnectionLostError &) {
             throw;
+        } catch (const db::CancelledError &) {
+            m_keysStopped = true;
+            break;
         } catch (const db::Error &e) {
             result.failures.push_back({key.name, e.what(), statement});
         }
@@ -392,18 +424,26 @@ void ConversionRun::addForeignKeys()
     m_hooks.log.append("Foreign keys... ");
     SchemaResult all;
     for (const auto &table : m_keyed) {
+        if (m_stopAsked) {
+            m_keysStopped = true;
+            break;
+        }
         SchemaResult keys;
         try {
             const ExistingObjects there =
                 ExistingObjects::read(m_connections.oracleData, m_connections.oracleUser, table.names.target);
-            AddForeignKeys(m_connections.oracleData, m_connections.catalog, table.names, m_plan->targets, m_options,
-                           m_plan->objects, keys,
-                           [&](const SchemaStatement &statement) { return there.has(statement); });
+            AddForeignKeys(
+                m_connections.oracleData, m_connections.catalog, table.names, m_plan->targets, m_options,
+                m_plan->objects, keys, [&](const SchemaStatement &statement) { return there.has(statement); },
+                [this] { return !m_stopAsked.load(); });
         } catch (const db::ConnectionLostError &) {
             throw;
+        } catch (const db::CancelledError &) {
+            keys.stopped = true;
         } catch (const db::Error &e) {
             keys.failures.push_back({table.names.target, e.what(), e.statement()});
         }
+        m_keysStopped = m_keysStopped || keys.stopped;
         all.sent += keys.sent;
         all.failures.insert(all.failures.end(), keys.failures.begin(), keys.failures.end());
         all.notes.insert(all.notes.end(), keys.notes.begin(), keys.notes.end());
@@ -444,6 +484,18 @@ void ConversionRun::writeClosingLines()
 }
 
 // The tables of the part the run did not finish, in selection order.
+// A stop that came before the first table: nothing of any table was touched.
+RunSummary ConversionRun::stoppedBeforeAnyTable(const std::vector<std::string> &tables)
+{
+    m_plan.reset();
+    m_part = tablesOfThisPart();
+    m_summary.tables = m_part.size();
+    m_summary.outcome = RunOutcome::Stopped;
+    m_hooks.log.append(fillIn(m_hooks.closing.stopped, counts(m_summary)));
+    writeNotConverted(tables);
+    return m_summary;
+}
+
 void ConversionRun::writeNotConverted(const std::vector<std::string> &tables)
 {
     std::string names;

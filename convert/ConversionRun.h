@@ -140,6 +140,7 @@ private:
     void nameObjectsNotConverted();
     void writeClosingLines();
     void writeNotConverted(const std::vector<std::string> &tables);
+    RunSummary stoppedBeforeAnyTable(const std::vector<std::string> &tables);
     void breakCalls() noexcept;
 
     RunConnections m_connections;
@@ -158,7 +159,11 @@ private:
     std::vector<KeyedTable> m_keyed;    // tables whose foreign keys the run makes at its end
     // Keys of other tables that pointed at a replaced table, with that table, to make again at the end.
     std::vector<std::pair<KeyedTable, ReferencingKey>> m_referencing;
-    std::vector<db::Connection *> m_sessions; // every session of every worker, for breaking calls
+    // Every session of every worker, for breaking calls. A lock of its own: breaking a MySQL call opens a
+    // connection to the server, which must not hold up the workers' progress points.
+    std::mutex m_sessionsMutex;
+    std::vector<db::Connection *> m_sessions;
+    bool m_keysStopped = false;               // a stop came during the foreign keys at the end
     std::exception_ptr m_ended;               // what ended the run, with the table it was at
     std::size_t m_endedAt = 0;
 };

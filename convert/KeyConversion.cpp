@@ -176,6 +176,9 @@ KeyResult RunKeyStatements(db::Connection &oracleData, const std::vector<KeyStat
         }
         try {
             oracleData.execute(statement.sql);
+        } catch (const db::CancelledError &) {
+            result.stopped = true; // a Stop broke it: no refusal of Oracle's
+            break;
         } catch (const db::Error &e) {
             result.fail(e);
             result.failures.push_back({statement.name, e.what(), statement.sql});

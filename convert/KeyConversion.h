@@ -26,7 +26,7 @@ struct KeyFailure {
 struct KeyResult : StepResult {
     std::vector<KeyFailure> failures; // in the order the statements ran
     std::vector<std::string> notes;   // keys not sent, and why
-    bool stopped = false;             // a stop came between two statements: the rest were not sent
+    bool stopped = false;             // a stop broke a statement or came between two: the rest were not sent
 };
 
 // The statement of one key, built from its rows of "show index".

@@ -52,7 +52,7 @@ void LogSchemaResult(LogSink &log, const SchemaResult &schema)
 }
 
 void SendSchemaStatements(db::Connection &oracleData, const std::vector<SchemaStatement> &statements,
-                          SchemaResult &result, const AlreadyThere &there)
+                          SchemaResult &result, const AlreadyThere &there, const std::function<bool()> &goOn)
 {
     for (const auto &statement : statements) {
         if (there && there(statement))
@@ -60,8 +60,15 @@ void SendSchemaStatements(db::Connection &oracleData, const std::vector<SchemaSt
         try {
             oracleData.execute(statement.sql);
             ++result.sent;
+        } catch (const db::CancelledError &) {
+            result.stopped = true; // a Stop broke it: no refusal of Oracle's
+            return;
         } catch (const db::Error &e) {
             result.failures.push_back({statement.name, e.what(), statement.sql});
+        }
+        if (goOn && !goOn()) {
+            result.stopped = true;
+            return;
         }
     }
 }
@@ -89,7 +96,8 @@ SchemaResult AddSchemaAfterRows(db::Connection &oracleData, db::Connection &cata
 
 void AddForeignKeys(db::Connection &oracleData, db::Connection &catalog, const TableNames &names,
                     const std::map<std::string, std::string> &targets, const ConversionOptions &options,
-                    ObjectNamePlanner &objects, SchemaResult &result, const AlreadyThere &there)
+                    ObjectNamePlanner &objects, SchemaResult &result, const AlreadyThere &there,
+                    const std::function<bool()> &goOn)
 {
     const TableDetails details = ReadTableDetails(catalog, names.source);
     const ColumnsOf columnsOf = [&](const std::string &table) {
@@ -98,7 +106,7 @@ void AddForeignKeys(db::Connection &oracleData, db::Connection &catalog, const T
     };
     SendSchemaStatements(oracleData,
                          ForeignKeyStatements(names, details, targets, options, objects, columnsOf, result.notes),
-                         result, there);
+                         result, there, goOn);
 }
 
 } // namespace convert

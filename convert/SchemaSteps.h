@@ -24,6 +24,7 @@ struct SchemaResult {
     std::size_t sent = 0;
     std::vector<KeyFailure> failures;
     std::vector<std::string> notes;
+    bool stopped = false; // a stop came between two statements: the rest were not sent
 };
 
 // Whether an earlier run made what a statement makes; a run that makes a whole table sends everything.
@@ -44,14 +45,17 @@ std::vector<SchemaStatement> BuildSchemaAfterRows(db::Connection &catalog, const
 // failures and notes gathered into result.
 void AddForeignKeys(db::Connection &oracleData, db::Connection &catalog, const TableNames &names,
                     const std::map<std::string, std::string> &targets, const ConversionOptions &options,
-                    ObjectNamePlanner &objects, SchemaResult &result, const AlreadyThere &there = {});
+                    ObjectNamePlanner &objects, SchemaResult &result, const AlreadyThere &there = {},
+                    const std::function<bool()> &goOn = {});
 
 // The lines a schema step leaves in the log: each refused statement with Oracle's reason, each note, and
 // an empty line after them when there were any.
 void LogSchemaResult(LogSink &log, const SchemaResult &schema);
 
-// Sends the statements in order; a refused one is recorded and the others still go.
+// Sends the statements in order; a refused one is recorded and the others still go. goOn, when given, is
+// asked after each: false (a stop) leaves the rest unsent, since each may scan a large table. A statement
+// a Stop broke is no refusal: it ends the sending with result.stopped.
 void SendSchemaStatements(db::Connection &oracleData, const std::vector<SchemaStatement> &statements,
-                          SchemaResult &result, const AlreadyThere &there = {});
+                          SchemaResult &result, const AlreadyThere &there = {}, const std::function<bool()> &goOn = {});
 
 } // namespace convert

@@ -12,6 +12,8 @@ struct StepResult {
     // The step failed because a session it worked on is gone (either server): the run cannot go on
     // with it, and every later table would wait on it in turn.
     bool sessionLost = false;
+    // A Stop broke the call under way: the step did not fail on its own.
+    bool cancelled = false;
     // The statement the server refused, when a statement was what failed.
     std::string statement;
 

@@ -16,6 +16,8 @@ namespace convert {
 
 namespace {
 
+const char *const kAborted = "Operation aborted";
+
 class TableConversion {
 public:
     explicit TableConversion(TableContext &context) : m_ctx(context) {}
@@ -32,11 +34,20 @@ private:
     void endIfSessionLost(const StepResult &step);
 
     bool goOn(std::size_t rows, const char *step) { return m_ctx.goOn(rows, step); }
+    // A step a Stop ended part way: said in the log as a stopped copy says it.
+    void stopIf(bool stopped)
+    {
+        if (!stopped)
+            return;
+        m_stopped = true;
+        m_ctx.log.append(kAborted);
+        m_ctx.log.append("");
+    }
     TableOutcome &finish(bool failed)
     {
-        // A step that failed while a stop was asked may have been broken off by it: the table is
-        // stopped, not failed, and its log says what each step met.
-        if (failed && !goOn(0, "keys"))
+        // A table a Stop broke off is stopped, not failed: its log says what each step met, and a resume
+        // finishes it. A step that failed on its own while a stop was pending still fails the table.
+        if (m_stopped)
             return m_outcome;
         m_outcome.finished = true;
         m_outcome.failed = failed;
@@ -46,7 +57,8 @@ private:
 
     TableContext &m_ctx;
     TableOutcome m_outcome;
-    bool m_stopped = false; // a stop came during the definition: nothing more of the table is sent
+    // A Stop broke one of the table's calls, or came between its statements: nothing more of it is sent.
+    bool m_stopped = false;
 };
 
 TableOutcome TableConversion::run(const TablePlan &table)
@@ -90,7 +102,7 @@ TableOutcome TableConversion::run(const TablePlan &table)
     bool prepare = true;
     if (exists && policy == ExistingTablePolicy::Overwrite) {
         if (!replaceTable(names, prepared))
-            return finish(true);
+            return finish(true); // or stopped, when the drop was broken
         prepare = false;
         goOn(0, "definition"); // a stop waits for the table to be made again
     }
@@ -128,10 +140,11 @@ bool TableConversion::replaceTable(const TableNames &names, PreparedTable &prepa
     prepared = PrepareTargetTable(m_ctx.connections.catalog, names, m_ctx.options);
     if (!prepared.success) {
         log.append("Drop table " + T + "... ");
-        log.append("Table " + T + " is left as it is: " + prepared.message);
+        log.append(prepared.cancelled ? kAborted : "Table " + T + " is left as it is: " + prepared.message);
         log.append("");
         m_ctx.record.step("read", prepared);
         endIfSessionLost(prepared);
+        m_stopped = prepared.cancelled;
         return false;
     }
     m_outcome.referencing = ReadReferencingKeys(m_ctx.connections.oracleData, m_ctx.connections.oracleUser, T);
@@ -146,9 +159,10 @@ bool TableConversion::replaceTable(const TableNames &names, PreparedTable &prepa
     }
     // A table that is still there is not made again, and its rows are not added to: the old rows would
     // meet the new ones.
-    log.append(dropped.message);
+    log.append(dropped.cancelled ? kAborted : dropped.message);
     log.append("");
     endIfSessionLost(dropped);
+    m_stopped = dropped.cancelled;
     return false;
 }
 
@@ -166,14 +180,15 @@ bool TableConversion::createTable(const TableNames &names, PreparedTable prepare
         for (const auto &note : created.notes)
             log.append(note);
     } else {
-        log.append(created.message);
+        log.append(created.cancelled ? kAborted : created.message);
     }
     log.append("");
     endIfSessionLost(created);
     // A stop breaks the create under way, and then nothing more of the table is sent. One that comes
     // after it waits for the keys: built over an empty table they take no time, and the table stands
     // whole.
-    if (!goOn(0, "keys") && !created.success) {
+    goOn(0, "keys");
+    if (created.cancelled) {
         m_stopped = true;
         return false;
     }
@@ -193,6 +208,7 @@ bool TableConversion::createTable(const TableNames &names, PreparedTable prepare
     if (!keys.failures.empty() || !keys.notes.empty())
         log.append("");
     endIfSessionLost(keys);
+    stopIf(keys.stopped);
     return created.success && keys.success;
 }
 
@@ -268,9 +284,10 @@ bool TableConversion::finishResumedTable(const TableNames &names)
                        std::to_string(missing.size() - keys.failures.size()) + " made");
         log.append("");
         endIfSessionLost(keys);
-        finished = keys.success;
+        stopIf(keys.stopped);
+        finished = keys.success && !keys.stopped;
     }
-    if (m_ctx.options.keepSchema) {
+    if (m_ctx.options.keepSchema && !m_stopped) {
         finished &= addSchemaAfterRows(names, true);
         m_outcome.continued = true;
     }
@@ -298,15 +315,18 @@ bool TableConversion::addSchemaAfterRows(const TableNames &names, bool continued
         SendSchemaStatements(
             m_ctx.connections.oracleData,
             BuildSchemaAfterRows(m_ctx.connections.catalog, names, m_ctx.options, m_ctx.plan.objects, schema.notes),
-            schema, filter);
+            schema, filter, [this] { return goOn(0, "keys"); });
     } catch (const db::ConnectionLostError &) {
         throw;
+    } catch (const db::CancelledError &) {
+        schema.stopped = true;
     } catch (const db::Error &e) {
         schema.failures.push_back({names.target, e.what(), e.statement()});
     }
     m_ctx.record.schema(schema.failures);
     LogSchemaResult(m_ctx.log, schema);
-    return schema.failures.empty();
+    stopIf(schema.stopped);
+    return schema.failures.empty() && !schema.stopped;
 }
 
 // A drop is the one step the run cannot take back: it goes ahead only while both sessions that make and

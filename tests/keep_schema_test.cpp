@@ -201,3 +201,33 @@ TEST_F(KeepSchemaTest, WhatOracleCannotCarryIsSaidAndAViewsPlaceholderCommentIsN
                   std::vector<std::string>{"0"});
     }
 }
+
+TEST_F(KeepSchemaTest, AStopAmongTheStatementsAfterTheRowsLeavesTheRestToAResume)
+{
+    EngineRig rig(kShop);
+    const std::string notNull =
+        "select column_name from user_tab_columns where table_name = 'CUSTOMERS' and nullable = 'N' order by 1";
+    // Stopped as soon as the rows are in and the first statement after them went.
+    bool rowsIn = false;
+    const auto stopped = rig.run({"customers"}, keepSchema(), [&](const convert::Progress &p) {
+        rowsIn = rowsIn || logHas(rig, "Insert table CUSTOMERS 50 Rows ...Done");
+        return !(rowsIn && p.step == "keys");
+    });
+    EXPECT_EQ(stopped.outcome, convert::RunOutcome::Stopped);
+    EXPECT_EQ(stopped.converted, 0u);
+    EXPECT_EQ(stopped.failed, 0u) << "a stopped table is not a failed one";
+    EXPECT_EQ(rig.log().lines().back(), "Tables not converted: customers.");
+    const auto partly = column(rig, notNull);
+    EXPECT_LT(partly.size(), 4u) << "the statements after the stop were sent";
+
+    // A resume sends what the stop left out, and nothing twice.
+    rig.log().clear();
+    auto resume = keepSchema();
+    resume.resume = true;
+    const auto resumed = rig.run({"customers"}, resume);
+    EXPECT_EQ(resumed.converted, 1u) << testing::PrintToString(rig.log().lines());
+    EXPECT_EQ(resumed.failed, 0u);
+    EXPECT_EQ(column(rig, notNull), (std::vector<std::string>{"EMAIL", "ID", "NAME", "STATUS"}));
+    EXPECT_EQ(column(rig, "select count(*) from \"CUSTOMERS\""), std::vector<std::string>{"50"});
+    EXPECT_EQ(rig.mysqlRows("select count(*) from customers").at(0).at(0).data, "50");
+}

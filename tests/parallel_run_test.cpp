@@ -5,12 +5,15 @@
 #include "support/EngineRig.h"
 
 #include "convert/RunStatus.h"
+#include "support/Env.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <map>
+#include <thread>
 
 using convert::ConversionOptions;
 using convert::Progress;
@@ -115,6 +118,58 @@ TEST_F(ParallelRunTest, AStopEndsEveryWorkerAndNamesTheTablesNotConverted)
                                     " Rows ");
             }
         }
+    }
+}
+
+TEST_F(ParallelRunTest, AStopThatBreaksCallsAtAnyMomentEndsTheRunAsStoppedAndAResumeFinishesIt)
+{
+    // Oracle 15 ms away, so every moment below finds a call under way somewhere: planning, a create, a
+    // key, an apply, a verification, the constraints after the rows, the foreign keys at the end.
+    testsupport::ScopedEnv slow("ORACLE_SIM_DELAY_MS", "15");
+    const Lines setup = {"create table buyers (id int primary key, name varchar(20) not null)",
+                         "insert into buyers select seq, concat('b', seq) from seq_1_to_300",
+                         "create table sales (id int primary key, buyer int not null, note varchar(20) not null,"
+                         " constraint fk_sales_buyer foreign key (buyer) references buyers (id))",
+                         "insert into sales select seq, seq % 300 + 1, concat('s', seq) from seq_1_to_3000",
+                         "create table items (sale int not null, n int not null, primary key (sale, n),"
+                         " constraint fk_items_sale foreign key (sale) references sales (id))",
+                         "insert into items select seq % 3000 + 1, seq div 3000 from seq_1_to_6000"};
+    const Lines tables = {"buyers", "sales", "items"};
+    for (const int afterMs : {30, 150, 400, 800, 1300, 2000}) {
+        SCOPED_TRACE("stopped after " + std::to_string(afterMs) + " ms");
+        EngineRig rig(setup);
+        ConversionOptions options = jobs(2);
+        options.keepSchema = true;
+        convert::ConversionRun run(rig.connections(), options, rig.hooks());
+        std::thread stopper([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(afterMs));
+            run.requestStop();
+        });
+        convert::RunSummary stopped;
+        EXPECT_NO_THROW(stopped = run.run(tables)) << testing::PrintToString(rig.log().lines());
+        stopper.join();
+        EXPECT_EQ(stopped.failed, 0u) << "a stop failed a table\n" << testing::PrintToString(rig.log().lines());
+        for (const auto &line : rig.log().lines())
+            EXPECT_EQ(line.find("cancel"), std::string::npos) << "a broken call was reported as an error: " << line;
+        if (stopped.outcome == convert::RunOutcome::Stopped) {
+            const std::string &last = rig.log().lines().back();
+            EXPECT_TRUE(last.rfind("Conversion stopped by the user", 0) == 0 ||
+                        last.rfind("Tables not converted: ", 0) == 0)
+                << last;
+        }
+
+        // Resumed, the run converges on MySQL: every row, key and foreign key, and nothing twice.
+        rig.log().clear();
+        options.resume = true;
+        const auto resumed = rig.run(tables, options);
+        EXPECT_TRUE(resumed.clean()) << testing::PrintToString(rig.log().lines());
+        for (const auto &[table, rows] : {std::pair{"BUYERS", "300"}, {"SALES", "3000"}, {"ITEMS", "6000"}})
+            EXPECT_EQ(rig.oracleRows(std::string("select count(*) from \"") + table + "\"").at(0).at(0).data, rows)
+                << table;
+        EXPECT_EQ(rig.oracleRows("select count(*) from user_constraints where constraint_type = 'R'").at(0).at(0).data,
+                  "2");
+        EXPECT_EQ(rig.oracleRows("select count(*) from user_constraints where constraint_type = 'P'").at(0).at(0).data,
+                  "3");
     }
 }
 
