@@ -155,6 +155,8 @@ private:
     {
         try {
             f();
+        } catch (const db::CancelledError &) {
+            throw; // a Stop, not a finding: the check ends here
         } catch (const std::exception &e) {
             problem(what + ": " + e.what());
         }
