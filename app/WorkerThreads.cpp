@@ -25,7 +25,11 @@ void start(std::function<void()> task)
         // leaves no session of it open.
         {
             std::function<void()> work = std::move(task);
-            work();
+            try {
+                work();
+            } catch (...) {
+                // Each task reports its own failures; one that escapes must not end the program.
+            }
         }
         const std::lock_guard lock(g_mutex);
         --g_running;
