@@ -680,20 +680,26 @@ void Taaform1::btcheckClick()
 {
     if (isBusy())
         return;
-    auto request = std::make_shared<CheckRequest>();
-    request->catalog = std::exchange(m_sessions.catalog, db::createMySqlConnection());
-    request->oracleConn = std::exchange(m_sessions.oracleConn, db::createOracleConnection());
-    request->oracleUser = text(edtoracleusername);
-    request->tables = selectedTables();
-    request->options = pageFourOptions();
-    m_checkedTables = request->tables;
-    m_checkedOptions = request->options;
+    m_checkedTables = selectedTables();
+    m_checkedOptions = pageFourOptions();
+    auto request = checkRequest();
     beginWork(Work::Check);
     const auto mail = m_mail;
     m_checkLog = std::make_shared<LogFeed>(std::nullopt, [this, mail] { mail->post([this] { showCheckText(); }); });
     startCheck(
         request, m_checkLog, m_breaker, m_mail, [this] { checkStarted(); },
         [this](const std::shared_ptr<CheckEnd> &end) { checkFinished(end); });
+}
+
+std::shared_ptr<CheckRequest> Taaform1::checkRequest()
+{
+    auto request = std::make_shared<CheckRequest>();
+    request->catalog = std::exchange(m_sessions.catalog, db::createMySqlConnection());
+    request->oracleConn = std::exchange(m_sessions.oracleConn, db::createOracleConnection());
+    request->oracleUser = text(edtoracleusername);
+    request->tables = m_checkedTables;
+    request->options = m_checkedOptions;
+    return request;
 }
 
 void Taaform1::checkStarted()
@@ -747,12 +753,7 @@ void Taaform1::saveCheckSql()
         return;
     // Names are settled against the Oracle schema as it is now, so the script is built anew, on the
     // sessions Check used.
-    auto request = std::make_shared<CheckRequest>();
-    request->catalog = std::exchange(m_sessions.catalog, db::createMySqlConnection());
-    request->oracleConn = std::exchange(m_sessions.oracleConn, db::createOracleConnection());
-    request->oracleUser = text(edtoracleusername);
-    request->tables = m_checkedTables;
-    request->options = m_checkedOptions;
+    auto request = checkRequest();
     request->sqlPath = QFile::encodeName(path).toStdString();
     request->source = convert::DdlScriptSource{accessmode->itemIndex() == 1 ? text(edthost) : std::string(),
                                                m_chosenDatabase, text(edtoracleusername), text(edtservice)};

@@ -40,6 +40,7 @@ class RadioGroup;
 class SettingsStore;
 class Tfrmcs;
 struct CheckEnd;
+struct CheckRequest;
 struct RunEnd;
 
 namespace convert {
@@ -168,6 +169,8 @@ private:
 
     void runStarted();
     void runFinished(const std::shared_ptr<RunEnd> &end);
+    // The sessions Check reads (handed over to it) and what m_checkedTables and m_checkedOptions say.
+    std::shared_ptr<CheckRequest> checkRequest();
     void checkStarted();
     void checkFinished(const std::shared_ptr<CheckEnd> &end);
     // Shows what the run's feeds gathered: log lines, then the status line and the bar.
