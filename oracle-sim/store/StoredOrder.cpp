@@ -56,6 +56,8 @@ struct NumberParts {
     void append(std::string_view more)
     {
         const std::size_t n = std::min(more.size(), digits.size() - count);
+        if (n == 0)
+            return; // an empty view may hold no pointer at all, which memcpy must not be given
         std::memcpy(digits.data() + count, more.data(), n);
         count += n;
     }
