@@ -3,6 +3,7 @@
 #include "ServiceStore.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -17,6 +18,7 @@ namespace {
 struct WriteLocks {
     std::mutex mutex;
     std::map<std::string, std::pair<const Session *, std::thread::id>> holders;
+    std::condition_variable released; // a holder let go
 };
 
 WriteLocks &writeLocks()
@@ -35,12 +37,35 @@ bool heldByThisThreadElsewhere(const std::string &path, const Session *self)
 
 void setHolder(const std::string &path, const Session *session, bool holds)
 {
-    std::lock_guard lock(writeLocks().mutex);
-    auto it = writeLocks().holders.find(path);
-    if (holds)
-        writeLocks().holders[path] = {session, std::this_thread::get_id()};
-    else if (it != writeLocks().holders.end() && it->second.first == session)
-        writeLocks().holders.erase(it);
+    {
+        std::lock_guard lock(writeLocks().mutex);
+        auto it = writeLocks().holders.find(path);
+        if (holds)
+            writeLocks().holders[path] = {session, std::this_thread::get_id()};
+        else if (it != writeLocks().holders.end() && it->second.first == session)
+            writeLocks().holders.erase(it);
+        else
+            return;
+    }
+    if (!holds)
+        writeLocks().released.notify_all();
+}
+
+// Waits, at most `limit`, while another session of this process holds the file's write lock; false at
+// once when none does (the holder is in another process, or gone). Sessions of one process that wait
+// for each other sleep until the holder lets go instead of asking SQLite again and again, which with
+// several sessions side by side costs more processor time than the writes themselves.
+bool waitForHolderInThisProcess(const std::string &path, const Session *self, std::chrono::milliseconds limit)
+{
+    std::unique_lock lock(writeLocks().mutex);
+    auto heldByAnother = [&] {
+        auto it = writeLocks().holders.find(path);
+        return it != writeLocks().holders.end() && it->second.first != self;
+    };
+    if (!heldByAnother())
+        return false;
+    writeLocks().released.wait_for(lock, limit, [&] { return !heldByAnother(); });
+    return true;
 }
 
 } // namespace
@@ -115,7 +140,9 @@ int Session::onBusy(void *self, int count)
     const auto waited = std::chrono::duration<double, std::milli>(now - session->m_busySince).count();
     if (waited >= session->m_config.lockTimeoutMs)
         return 0;
-    std::this_thread::sleep_for(std::chrono::microseconds(count < 20 ? 100 : 500));
+    // A short bound, so a break is still seen at once.
+    if (!waitForHolderInThisProcess(session->m_path, session, std::chrono::milliseconds(20)))
+        std::this_thread::sleep_for(std::chrono::microseconds(count < 20 ? 100 : 500));
     return 1;
 }
 
