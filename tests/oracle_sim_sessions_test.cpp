@@ -162,9 +162,14 @@ TEST(OracleSimSessions, BreakEndsALongQueryAndAWaitForALock)
     testsupport::OracleSim sim;
     RawConn db{"scott", "tiger", sim.service()};
     fill(db, "big", 100000);
-    // A condition only the row-by-row evaluation answers, over every row.
+    // A condition only the row-by-row evaluation answers, over every row, on text long enough that the
+    // query takes about a second here: well past the break.
     auto [result, afterBreak] = broken(
-        db, [&] { return db.single("select count(*) from big where regexp_like(name, '^(n|a|m|e| |[0-9])*x$')"); },
+        db,
+        [&] {
+            return db.single("select count(*) from big where regexp_like(name || name || name || name || name || "
+                             "name || name || name, '^(n|a|m|e| |[0-9])*x$')");
+        },
         std::chrono::milliseconds(150));
     EXPECT_EQ(result, "error: ORA-01013: user requested cancel of current operation");
     EXPECT_LT(afterBreak, 2.0);
