@@ -219,7 +219,8 @@ void OciSession::commit()
 {
     requireOpen();
     Trace::write("oci", "commit");
-    CallUnderWay call(*this);
+    // Never broken: a commit cut short leaves unknown whether the rows went in, and the row counter must
+    // say what Oracle holds.
     check(m_lib->transCommit(m_svc, err(), oci::DEFAULT), "OCITransCommit");
 }
 

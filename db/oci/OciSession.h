@@ -72,8 +72,9 @@ public:
     // OCIPing only checks what it already knows.
     void ping();
 
-    // Ends the round trip under way with ORA-01013 (OCIBreak, from the calling thread's own error
-    // handle); the call then throws db::CancelledError. With nothing under way nothing is sent, so a
+    // Ends the round trip under way with ORA-01013 (OCIBreak, from the breaking thread's own error
+    // handle); the call then throws db::CancelledError. Statements, fetches and large-object reads and
+    // writes can be broken; a commit or a rollback cannot. With nothing under way nothing is sent, so a
     // break never reaches the call after. Safe from any thread while the session lives.
     void breakCall() noexcept;
 
