@@ -129,6 +129,8 @@ private:
 
     void work(Worker &worker);
     void convertNext(Worker &worker, std::size_t index);
+    // The table's row figure made exact where counting costs next to nothing.
+    void countIfCheap(RunConnections &connections, std::size_t index);
     // A progress point of a table under way; false once the run is to stop.
     bool goOn(const Worker &worker, std::size_t index, std::size_t rows, const char *step);
     // A progress point between the tables or after them (under the lock).
