@@ -78,7 +78,22 @@ std::size_t RunStatus::rowsDone() const
     return rows;
 }
 
-std::optional<std::size_t> RunStatus::rowsExpected() const { return m_runExpected; }
+std::optional<std::size_t> RunStatus::rowsLeft() const
+{
+    if (!m_runExpected)
+        return std::nullopt;
+    if (allFinished())
+        return 0;
+    std::size_t seenFigures = 0, seenLeft = 0;
+    for (const auto &[position, table] : m_seen) {
+        const std::size_t figure = table.expected.value_or(table.rows);
+        seenFigures += figure;
+        if (!table.finished && figure > table.rows)
+            seenLeft += figure - table.rows;
+    }
+    const std::size_t unseen = *m_runExpected > seenFigures ? *m_runExpected - seenFigures : 0;
+    return unseen + seenLeft;
+}
 
 std::string RunStatus::line(Clock::time_point now) const
 {
@@ -103,27 +118,37 @@ std::string RunStatus::line(Clock::time_point now) const
                (only->expected
                     ? " of " + groupedNumber(*only->expected) + " rows (" + percent(only->rows, *only->expected) + ")"
                     : std::string(" rows"));
-    else if (underWay > 1)
+    else if (underWay > 1) {
+        const std::optional<std::size_t> left = rowsLeft();
         text = "Tables " + places + " of " + std::to_string(m_tables) + ": " + groupedNumber(rowsDone()) +
-               (m_runExpected
-                    ? " of " + groupedNumber(*m_runExpected) + " rows (" + percent(rowsDone(), *m_runExpected) + ")"
-                    : std::string(" rows"));
-    else
+               (left ? " of " + groupedNumber(rowsDone() + *left) + " rows (" +
+                           percent(rowsDone(), rowsDone() + *left) + ")"
+                     : std::string(" rows"));
+    } else {
         text = std::to_string(m_finished) + " of " + std::to_string(m_tables) + " tables done";
-    text += ", " + groupedNumber(static_cast<std::size_t>(m_rate + 0.5)) + " rows/s";
+    }
+    // Once every table is done, the rate of the whole run: the last stretch may have held only the
+    // closing steps.
+    const double seconds = std::chrono::duration<double>(now - m_started).count();
+    const double rate = allFinished() && seconds > 0 ? static_cast<double>(rowsDone()) / seconds : m_rate;
+    text += ", " + groupedNumber(static_cast<std::size_t>(rate + 0.5)) + " rows/s";
     const auto spent = std::chrono::duration_cast<std::chrono::seconds>(now - m_started);
     text += ", " + clockTime(spent) + " spent";
-    if (m_runExpected && m_rate > 0 && *m_runExpected > rowsDone()) {
-        const double left = static_cast<double>(*m_runExpected - rowsDone()) / m_rate;
-        text += ", about " + clockTime(std::chrono::seconds(static_cast<long long>(left + 0.5))) + " left";
+    const std::optional<std::size_t> left = rowsLeft();
+    if (left && *left > 0 && m_rate > 0) {
+        const double leftSeconds = static_cast<double>(*left) / m_rate;
+        text += ", about " + clockTime(std::chrono::seconds(static_cast<long long>(leftSeconds + 0.5))) + " left";
     }
     return text;
 }
 
 int RunStatus::permille() const
 {
-    if (m_runExpected && *m_runExpected > 0)
-        return static_cast<int>(std::min<std::size_t>(1000, rowsDone() * 1000 / *m_runExpected));
+    if (allFinished())
+        return 1000;
+    const std::optional<std::size_t> left = rowsLeft();
+    if (left && rowsDone() + *left > 0)
+        return static_cast<int>(std::min<std::size_t>(1000, rowsDone() * 1000 / (rowsDone() + *left)));
     return m_tables == 0 ? 0 : static_cast<int>(m_finished * 1000 / m_tables);
 }
 

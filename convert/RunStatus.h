@@ -36,7 +36,11 @@ private:
         bool finished = false;
     };
     std::size_t rowsDone() const;
-    std::optional<std::size_t> rowsExpected() const;
+    // Rows still to come: the server's figures of the tables not reached yet, and what each table under
+    // way lacks of its own figure. A finished table counts with the rows it had, whatever its figure
+    // said. Nothing when the figures are not known.
+    std::optional<std::size_t> rowsLeft() const;
+    bool allFinished() const { return m_tables > 0 && m_finished >= m_tables; }
 
     Clock::time_point m_started{};
     std::size_t m_tables = 0;

@@ -258,6 +258,37 @@ TEST(RunStatus, SaysWhichTableHowFarHowFastAndHowLongLeft)
     unknown.update(r, t0 + std::chrono::seconds(1));
     EXPECT_EQ(unknown.line(t0 + std::chrono::seconds(1)), "Table 2 of 4, T: 7 rows, 7 rows/s, 0:00:01 spent");
     EXPECT_EQ(unknown.permille(), 250);
+
+    // Figures that were too high: a finished table counts with the rows it had, and once every table is
+    // done nothing is left, the bar is full and the rate is the whole run's.
+    convert::RunStatus high;
+    high.start(t0);
+    Progress a;
+    a.tables = 2;
+    a.table = 0;
+    a.name = "A";
+    a.step = "rows";
+    a.rowsExpected = 900;
+    a.runRowsExpected = 2000;
+    a.rows = 300;
+    high.update(a, t0 + std::chrono::seconds(1));
+    a.step = "finished";
+    a.tablesFinished = 1;
+    high.update(a, t0 + std::chrono::seconds(2));
+    EXPECT_EQ(high.permille(), 214) << "300 rows done, 1,100 to come (B's figure)";
+    Progress b = a;
+    b.table = 1;
+    b.name = "B";
+    b.rowsExpected = 1100;
+    b.rows = 700;
+    b.step = "rows";
+    high.update(b, t0 + std::chrono::seconds(3));
+    b.step = "finished";
+    b.tablesFinished = 2;
+    high.update(b, t0 + std::chrono::seconds(4));
+    EXPECT_EQ(high.line(t0 + std::chrono::seconds(4)), "2 of 2 tables done, 250 rows/s, 0:00:04 spent");
+    EXPECT_EQ(high.permille(), 1000);
+
     EXPECT_EQ(convert::groupedNumber(1234567), "1,234,567");
     EXPECT_EQ(convert::clockTime(std::chrono::seconds(3725)), "1:02:05");
 }
