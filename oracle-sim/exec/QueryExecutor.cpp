@@ -102,15 +102,9 @@ int compareForSort(const SqlValue &a, const SqlValue &b, const NlsSettings &nls)
     return a.compare(b, nls);
 }
 
-// Where the rows of a query come from before its condition: a table's rows streamed out of SQLite,
-// or rows already in memory (a dictionary view, DUAL).
-class Source {
-public:
-    virtual ~Source() = default;
-    virtual bool next(Row &row) = 0;
-};
-
-class ScanSource : public Source {
+// Where the rows of a query come from before its condition: a table's rows streamed out of SQLite
+// (below), or rows already in memory (a dictionary view, DUAL: a MaterializedCursor).
+class ScanSource : public RowCursor {
 public:
     ScanSource(Session &session, const TableMeta &table, const ScanRequest &request)
         : m_scan(session, table, request, session.inTransaction())
@@ -126,22 +120,6 @@ private:
     TableScan m_scan;
 };
 
-class MemorySource : public Source {
-public:
-    explicit MemorySource(std::vector<Row> rows) : m_rows(std::move(rows)) {}
-    bool next(Row &row) override
-    {
-        if (m_next >= m_rows.size())
-            return false;
-        row = std::move(m_rows[m_next++]);
-        return true;
-    }
-
-private:
-    std::vector<Row> m_rows;
-    std::size_t m_next = 0;
-};
-
 // What a query does with each row of its source: the condition left after SQLite's part, then the
 // select list. Owns the binds its evaluator reads.
 class Filter {
@@ -154,7 +132,7 @@ public:
     }
     Evaluator &eval() { return m_eval; }
     // The next row of the source that meets the condition, with the evaluator pointed at it.
-    bool next(Source &source, Row &row)
+    bool next(RowCursor &source, Row &row)
     {
         while (source.next(row)) {
             m_session.checkBreak();
@@ -206,7 +184,7 @@ private:
 // A query's rows made one fetch at a time.
 class StreamingCursor : public RowCursor {
 public:
-    StreamingCursor(std::unique_ptr<Source> source, std::unique_ptr<Filter> filter, Projection projection)
+    StreamingCursor(std::unique_ptr<RowCursor> source, std::unique_ptr<Filter> filter, Projection projection)
         : m_source(std::move(source)), m_filter(std::move(filter)), m_projection(std::move(projection))
     {
     }
@@ -219,7 +197,7 @@ public:
     }
 
 private:
-    std::unique_ptr<Source> m_source;
+    std::unique_ptr<RowCursor> m_source;
     std::unique_ptr<Filter> m_filter;
     Projection m_projection;
     Row m_row;
@@ -377,10 +355,10 @@ QueryExecutor::Opened QueryExecutor::selectOnce(Session &session, const Select &
     bool skipRows = sel.where && !Evaluator::refersToColumns(*sel.where) && constants.truth(*sel.where) != true;
 
     std::optional<Expr> rest = sel.where;
-    std::unique_ptr<Source> source;
+    std::unique_ptr<RowCursor> source;
     std::optional<std::string> pushedOrder;
     if (skipRows) {
-        source = std::make_unique<MemorySource>(std::vector<Row>{});
+        source = std::make_unique<MaterializedCursor>(std::vector<Row>{});
         rest.reset();
     } else if (table) {
         ScanRequest request;
@@ -422,7 +400,7 @@ QueryExecutor::Opened QueryExecutor::selectOnce(Session &session, const Select &
             request.orderBy = *pushedOrder;
         source = std::make_unique<ScanSource>(session, *table, request);
     } else {
-        source = std::make_unique<MemorySource>(std::move(src.rows));
+        source = std::make_unique<MaterializedCursor>(std::move(src.rows));
     }
     filter = std::make_unique<Filter>(session, binds, std::move(rest));
     Evaluator &eval = filter->eval();
